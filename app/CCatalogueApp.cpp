@@ -1,0 +1,84 @@
+#include "app/CCatalogueApp.h"
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QFont>
+#include <QWidget>
+
+#include "app/CSplashDlg.h"
+#include "app/GbkCodec.h"
+#include "app/MessageBox.h"
+#include "app/Prompter.h"
+#include "store/CatalogueDb.h"
+
+CCatalogueApp theApp;
+QString docPathCache[3] = {QStringLiteral("hc11"), QStringLiteral("hc12"),
+                           QStringLiteral("hc13")};
+
+void ResetDocPathCache() {
+    docPathCache[0] = QStringLiteral("hc11");
+    docPathCache[1] = QStringLiteral("hc12");
+    docPathCache[2] = QStringLiteral("hc13");
+}
+
+CCatalogueApp::CCatalogueApp() = default;
+CCatalogueApp::~CCatalogueApp() = default;
+
+bool CCatalogueApp::InitInstance() {
+    return InitInstanceAt(QCoreApplication::applicationFilePath());
+}
+
+bool CCatalogueApp::InitInstanceAt(const QString& exePath) {
+    thumbListMode = 1;
+    RegisterFontSubstitutions();
+    m_paths = InstallPaths::FromExecutable(exePath);
+    m_config.SetPath(m_paths.configPath);
+    if (m_showSplash) {
+        CSplashDlg splash(m_paths.splashPath);
+        splash.SetStepInterval(m_splashStepMs);
+        splash.SetHoldTime(m_splashHoldMs);
+        splash.exec();
+    }
+    if (!ConnectDatabase()) return false;
+    if (m_runMainWindow) m_runMainWindow();
+    return false;
+}
+
+int CCatalogueApp::DoMessageBox(const QString& text, unsigned style, unsigned) {
+    if (QWidget* active = QApplication::activeWindow()) active->repaint();
+    if (style != MB_NOTICE) return Prompter().MessageBox(text, m_title, style);
+    Prompter().Notice(NoticeText(text));
+    return IDOK;
+}
+
+QString CCatalogueApp::NoticeText(const QString& text) {
+    return GbkCodec::ByteLength(text) < 26 ? QStringLiteral("       ") + text : text;
+}
+
+bool CCatalogueApp::ConnectDatabase() {
+    auto db = std::make_unique<CatalogueDb>();
+    if (!db->Open(CatalogueDb::CatalogueFile(m_paths.dataFolder))) {
+        AfxMessageBox(QStringLiteral("抱歉，连接数据库失败！"), MB_NOTICE);
+        m_db.reset();
+        return false;
+    }
+    m_db = std::move(db);
+    return true;
+}
+
+QString CCatalogueApp::PublishState() const {
+    return m_config.GetString(QStringLiteral("SysInfo"), QStringLiteral("发布状态"));
+}
+
+void CCatalogueApp::RegisterFontSubstitutions() {
+    const QStringList cjk = {QStringLiteral("WenQuanYi Micro Hei"),
+                             QStringLiteral("Noto Sans CJK SC")};
+    for (const char* name : {"微软雅黑", "新宋体", "宋体", "MS Sans Serif", "黑体"})
+        QFont::insertSubstitutions(QString::fromUtf8(name), cjk);
+}
+
+int AfxMessageBox(const QString& text, unsigned style) { return theApp.DoMessageBox(text, style); }
+
+bool ConfirmYesNo(const QString& text, bool questionIcon) {
+    return Prompter().Confirm(text, QStringLiteral("提示"), questionIcon);
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "app/CIniFile.h"
+#include "app/InstallPaths.h"
+
+class CatalogueDb;
+class QWidget;
+
+// The application object: runs start-up and is the process-wide home of shared state
+// (connection, installation paths, publish root, thumbnail mode, copy lists).
+class CCatalogueApp {
+public:
+    CCatalogueApp();
+    ~CCatalogueApp();
+
+    // Start-up: paths, configuration, cover window, database, main window. Always returns
+    // false, so the process ends when it returns.
+    bool InitInstance();
+    // Start-up for a given executable location (InitInstance uses the running executable).
+    bool InitInstanceAt(const QString& exePath);
+
+    // Every message passes through here: exactly MB_NOTICE gives a notice, any other style
+    // the standard message box. Returns the button chosen (a notice returns IDOK).
+    int DoMessageBox(const QString& text, unsigned style, unsigned helpId = 0);
+
+    // Opens the catalogue of dataFolder; false after showing "抱歉，连接数据库失败！".
+    bool ConnectDatabase();
+
+    // 发布状态 from the configuration ("1" marks a published copy).
+    QString PublishState() const;
+    bool IsPublished() const { return PublishState() == QLatin1String("1"); }
+
+    // Maps the Windows font names the windows use onto the installed CJK font.
+    static void RegisterFontSubstitutions();
+
+    // Text shown before short notices: texts under 26 GBK bytes get 7 spaces in front.
+    static QString NoticeText(const QString& text);
+
+    std::unique_ptr<CatalogueDb> m_db;
+    InstallPaths m_paths;
+    QString m_publishRoot;
+    int thumbListMode = 1;
+    CIniFile m_config;
+    QWidget* m_pMainWnd = nullptr;
+    QString m_title = QStringLiteral("Vistrel");
+
+    // Seams for tests and for the pieces that come later: the cover window's step and hold
+    // times, and what runs as the main window.
+    int m_splashStepMs = 15;
+    int m_splashHoldMs = 500;
+    bool m_showSplash = true;
+    std::function<void()> m_runMainWindow;
+};
+
+extern CCatalogueApp theApp;
+
+// The picture each document page loaded last; the initial values match no real path, so the
+// first showing of each page always loads its picture.
+extern QString docPathCache[3];
+void ResetDocPathCache();

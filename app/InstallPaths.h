@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QString>
+
+// Every path of an installation, derived once at start-up from the executable's location.
+// Folders carry no trailing separator.
+struct InstallPaths {
+    QString exePath;
+    QString exeFolder;
+    QString picFolder;   // beside the executable: the pictures of a published copy
+    QString dataFolder;  // the "sysfile" folder chosen by the parent-folder rule
+    QString splashPath;
+    QString configPath;
+
+    // Derives the paths for the executable at `exePath`. A program started from a sub-folder
+    // of an authoring installation (whose own sysfile/config.ini says 发布状态=0) works on that
+    // installation's data folder; otherwise the data folder is the executable's own sysfile.
+    static InstallPaths FromExecutable(const QString& exePath);
+
+    // The published picture folder: "pic", or an existing "Pic" that older copies used.
+    static QString PictureFolder(const QString& exeFolder);
+
+    // Resolves a published relative path such as "pic/类/产品/a.jpg" or "pic\\..." against
+    // picFolder (the leading four characters name the folder itself). Empty in, empty out.
+    QString ResolvePublished(const QString& relative) const;
+};

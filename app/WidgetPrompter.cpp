@@ -1,0 +1,76 @@
+#include "app/WidgetPrompter.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+
+#include "app/CMsgBoxDlg.h"
+#include "app/MessageBox.h"
+
+namespace {
+QWidget* DialogParent() { return QApplication::activeWindow(); }
+}  // namespace
+
+void WidgetPrompter::Notice(const QString& text) { CMsgBoxDlg::ShowNotice(text, 900); }
+
+bool WidgetPrompter::Confirm(const QString& text, const QString& caption, bool questionIcon) {
+    QMessageBox box(questionIcon ? QMessageBox::Question : QMessageBox::NoIcon, caption, text,
+                    QMessageBox::NoButton, DialogParent());
+    QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
+    box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
+    box.exec();
+    return box.clickedButton() == yes;
+}
+
+int WidgetPrompter::MessageBox(const QString& text, const QString& caption, unsigned style) {
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+    switch (style & 0xF0) {
+        case MB_ICONERROR: icon = QMessageBox::Critical; break;
+        case MB_ICONQUESTION: icon = QMessageBox::Question; break;
+        case MB_ICONEXCLAMATION: icon = QMessageBox::Warning; break;
+        case MB_ICONINFORMATION: icon = QMessageBox::Information; break;
+        default: break;
+    }
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok;
+    switch (style & 0x0F) {
+        case MB_OKCANCEL: buttons = QMessageBox::Ok | QMessageBox::Cancel; break;
+        case MB_YESNO: buttons = QMessageBox::Yes | QMessageBox::No; break;
+        default: break;
+    }
+    QMessageBox box(icon, caption, text, buttons, DialogParent());
+    switch (box.exec()) {
+        case QMessageBox::Cancel: return IDCANCEL;
+        case QMessageBox::Yes: return IDYES;
+        case QMessageBox::No: return IDNO;
+        default: return IDOK;
+    }
+}
+
+QString WidgetPrompter::OpenFile(const QString& caption, const QString& folder,
+                                 const QString& filter) {
+    return QFileDialog::getOpenFileName(DialogParent(), caption, folder, filter);
+}
+
+QStringList WidgetPrompter::OpenFiles(const QString& caption, const QString& folder,
+                                      const QString& filter) {
+    return QFileDialog::getOpenFileNames(DialogParent(), caption, folder, filter);
+}
+
+QString WidgetPrompter::ChooseFolder(const QString& caption, const QString& folder) {
+    return QFileDialog::getExistingDirectory(DialogParent(), caption, folder,
+                                             QFileDialog::ShowDirsOnly);
+}
+
+int WidgetPrompter::OpenUrl(const QUrl& url) {
+    if (!url.isValid()) return 2;
+    if (QDesktopServices::openUrl(url)) return 42;
+    const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
+    if (opener.isEmpty()) return 31;
+    return QProcess::startDetached(opener, {url.toString(QUrl::FullyEncoded)}) ? 42 : 31;
+}
+
+void WidgetPrompter::Beep() { QApplication::beep(); }

@@ -1,0 +1,61 @@
+#pragma once
+
+#include <QString>
+
+class CatalogueRecordset;
+
+// The rows of the four catalogue tables, read from the current record by column position.
+
+struct CategoryRecord {
+    QString className;  // position 2
+    static CategoryRecord Read(const CatalogueRecordset& rs);
+};
+
+// Splits a stored product name "name@typecode" at its last "@".
+struct StoredProductName {
+    QString name;
+    QString typeCode;
+    static StoredProductName Split(const QString& stored);
+    static QString Join(const QString& name, const QString& typeCode);
+};
+
+struct ProductRecord {
+    QString number;         // 1
+    QString className;      // 2
+    QString productName;    // 3: name@typecode
+    QString key;            // 4
+    QString opath;          // 5
+    QString dpath;          // 6
+    QString oIntroduce;     // 7
+    QString oAddProcess;    // 8
+    QString oTecReference;  // 9
+    QString pIntroduce;     // 10
+    QString pAddProcess;    // 11
+    QString pTecReference;  // 12
+    static ProductRecord Read(const CatalogueRecordset& rs);
+    // The picture of the product (source or published path by the copy's state).
+    QString PicturePath(bool published) const { return published ? dpath : opath; }
+    // Document 0 (introduction), 1 (added processing) or 2 (technical reference).
+    QString DocumentPath(int index, bool published) const;
+};
+
+struct ModelFileRecord {
+    QString className;    // 1
+    QString productName;  // 2
+    QString modelFile;    // 3
+    QString number;       // 4
+    QString opath;        // 5
+    QString dpath;        // 6
+    QString note;         // 7
+    static ModelFileRecord Read(const CatalogueRecordset& rs);
+};
+
+struct CompanyRecord {
+    QString hidden;     // 1
+    QString className;  // 2
+    QString opath;      // 3
+    QString dpath;      // 4
+    QString company;    // 5
+    QString web;        // 6
+    static CompanyRecord Read(const CatalogueRecordset& rs);
+};

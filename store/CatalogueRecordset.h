@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariantList>
+#include <vector>
+
+class CatalogueDb;
+
+// A window's recordset: the whole result of one select, read as text by column position.
+// The result is fixed once opened, so the record count is exact.
+class CatalogueRecordset {
+public:
+    // Uses the application's connection unless another is given.
+    explicit CatalogueRecordset(CatalogueDb* db = nullptr);
+
+    // Replaces the previous result with the rows of `sql`. A failed statement is reported and
+    // leaves an empty result; returns false then.
+    bool OpenRecordset(const char* sql, const QVariantList& params = {});
+
+    // Value of the field at `position` in the current record; null and missing read as "".
+    QString GetFieldString(int position) const;
+    bool IsEOF() const { return m_current >= m_rows.size(); }
+    void MoveNext() {
+        if (!IsEOF()) ++m_current;
+    }
+    int GetRecordCount() const { return static_cast<int>(m_rows.size()); }
+
+private:
+    CatalogueDb* m_db;
+    std::vector<QStringList> m_rows;
+    size_t m_current = 0;
+};

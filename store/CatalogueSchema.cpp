@@ -1,0 +1,65 @@
+#include "store/CatalogueSchema.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStringList>
+#include <QUuid>
+
+namespace {
+const char* const kCreate[] = {
+    "create table [大类表] ([ID] integer primary key autoincrement, [Number] integer, "
+    "[ClassName] text)",
+    "create table [小类表] ([ID] integer primary key autoincrement, [Number] integer, "
+    "[ClassName] text, [ProductName] text, [Key] text, [Opath] text, [Dpath] text, "
+    "[OIntroduce] text, [OAddProcess] text, [OTecReference] text, [PIntroduce] text, "
+    "[PAddProcess] text, [PTecReference] text)",
+    "create table [3D模型表] ([ID] integer primary key autoincrement, [ClassName] text, "
+    "[ProductName] text, [3DModel] text, [Number] integer, [Opath] text, [Dpath] text, "
+    "[Note] text)",
+    "create table [企业表] ([ID] integer primary key autoincrement, [Name] text, "
+    "[ClassName] text, [Opath] text, [Dpath] text, [Company] text, [Web] text)",
+    "create index [小类表_类] on [小类表]([ClassName], [Number])",
+    "create index [3D模型表_产品] on [3D模型表]([ClassName], [ProductName])",
+    "insert into [企业表]([Name], [ClassName], [Opath], [Dpath], [Company], [Web]) "
+    "values ('企业', '企业', '', '', '', '')",
+};
+}  // namespace
+
+QStringList CatalogueSchema::TableNames() {
+    return {QStringLiteral("大类表"), QStringLiteral("小类表"), QStringLiteral("3D模型表"),
+            QStringLiteral("企业表")};
+}
+
+bool CatalogueSchema::CreateEmpty(const QString& file, QString* error) {
+    if (QFileInfo::exists(file)) {
+        if (error) *error = QStringLiteral("file exists: %1").arg(file);
+        return false;
+    }
+    const QString name = QStringLiteral("create-") + QUuid::createUuid().toString();
+    bool ok = true;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setDatabaseName(file);
+        if (!db.open()) {
+            ok = false;
+            if (error) *error = db.lastError().text();
+        }
+        if (ok) {
+            db.transaction();
+            QSqlQuery q(db);
+            for (const char* sql : kCreate) {
+                if (!q.exec(QString::fromUtf8(sql))) {
+                    ok = false;
+                    if (error) *error = q.lastError().text();
+                    break;
+                }
+            }
+            ok = ok ? db.commit() : (db.rollback(), false);
+        }
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(name);
+    return ok;
+}

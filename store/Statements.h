@@ -1,0 +1,140 @@
+#pragma once
+
+// The catalogue's complete statement vocabulary, in one place. Each statement keeps its table,
+// columns, condition and ordering; values are never spliced into the text but bound to the "?"
+// placeholders, in the order the placeholders appear.
+namespace Sql {
+
+// [大类表] categories
+inline constexpr const char* SelectCategories = "select * from [大类表]";
+inline constexpr const char* SelectCategoriesSpace = "select * from [大类表] ";
+inline constexpr const char* SelectCategoriesByNumber = "select * from [大类表] order by Number ";
+inline constexpr const char* SelectCategoriesByNumberBracketed =
+    "select * from [大类表] order by [Number]";
+inline constexpr const char* SelectCategoryByName = "select * from [大类表] where [ClassName]=? ";
+inline constexpr const char* SelectCategoryNumber = "select Number from 大类表 where ClassName =?";
+inline constexpr const char* InsertCategory = "insert into [大类表]([ClassName]) values(?)";
+// new name, old name
+inline constexpr const char* RenameCategory =
+    "update [大类表] set [ClassName]=? where [ClassName]=?";
+// number, name
+inline constexpr const char* SetCategoryNumber =
+    "update [大类表] set [Number] = ? where [ClassName] = ? ";
+inline constexpr const char* DeleteCategory = "delete from [大类表] where [ClassName]=?";
+
+// [小类表] products
+inline constexpr const char* SelectAllProducts = "select *from [小类表]";
+inline constexpr const char* SelectProductsOfClassPublish = "select *from [小类表] where [ClassName]=?";
+inline constexpr const char* SelectProductsOfClassModels =
+    "select * from [小类表] where [ClassName] = ? ";
+inline constexpr const char* SelectProductsOfClassDocuments =
+    "select * from [小类表] where [ClassName] = ?";
+inline constexpr const char* SelectProductsOfClassByNumber =
+    "select * from  [小类表] where ClassName = ? order by [Number]";
+inline constexpr const char* SelectProductsByClassAndNumber =
+    "select * from [小类表] order by [ClassName],[Number]";
+inline constexpr const char* SelectProductsOfClassByClassAndNumber =
+    "select * from [小类表] where ClassName = ? order by [ClassName],[Number]";
+// class, product
+inline constexpr const char* SelectProductByClassAndName =
+    "select * from  [小类表] where [ClassName] = ? and [ProductName] = ? ";
+// product, class
+inline constexpr const char* SelectProductByNameAndClass =
+    "select *from [小类表] where [ProductName]=? and [ClassName]=?";
+// pattern from LikeContains(); the search text is matched literally
+inline constexpr const char* SearchProductsByKey =
+    "select *from [小类表] where [Key]  like ? escape '\\' ";
+inline constexpr const char* CountProductsOfClass =
+    "select count(*) from [小类表] where ClassName=? ";
+// number, class, product, key, opath, ointroduce, oaddprocess, otecreference
+inline constexpr const char* InsertProduct =
+    "insert into [小类表]([Number],[ClassName],[ProductName],[Key],[Opath],[OIntroduce],"
+    "[OAddProcess],[OTecReference]) values(?,?,?,?,?,?,?,?)";
+// number, product, class, key, opath, dpath, ointroduce, oaddprocess, otecreference,
+// old product, old class
+inline constexpr const char* UpdateProduct =
+    "update [小类表] set [Number]=?,[ProductName]=?,[ClassName]=?,[Key]=?,[Opath]=?,[Dpath]=?,"
+    "[OIntroduce]=?,[OAddProcess]=?,[OTecReference]=? where [ProductName]=? and [ClassName]=?";
+// path, class, product
+inline constexpr const char* SetProductIntroduce =
+    "update [小类表] set [OIntroduce]=? where [ClassName]=? and [ProductName]=?";
+inline constexpr const char* SetProductAddProcess =
+    "update [小类表] set [OAddProcess]=? where [ClassName]=? and [Productname]=?";
+inline constexpr const char* SetProductTecReference =
+    "update [小类表] set [OTecReference]=? where [ClassName]=? and [Productname]=?";
+inline constexpr const char* SetProductDpath =
+    "update [小类表] set [Dpath]=? where [ClassName]=? and [ProductName]=?";
+inline constexpr const char* SetProductPIntroduce =
+    "update [小类表] set [PIntroduce]=? where [ClassName]=? and [ProductName]=?";
+inline constexpr const char* SetProductPAddProcess =
+    "update [小类表] set [PAddProcess]=? where [ClassName]=? and [ProductName]=?";
+inline constexpr const char* SetProductPTecReference =
+    "update [小类表] set [PTecReference]=? where [ClassName]=? and [ProductName]=?";
+// new class, old class
+inline constexpr const char* RenameProductsClass =
+    "update [小类表] set [ClassName]=? where [ClassName]=?";
+inline constexpr const char* DeleteProductsOfClass = "delete from [小类表] where [ClassName]=?";
+// product, class
+inline constexpr const char* DeleteProduct =
+    "delete from [小类表] where [ProductName]=? and [ClassName]=?";
+
+// [3D模型表] model files
+inline constexpr const char* SelectAllModels = "select * from [3D模型表]";
+// class, product
+inline constexpr const char* SelectModelsOfProductPublish =
+    "select * from [3D模型表] where [ClassName]=? and [ProductName]=?";
+inline constexpr const char* SelectModelsOfProductByNumber =
+    "select * from [3D模型表] where [ClassName] = ? and [ProductName] = ? order by [Number] ";
+// class, product, file
+inline constexpr const char* SelectModelFile =
+    "select * from [3D模型表] where [ClassName] = ? and ProductName = ? and [3DModel] = ? ";
+inline constexpr const char* SelectModelFileBracketed =
+    "select * from [3D模型表] where [ClassName] = ? and [ProductName] = ? and [3DModel] = ? ";
+inline constexpr const char* SelectModelByFileName = "select *from [3D模型表] where [3DModel]=?";
+// product, class
+inline constexpr const char* SelectModelsOfProduct =
+    "select *from [3D模型表] where [ProductName]=? and [ClassName]=?";
+// class, product, file, opath
+inline constexpr const char* InsertModelShort =
+    "insert into [3D模型表](ClassName,ProductName,[3DModel],Opath) values (?,?,?,?)";
+// class, product, file, number, opath
+inline constexpr const char* InsertModel =
+    "insert into [3D模型表](ClassName,ProductName,[3DModel],[Number],[Opath],[Dpath],[Note]) "
+    "values (?,?,?,?,?,'','')";
+// number, class, product, file
+inline constexpr const char* SetModelNumber =
+    "update [3D模型表] set [Number] = ? where [ClassName] = ? and [ProductName] = ? and "
+    "[3DModel] = ? ";
+// note, class, product, file
+inline constexpr const char* SetModelNote =
+    "update [3D模型表] set [Note] = ? where [ClassName] = ? and [ProductName] = ? and "
+    "[3DModel] = ? ";
+// dpath, class, product
+inline constexpr const char* SetModelsDpath =
+    "update [3D模型表] set [Dpath]=? where [ClassName]=? and [ProductName]=?";
+// new class, old class
+inline constexpr const char* RenameModelsClass =
+    "update [3D模型表] set [ClassName]=? where [ClassName]=?";
+// new class, new product, old product, old class
+inline constexpr const char* MoveModelsOfProduct =
+    "update [3D模型表] set [ClassName]=?,[ProductName]=? where [ProductName]=? and [ClassName]=?";
+// class, product, file
+inline constexpr const char* DeleteModelFile =
+    "delete from [3D模型表] where [ClassName] = ? and [ProductName] = ? and [3DModel] = ?";
+inline constexpr const char* DeleteModelsOfClass = "delete from [3D模型表] where [ClassName]=?";
+// product, class
+inline constexpr const char* DeleteModelsOfProduct =
+    "delete from [3D模型表] where [ProductName]=? and [ClassName]=?";
+
+// [企业表] company
+inline constexpr const char* SelectCompany = "select *from [企业表]";
+inline constexpr const char* SelectCompanySpace = "select * from [企业表]";
+// opath, company, web
+inline constexpr const char* UpdateCompany =
+    "update [企业表] set [Opath] =?,[Company] =?,[Web] =? ";
+inline constexpr const char* UpdateCompanyAlt =
+    "update [企业表] set  [Opath]=?,[Company]=?,[Web]=? ";
+// dpath, name
+inline constexpr const char* SetCompanyDpath = "update [企业表] set [Dpath]=? where [ClassName]=?";
+
+}  // namespace Sql
