@@ -1,5 +1,6 @@
 #include "controls/CButtonListBox.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QScrollBar>
@@ -136,6 +137,11 @@ void CButtonListBox::scrollContentsBy(int, int) {
 }
 
 bool CButtonListBox::eventFilter(QObject* watched, QEvent* event) {
+    // The wheel over an entry scrolls the list, whichever way the event reached the button.
+    if (event->type() == QEvent::Wheel && qobject_cast<CHoverButton*>(watched)) {
+        QApplication::sendEvent(verticalScrollBar(), event);
+        return true;
+    }
     // Keyboard focus moving onto an entry scrolls it into view.
     if (event->type() == QEvent::FocusIn) {
         for (int i = 0; i < m_buttons.size(); ++i) {

@@ -165,44 +165,60 @@ void CSkinTabCtrl::paintEvent(QPaintEvent*) {
 
     p.fillRect(rect(), GroundColor());
 
-    // Page frame below the strip: lit from the top left.
-    if (w > 2 && h > frameTop + 2) {
+    // Page frame below the strip: a raised edge, lit from the top left.
+    if (w > 3 && h > frameTop + 3) {
+        p.setPen(shadow);
+        p.drawLine(0, frameTop, w - 1, frameTop);
+        p.drawLine(0, frameTop, 0, h - 1);
         p.setPen(highlight);
-        p.drawLine(0, frameTop, w - 2, frameTop);
-        p.drawLine(0, frameTop, 0, h - 2);
+        p.drawLine(1, frameTop + 1, w - 3, frameTop + 1);
+        p.drawLine(1, frameTop + 1, 1, h - 3);
         p.setPen(darkShadow);
         p.drawLine(0, h - 1, w - 1, h - 1);
         p.drawLine(w - 1, frameTop, w - 1, h - 1);
         p.setPen(shadow);
-        p.drawLine(1, h - 2, w - 2, h - 2);
+        p.drawLine(2, h - 2, w - 2, h - 2);
         p.drawLine(w - 2, frameTop + 1, w - 2, h - 2);
     }
 
     p.setFont(TabFont());
+    // The selected tab comes last so that it overlaps its neighbours.
+    QList<int> order;
     for (int i = 0; i < m_tabs.size(); ++i) {
+        if (i != m_curSel) order.append(i);
+    }
+    if (m_curSel >= 0) order.append(m_curSel);
+    for (int i : std::as_const(order)) {
         const bool selected = i == m_curSel;
         QRect r = GetItemRect(i);
+        int bottom = frameTop - 1;
         if (selected) {
-            r.adjust(-kLowered, 0, kLowered, 1);  // reaches over the frame line into the page
+            // Wider, and reaching over the frame's top edge into the page.
+            r.adjust(-kLowered, 0, kLowered, 0);
             if (r.left() < 0) r.setLeft(0);
-            p.fillRect(r.adjusted(1, 1, -2, 0), SelectedTabColor());
+            bottom = frameTop + 1;
+            p.fillRect(QRect(QPoint(r.left() + 2, r.top() + 2), QPoint(r.right() - 2, bottom)),
+                       SelectedTabColor());
         } else {
             r.setTop(kLowered);
+            p.fillRect(QRect(QPoint(r.left() + 2, r.top() + 2), QPoint(r.right() - 2, bottom)),
+                       GroundColor());
         }
-        const int bottom = selected ? r.bottom() : frameTop - 1;
-        // Outline: highlight on the left and top, shadows on the right; corners cut by a pixel.
-        p.setPen(highlight);
+        // Outline with the frame's pens; the top corners are cut by a pixel.
+        p.setPen(shadow);
         p.drawLine(r.left(), r.top() + 2, r.left(), bottom);
         p.drawPoint(r.left() + 1, r.top() + 1);
         p.drawLine(r.left() + 2, r.top(), r.right() - 2, r.top());
+        p.setPen(highlight);
+        p.drawLine(r.left() + 1, r.top() + 2, r.left() + 1, bottom);
+        p.drawLine(r.left() + 2, r.top() + 1, r.right() - 2, r.top() + 1);
         p.setPen(darkShadow);
         p.drawPoint(r.right() - 1, r.top() + 1);
         p.drawLine(r.right(), r.top() + 2, r.right(), bottom);
         p.setPen(shadow);
         p.drawLine(r.right() - 1, r.top() + 2, r.right() - 1, bottom);
 
-        QRect textRect = r.adjusted(1, 1, -2, 0);
-        textRect.setBottom(frameTop - 1);
+        QRect textRect(QPoint(r.left() + 2, r.top() + 1), QPoint(r.right() - 2, frameTop - 1));
         if (selected) textRect.translate(0, -1);
         const int flags = Qt::AlignCenter | Qt::TextSingleLine;
         const QString& text = m_tabs.at(i).text;
