@@ -1,11 +1,14 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
+#include <atomic>
 #include <functional>
 #include <memory>
 
 #include "app/CIniFile.h"
 #include "app/InstallPaths.h"
+#include "publish/CopyJobList.h"
 
 class CatalogueDb;
 class QWidget;
@@ -47,6 +50,11 @@ public:
     CIniFile m_config;
     QWidget* m_pMainWnd = nullptr;
     QString m_title = QStringLiteral("Vistrel");
+    // The queued file copies, the scratch list one job is assembled in (source, then
+    // destination), and the flag the copy worker sets when it has finished.
+    CopyJobList m_copyJobList;
+    QStringList m_copyScratch;
+    std::atomic<bool> m_copyFinished{false};
 
     // Seams for tests and for the pieces that come later: the cover window's step and hold
     // times, and what runs as the main window.

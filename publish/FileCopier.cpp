@@ -1,0 +1,175 @@
+#include "publish/FileCopier.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <cerrno>
+#include <cstring>
+
+namespace {
+
+// Closes a descriptor and, while armed, removes the temporary file it was writing.
+class TempFile {
+public:
+    ~TempFile() { Discard(); }
+    bool Create(const QByteArray& folder, mode_t mode) {
+        for (int attempt = 0; attempt < 16; ++attempt) {
+            const QByteArray name =
+                folder + "/.vistrel-" +
+                QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".part";
+            m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            if (m_fd >= 0) {
+                m_path = name;
+                return true;
+            }
+            if (errno != EEXIST) return false;
+        }
+        return false;
+    }
+    int Fd() const { return m_fd; }
+    const QByteArray& Path() const { return m_path; }
+    // Closes the file, keeping it; false when the close reports a write error.
+    bool Close() {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd < 0 || ::close(fd) == 0;
+    }
+    void Release() { m_path.clear(); }
+    void Discard() {
+        if (m_fd >= 0) ::close(m_fd);
+        m_fd = -1;
+        if (!m_path.isEmpty()) ::unlink(m_path.constData());
+        m_path.clear();
+    }
+
+private:
+    int m_fd = -1;
+    QByteArray m_path;
+};
+
+class Fd {
+public:
+    explicit Fd(int fd) : m_fd(fd) {}
+    ~Fd() {
+        if (m_fd >= 0) ::close(m_fd);
+    }
+    int Get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+// copy_file_range is refused for some pairs of files (other file systems on older kernels,
+// special files, some network mounts); those go through read/write instead.
+bool RangeCopyUnsupported(int error) {
+    return error == EXDEV || error == ENOSYS || error == EOPNOTSUPP || error == EINVAL ||
+           error == EBADF || error == EPERM || error == ETXTBSY;
+}
+
+bool WriteAll(int fd, const char* data, size_t size) {
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
+}
+
+}  // namespace
+
+FileCopier::Result FileCopier::Fail(const QString& what, int error) {
+    m_error = what + QStringLiteral(": ") + QString::fromLocal8Bit(std::strerror(error));
+    return Result::Failed;
+}
+
+FileCopier::Result FileCopier::Copy(const QString& source, const QString& destination,
+                                    const Progress& progress) {
+    m_error.clear();
+    if (source.isEmpty() || destination.isEmpty())
+        return Fail(QStringLiteral("empty path"), ENOENT);
+    const QByteArray src = QFile::encodeName(source);
+    const QByteArray dst = QFile::encodeName(destination);
+
+    Fd in(::open(src.constData(), O_RDONLY | O_CLOEXEC));
+    if (in.Get() < 0) return Fail(source, errno);
+    struct stat st {};
+    if (::fstat(in.Get(), &st) != 0) return Fail(source, errno);
+    if (S_ISDIR(st.st_mode)) return Fail(source, EISDIR);
+    if (!S_ISREG(st.st_mode)) return Fail(source, EINVAL);
+
+    // An existing destination keeps its permissions; a new one gets the source's.
+    mode_t mode = st.st_mode & 0777;
+    struct stat dstStat {};
+    if (::stat(dst.constData(), &dstStat) == 0) {
+        if (S_ISDIR(dstStat.st_mode)) return Fail(destination, EISDIR);
+        if (S_ISREG(dstStat.st_mode)) mode = dstStat.st_mode & 0777;
+    }
+
+    const QFileInfo dstInfo(destination);
+    if (dstInfo.fileName().isEmpty()) return Fail(destination, EISDIR);
+    TempFile out;
+    if (!out.Create(QFile::encodeName(dstInfo.absolutePath()), mode))
+        return Fail(destination, errno);
+    if (S_ISREG(dstStat.st_mode)) ::fchmod(out.Fd(), mode);  // not narrowed by the umask
+
+    ::posix_fadvise(in.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    const qint64 total = st.st_size;
+    qint64 done = 0;
+    bool useRange = m_rangeCopy;
+    for (;;) {
+        ssize_t n;
+        if (useRange) {
+            n = ::copy_file_range(in.Get(), nullptr, out.Fd(), nullptr,
+                                  static_cast<size_t>(m_chunkSize), 0);
+            if (n < 0 && errno != EINTR && RangeCopyUnsupported(errno)) {
+                useRange = false;
+                continue;
+            }
+            // Some file systems answer 0 before the real end; read/write confirms the end.
+            if (n == 0 && done < total) {
+                useRange = false;
+                continue;
+            }
+        } else {
+            if (m_buffer.size() != static_cast<size_t>(m_chunkSize))
+                m_buffer.resize(static_cast<size_t>(m_chunkSize));
+            n = ::read(in.Get(), m_buffer.data(), m_buffer.size());
+            if (n > 0 && !WriteAll(out.Fd(), m_buffer.data(), static_cast<size_t>(n)))
+                return Fail(destination, errno);
+        }
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return Fail(useRange ? destination : source, errno);
+        }
+        if (n == 0) break;
+        done += n;
+        if (progress && !progress(done, total)) return Result::Cancelled;
+    }
+    if (done == 0 && progress && !progress(0, total)) return Result::Cancelled;
+
+    // Keep the source's modification time, as copies on the desktop do.
+    const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
+    ::futimens(out.Fd(), times);
+    if (!out.Close()) return Fail(destination, errno);
+    if (::rename(out.Path().constData(), dst.constData()) != 0) return Fail(destination, errno);
+    out.Release();
+    return Result::Copied;
+}
+
+QString FileCopier::SafeFileName(const QString& name) {
+    QString safe = name;
+    for (QChar& c : safe)
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QChar(0)) c = QLatin1Char('_');
+    bool onlyDots = true;
+    for (const QChar c : safe) onlyDots = onlyDots && c == QLatin1Char('.');
+    if (onlyDots) safe = QString(safe.size() + 1, QLatin1Char('_'));
+    return safe;
+}

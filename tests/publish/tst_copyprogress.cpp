@@ -1,0 +1,370 @@
+// The progress dialog that runs the queued copies: texts, percentages, closing, cancelling.
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <atomic>
+#include <thread>
+
+#include "app/CCatalogueApp.h"
+#include "app/MessageBox.h"
+#include "publish/CProgressDlg.h"
+
+namespace {
+
+QByteArray RandomBytes(qint64 size, quint32 seed) {
+    QByteArray data(size, Qt::Uninitialized);
+    QRandomGenerator gen(seed);
+    for (qint64 i = 0; i < size; ++i) data[i] = static_cast<char>(gen.generate() & 0xFF);
+    return data;
+}
+
+bool WriteFile(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(data) == data.size();
+}
+
+QByteArray ReadFile(const QString& path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+QStringList Entries(const QString& folder) {
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
+}
+
+// Records every text the two lines show during a run.
+struct Recorder {
+    QStringList status;
+    QStringList file;
+    explicit Recorder(CProgressDlg& dlg) {
+        QObject::connect(&dlg, &CProgressDlg::statusTextChanged, &dlg,
+                         [this](const QString& t) { status << t; });
+        QObject::connect(&dlg, &CProgressDlg::fileTextChanged, &dlg,
+                         [this](const QString& t) { file << t; });
+    }
+};
+
+void MakeQuick(CProgressDlg& dlg) {
+    dlg.SetPollInterval(5);
+    dlg.SetCloseDelay(5);
+}
+
+QString Pct(int p) {
+    return QStringLiteral("已复制%1%，请勿退出程序").arg(p);
+}
+
+}  // namespace
+
+class TestCopyProgress : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { theApp.m_copyJobList.RemoveAll(); }
+    void dialogLooksRight();
+    void emptyListClosesByItself();
+    void missingMiddleFileStopsTheRun();
+    void overwritesExistingDestination();
+    void zeroByteFileShowsHundredPercent();
+    void percentagesGrowAndBarResetsBetweenFiles();
+    void secondsComeFromTheMonotonicClock();
+    void closesOnlyAfterThePause();
+    void cancelStopsMidFileAndLeavesNoFragment_data();
+    void cancelStopsMidFileAndLeavesNoFragment();
+    void dialogRunsAgainAfterACancel();
+};
+
+void TestCopyProgress::dialogLooksRight() {
+    CProgressDlg dlg;
+    QCOMPARE(dlg.windowTitle(), QString("正在处理文件，请稍后..."));
+    auto* bar = dlg.findChild<QProgressBar*>("1003");
+    QVERIFY(bar);
+    QCOMPARE(bar->minimum(), 0);
+    QCOMPARE(bar->maximum(), 100);
+    auto* cancel = dlg.findChild<QPushButton*>("2");
+    QVERIFY(cancel);
+    QCOMPARE(cancel->text(), QString("取消"));
+    QVERIFY(dlg.findChild<QLabel*>("1002"));
+    QVERIFY(dlg.findChild<QLabel*>("1004"));
+    // All controls inside the dialog, none overlapping the next line.
+    const QRect client = dlg.rect();
+    for (const char* id : {"1002", "1004", "1003", "2"})
+        QVERIFY2(client.contains(dlg.findChild<QWidget*>(id)->geometry()), id);
+    QVERIFY(dlg.findChild<QLabel*>("1002")->geometry().bottom() <
+            dlg.findChild<QLabel*>("1004")->geometry().top());
+    QVERIFY(dlg.findChild<QLabel*>("1004")->geometry().bottom() < bar->geometry().top());
+    QVERIFY(bar->geometry().bottom() < cancel->geometry().top());
+
+    // A picture of a run in the middle of a file, for whoever looks at it.
+    QTemporaryDir dir;
+    QVERIFY(WriteFile(dir.filePath("long-name-of-a-model-file-for-the-grab.stp"),
+                      RandomBytes(256 * 1024, 1)));
+    theApp.m_copyJobList.Append(dir.filePath("long-name-of-a-model-file-for-the-grab.stp"),
+                                dir.filePath("copy.stp"));
+    MakeQuick(dlg);
+    dlg.SetChunkSize(4096);
+    std::atomic<bool> grabbed{false};
+    dlg.SetChunkObserver([&](int, qint64 done, qint64 total) {
+        if (done >= total * 40 / 100)
+            for (int i = 0; i < 10000 && !grabbed.load(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    });
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &dlg, [&] {
+        if (grabbed.load() || !dlg.isVisible() || !bar->isVisible() || bar->value() < 30) return;
+        const QImage image = dlg.grab().toImage();
+        QVERIFY(!image.isNull());
+        const QString out = qEnvironmentVariable("VISTREL_GRAB_DIR");
+        if (!out.isEmpty()) image.save(QDir(out).filePath("progress-dialog.png"));
+        grabbed.store(true);
+    });
+    poll.start(2);
+    QCOMPARE(dlg.DoModal(), IDOK);
+    QVERIFY(grabbed.load());
+    QVERIFY(dlg.AllCopied());
+}
+
+void TestCopyProgress::emptyListClosesByItself() {
+    CProgressDlg dlg;
+    Recorder rec(dlg);
+    MakeQuick(dlg);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(dlg.DoModal(), IDOK);
+    QVERIFY(clock.elapsed() < 5000);
+    QVERIFY(rec.status.contains("复制中，请勿退出程序"));
+    QCOMPARE(rec.status.last(), QString("复制中，请勿退出程序"));
+    QVERIFY(dlg.Results().isEmpty());
+    QVERIFY(dlg.AllCopied());
+    QVERIFY(!dlg.WasCancelled());
+    QVERIFY(theApp.m_copyFinished.load());
+    QVERIFY(dlg.findChild<QProgressBar*>("1003")->isHidden());
+}
+
+void TestCopyProgress::missingMiddleFileStopsTheRun() {
+    QTemporaryDir dir;
+    QVERIFY(WriteFile(dir.filePath("a.stp"), "first"));
+    QVERIFY(WriteFile(dir.filePath("c.stp"), "third"));
+    QVERIFY(QDir(dir.path()).mkdir("out"));
+    theApp.m_copyJobList.Append(dir.filePath("a.stp"), dir.filePath("out/a.stp"));
+    theApp.m_copyJobList.Append(dir.filePath("missing.stp"), dir.filePath("out/b.stp"));
+    theApp.m_copyJobList.Append(dir.filePath("c.stp"), dir.filePath("out/c.stp"));
+    const CopyJobList before = theApp.m_copyJobList;
+
+    CProgressDlg dlg;
+    Recorder rec(dlg);
+    MakeQuick(dlg);
+    QCOMPARE(dlg.DoModal(), IDOK);  // closes by itself after a failure too
+    QCOMPARE(ReadFile(dir.filePath("out/a.stp")), QByteArray("first"));
+    QCOMPARE(Entries(dir.filePath("out")), QStringList{"a.stp"});
+    QCOMPARE(rec.status.last(), QString("复制出错，请检查路径是否正确"));
+    QCOMPARE(rec.file, (QStringList{"", "正在复制 " + dir.filePath("a.stp") + " 文件",
+                                    "当前累计复制文件，花费0秒",
+                                    "正在复制 " + dir.filePath("missing.stp") + " 文件"}));
+    QVERIFY(!dlg.AllCopied());
+    QCOMPARE(dlg.CopiedCount(), 1);
+    QCOMPARE(dlg.Results().size(), 3);
+    QCOMPARE(dlg.Results()[0].status, CopyOutcome::Copied);
+    QCOMPARE(dlg.Results()[1].status, CopyOutcome::Failed);
+    QCOMPARE(dlg.Results()[2].status, CopyOutcome::NotCopied);
+    // The list keeps this run's jobs until the next caller empties it.
+    QCOMPARE(theApp.m_copyJobList.Jobs(), before.Jobs());
+    QVERIFY(dlg.findChild<QProgressBar*>("1003")->isHidden());
+}
+
+void TestCopyProgress::overwritesExistingDestination() {
+    QTemporaryDir dir;
+    QVERIFY(WriteFile(dir.filePath("new.stp"), "new content"));
+    QVERIFY(WriteFile(dir.filePath("dest.stp"), "an old and much longer content"));
+    theApp.m_copyJobList.Append(dir.filePath("new.stp"), dir.filePath("dest.stp"));
+    CProgressDlg dlg;
+    MakeQuick(dlg);
+    QCOMPARE(dlg.DoModal(), IDOK);
+    QVERIFY(dlg.AllCopied());
+    QCOMPARE(ReadFile(dir.filePath("dest.stp")), QByteArray("new content"));
+    QCOMPARE(Entries(dir.path()), (QStringList{"dest.stp", "new.stp"}));
+}
+
+void TestCopyProgress::zeroByteFileShowsHundredPercent() {
+    QTemporaryDir dir;
+    QVERIFY(WriteFile(dir.filePath("empty.stp"), {}));
+    theApp.m_copyJobList.Append(dir.filePath("empty.stp"), dir.filePath("copy.stp"));
+    CProgressDlg dlg;
+    Recorder rec(dlg);
+    MakeQuick(dlg);
+    QCOMPARE(dlg.DoModal(), IDOK);
+    QVERIFY(dlg.AllCopied());
+    QVERIFY(QFileInfo(dir.filePath("copy.stp")).isFile());
+    QCOMPARE(rec.status, (QStringList{"复制中，请勿退出程序", "复制中，请勿退出程序", Pct(100),
+                                      "当前文件复制，花费0秒"}));
+}
+
+void TestCopyProgress::percentagesGrowAndBarResetsBetweenFiles() {
+    QTemporaryDir dir;
+    QVERIFY(WriteFile(dir.filePath("one"), RandomBytes(600 * 1024 + 5, 2)));
+    QVERIFY(WriteFile(dir.filePath("two"), RandomBytes(300 * 1024, 3)));
+    theApp.m_copyJobList.Append(dir.filePath("one"), dir.filePath("one.out"));
+    theApp.m_copyJobList.Append(dir.filePath("two"), dir.filePath("two.out"));
+    CProgressDlg dlg;
+    MakeQuick(dlg);
+    dlg.SetChunkSize(1024);  // hundreds of chunks a file
+    auto* bar = dlg.findChild<QProgressBar*>("1003");
+    QList<QList<int>> percents;
+    QList<QPair<bool, int>> barAtFileStart;  // hidden?, value
+    QList<int> barValues;
+    connect(bar, &QProgressBar::valueChanged, &dlg, [&](int v) { barValues << v; });
+    connect(&dlg, &CProgressDlg::fileTextChanged, &dlg, [&](const QString& t) {
+        if (!t.startsWith("正在复制")) return;
+        barAtFileStart.append({bar->isHidden(), bar->value()});
+        percents.append(QList<int>());
+    });
+    static const QRegularExpression pct("^已复制(\\d+)%，请勿退出程序$");
+    connect(&dlg, &CProgressDlg::statusTextChanged, &dlg, [&](const QString& t) {
+        const auto m = pct.match(t);
+        if (m.hasMatch()) {
+            QVERIFY(!percents.isEmpty());
+            QVERIFY(bar->isVisible());
+            QCOMPARE(bar->value(), m.captured(1).toInt());
+            percents.last().append(m.captured(1).toInt());
+        }
+    });
+    QCOMPARE(dlg.DoModal(), IDOK);
+    QVERIFY(dlg.AllCopied());
+    QCOMPARE(percents.size(), 2);
+    for (const QList<int>& file : percents) {
+        QVERIFY(!file.isEmpty());
+        QVERIFY(file.size() <= 100);
+        QCOMPARE(file.last(), 100);
+        for (int i = 1; i < file.size(); ++i) QVERIFY(file[i] > file[i - 1]);
+    }
+    QCOMPARE(percents[0].size(), 100);  // 600 chunks: every whole percent once
+    QCOMPARE(barAtFileStart, (QList<QPair<bool, int>>{{true, 0}, {true, 0}}));
+    QVERIFY(bar->isHidden());
+    QCOMPARE(bar->value(), 0);
+    QCOMPARE(barValues.count(0), 2);  // reset after each file
+}
+
+void TestCopyProgress::secondsComeFromTheMonotonicClock() {
+    QTemporaryDir dir;
+    QVERIFY(WriteFile(dir.filePath("a"), "a"));
+    QVERIFY(WriteFile(dir.filePath("b"), "b"));
+    theApp.m_copyJobList.Append(dir.filePath("a"), dir.filePath("a.out"));
+    theApp.m_copyJobList.Append(dir.filePath("b"), dir.filePath("b.out"));
+    CProgressDlg dlg;
+    Recorder rec(dlg);
+    MakeQuick(dlg);
+    // Start of file a at 23:59:58.6, its end at 00:00:01.1 the next day (2.5 s), then b 61.9 s.
+    const qint64 day = 24 * 3600 * 1000;
+    const QList<qint64> ticks{day - 1400, day + 1100, day + 1100, day + 63000};
+    std::atomic<int> next{0};
+    dlg.SetClock([&] { return ticks.value(next++, ticks.last()); });
+    QCOMPARE(dlg.DoModal(), IDOK);
+    QVERIFY(rec.status.contains("当前文件复制，花费2秒"));
+    QCOMPARE(rec.status.last(), QString("当前文件复制，花费61秒"));
+    QVERIFY(rec.file.contains("当前累计复制文件，花费2秒"));
+    QCOMPARE(rec.file.last(), QString("当前累计复制文件，花费63秒"));
+}
+
+void TestCopyProgress::closesOnlyAfterThePause() {
+    CProgressDlg dlg;
+    dlg.SetPollInterval(5);
+    dlg.SetCloseDelay(250);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(dlg.DoModal(), IDOK);
+    QVERIFY2(clock.elapsed() >= 200, qPrintable(QString::number(clock.elapsed())));
+}
+
+void TestCopyProgress::cancelStopsMidFileAndLeavesNoFragment_data() {
+    QTest::addColumn<QString>("how");
+    QTest::newRow("button") << "button";
+    QTest::newRow("escape") << "escape";
+    QTest::newRow("window close") << "close";
+}
+
+void TestCopyProgress::cancelStopsMidFileAndLeavesNoFragment() {
+    QFETCH(QString, how);
+    QTemporaryDir dir;
+    const QByteArray big = RandomBytes(4 * 1024 * 1024, 4);
+    QVERIFY(WriteFile(dir.filePath("big.stp"), big));
+    QVERIFY(WriteFile(dir.filePath("small.stp"), "small"));
+    QVERIFY(QDir(dir.path()).mkdir("out"));
+    QVERIFY(WriteFile(dir.filePath("out/big.stp"), "older copy"));
+    theApp.m_copyJobList.Append(dir.filePath("big.stp"), dir.filePath("out/big.stp"));
+    theApp.m_copyJobList.Append(dir.filePath("small.stp"), dir.filePath("out/small.stp"));
+
+    CProgressDlg dlg;
+    Recorder rec(dlg);
+    dlg.SetPollInterval(5);
+    dlg.SetCloseDelay(60000);  // a cancelled run must not wait for the pause
+    dlg.SetChunkSize(64 * 1024);
+    // The worker holds at half the file until the visitor's cancel has been given.
+    std::atomic<bool> halfway{false}, cancelled{false};
+    std::atomic<int> chunksAfterCancel{0};
+    dlg.SetChunkObserver([&](int, qint64 done, qint64 total) {
+        if (cancelled.load()) ++chunksAfterCancel;
+        if (done >= total / 2 && !halfway.exchange(true)) {
+            for (int i = 0; i < 10000 && !cancelled.load(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &dlg, [&] {
+        if (!halfway.load() || cancelled.load() || !dlg.isVisible()) return;
+        if (how == "button")
+            QTest::mouseClick(dlg.findChild<QPushButton*>("2"), Qt::LeftButton);
+        else if (how == "escape")
+            QTest::keyClick(&dlg, Qt::Key_Escape);
+        else
+            dlg.close();
+        cancelled.store(true);
+    });
+    poll.start(2);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(dlg.DoModal(), IDCANCEL);
+    QVERIFY(clock.elapsed() < 30000);
+    QVERIFY(cancelled.load());
+    QCOMPARE(chunksAfterCancel.load(), 0);  // stopped at the chunk it was on
+    QVERIFY(dlg.WasCancelled());
+    QVERIFY(!dlg.AllCopied());
+    QCOMPARE(dlg.Results()[0].status, CopyOutcome::Cancelled);
+    QCOMPARE(dlg.Results()[1].status, CopyOutcome::NotCopied);
+    QCOMPARE(ReadFile(dir.filePath("out/big.stp")), QByteArray("older copy"));
+    QCOMPARE(Entries(dir.filePath("out")), QStringList{"big.stp"});
+    QVERIFY(!rec.status.contains("复制出错，请检查路径是否正确"));
+    QVERIFY(!dlg.isVisible());
+}
+
+void TestCopyProgress::dialogRunsAgainAfterACancel() {
+    QTemporaryDir dir;
+    QVERIFY(WriteFile(dir.filePath("a"), RandomBytes(512 * 1024, 8)));
+    CProgressDlg dlg;
+    MakeQuick(dlg);
+    dlg.SetChunkSize(4096);
+    theApp.m_copyJobList.Append(dir.filePath("a"), dir.filePath("first"));
+    QTimer::singleShot(0, &dlg, [&] { dlg.reject(); });  // cancelled at once
+    QCOMPARE(dlg.DoModal(), IDCANCEL);
+    QVERIFY(dlg.WasCancelled());
+
+    // The same dialog, the next operation's list: a fresh run with fresh results.
+    theApp.m_copyJobList.RemoveAll();
+    theApp.m_copyJobList.Append(dir.filePath("a"), dir.filePath("second"));
+    dlg.SetChunkObserver({});
+    QCOMPARE(dlg.DoModal(), IDOK);
+    QVERIFY(!dlg.WasCancelled());
+    QVERIFY(dlg.AllCopied());
+    QCOMPARE(dlg.Results().size(), 1);
+    QCOMPARE(ReadFile(dir.filePath("second")), ReadFile(dir.filePath("a")));
+    QVERIFY(dlg.findChild<QPushButton*>("2")->isEnabled());
+}
+
+QTEST_MAIN(TestCopyProgress)
+#include "tst_copyprogress.moc"
