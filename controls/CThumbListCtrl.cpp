@@ -1,0 +1,434 @@
+#include "controls/CThumbListCtrl.h"
+
+#include <QEventLoop>
+#include <QHelpEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollBar>
+#include <QThread>
+#include <QTimer>
+#include <QToolTip>
+#include <algorithm>
+
+#include "app/CCatalogueApp.h"
+#include "controls/PictureLoader.h"
+
+namespace {
+
+// Grid geometry around each cell image (pixels).
+constexpr int kMargin = 6;     // space before the first row and column
+constexpr int kGapX = 12;      // between two cells side by side
+constexpr int kGapY = 8;       // between two rows
+constexpr int kLabelGap = 2;   // from the bottom of the cell image to the label's top
+constexpr int kBand = 20;      // height of each caption band
+constexpr int kBandLeft = 20;  // the bands reach this far left of the label rectangle
+
+}  // namespace
+
+CThumbListCtrl::CThumbListCtrl(QWidget* parent)
+    : QAbstractScrollArea(parent), m_generation(std::make_shared<std::atomic<quint64>>(1)) {
+    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    setFocusPolicy(Qt::StrongFocus);
+    viewport()->setAutoFillBackground(true);
+    QPalette pal = viewport()->palette();
+    pal.setColor(QPalette::Base, Qt::white);
+    pal.setColor(QPalette::Window, Qt::white);
+    viewport()->setPalette(pal);
+    viewport()->setBackgroundRole(QPalette::Base);
+    verticalScrollBar()->setSingleStep(kBand);
+    horizontalScrollBar()->setSingleStep(kBand);
+    UpdateLayout();
+}
+
+CThumbListCtrl::~CThumbListCtrl() {
+    // Queued loads skip their work; running ones finish before the items go away. Results
+    // they post to this object are discarded with it.
+    m_generation->fetch_add(1);
+    m_pool.waitForDone();
+}
+
+void CThumbListCtrl::SetThumbWidth(int w) {
+    m_thumbWidth = std::max(0, w);
+}
+
+void CThumbListCtrl::SetThumbHeight(int h) {
+    m_thumbHeight = std::max(0, h);
+}
+
+void CThumbListCtrl::InitThumbList() {
+    DropPending();
+    for (auto& item : m_items) {
+        item->state = Item::State::Dropped;
+        item->pixmap = QPixmap();
+    }
+    m_cellWidth = m_thumbWidth;
+    m_cellHeight = m_thumbHeight;
+    ++m_imageListCreated;
+    m_blankCache.clear();
+    UpdateLayout();
+    viewport()->update();
+}
+
+void CThumbListCtrl::AddThumbnail(const QString& path, int index, const QString& caption) {
+    if (!PictureLoader::IsAcceptedPicture(path)) return;
+    InsertItem(index, path, caption, ThumbnailRenderer::Kind::Thumbnail, theApp.thumbListMode != 2);
+}
+
+void CThumbListCtrl::ShowPicture(const QString& path, const QString& caption) {
+    if (!PictureLoader::IsAcceptedPicture(path)) return;
+    InsertItem(0, path, caption, ThumbnailRenderer::Kind::Picture, false);
+}
+
+void CThumbListCtrl::InsertItem(int index, const QString& path, const QString& caption,
+                                ThumbnailRenderer::Kind kind, bool framed) {
+    auto item = std::make_unique<Item>();
+    item->text = caption;
+    item->job.path = path;
+    item->job.thumbWidth = m_thumbWidth;
+    item->job.thumbHeight = m_thumbHeight;
+    item->job.kind = kind;
+    item->job.framed = framed;
+    item->ticket = m_nextTicket++;
+    m_byTicket.insert(item->ticket, item.get());
+
+    const int count = GetItemCount();
+    if (index < 0 || index > count) index = count;
+    m_items.insert(m_items.begin() + index, std::move(item));
+    if (m_selectionMark >= index) ++m_selectionMark;
+
+    UpdateLayout();
+    Dispatch();
+    if (isVisible()) setFocus();
+    viewport()->update();
+}
+
+void CThumbListCtrl::DeleteAllItems() {
+    DropPending();
+    m_items.clear();
+    m_selectionMark = -1;
+    m_pressedIndex = -1;
+    UpdateLayout();
+    viewport()->update();
+}
+
+QString CThumbListCtrl::GetItemText(int index) const {
+    if (index < 0 || index >= GetItemCount()) return QString();
+    return m_items[index]->text;
+}
+
+void CThumbListCtrl::SetSelectionMark(int index) {
+    m_selectionMark = (index >= 0 && index < GetItemCount()) ? index : -1;
+}
+
+void CThumbListCtrl::ScrollToOrigin() {
+    horizontalScrollBar()->setValue(0);
+    verticalScrollBar()->setValue(0);
+}
+
+int CThumbListCtrl::PendingThumbnails() const {
+    return static_cast<int>(m_byTicket.size());
+}
+
+bool CThumbListCtrl::WaitForThumbnails(int timeoutMs) {
+    if (PendingThumbnails() == 0) return true;
+    QEventLoop loop;
+    connect(this, &CThumbListCtrl::thumbnailsReady, &loop, &QEventLoop::quit);
+    // Also wakes up when the pending pictures were dropped rather than drawn.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, &loop, [this, &loop] {
+        if (PendingThumbnails() == 0) loop.quit();
+    });
+    poll.start(20);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    if (timeoutMs >= 0) deadline.start(timeoutMs);
+    loop.exec();
+    return PendingThumbnails() == 0;
+}
+
+void CThumbListCtrl::DropPending() {
+    m_generation->fetch_add(1);
+    m_byTicket.clear();
+    for (auto& item : m_items)
+        if (item->state == Item::State::Waiting || item->state == Item::State::Running)
+            item->state = Item::State::Dropped;
+}
+
+CThumbListCtrl::Item* CThumbListCtrl::NextToLoad() {
+    const QRect visible(-ContentOffset(), viewport()->size());
+    Item* first = nullptr;
+    for (int i = 0; i < GetItemCount(); ++i) {
+        Item* item = m_items[i].get();
+        if (item->state != Item::State::Waiting) continue;
+        if (isVisible() && ContentItemRect(i).intersects(visible)) return item;
+        if (!first) first = item;
+    }
+    return first;
+}
+
+void CThumbListCtrl::Dispatch() {
+    while (m_inFlight < m_pool.maxThreadCount()) {
+        Item* item = NextToLoad();
+        if (!item) break;
+        item->state = Item::State::Running;
+        ++m_inFlight;
+        const ThumbnailRenderer::Job job = item->job;
+        const quint64 ticket = item->ticket;
+        const quint64 generation = m_generation->load();
+        std::shared_ptr<std::atomic<quint64>> current = m_generation;
+        m_pool.start([this, job, ticket, generation, current] {
+            QImage cell;
+            // A list re-initialised meanwhile does not want this picture any more.
+            if (current->load() == generation) cell = ThumbnailRenderer::Render(job);
+            QMetaObject::invokeMethod(
+                this, [this, ticket, cell] { OnRendered(ticket, cell); }, Qt::QueuedConnection);
+        });
+    }
+}
+
+void CThumbListCtrl::OnRendered(quint64 ticket, const QImage& cell) {
+    --m_inFlight;
+    if (Item* item = m_byTicket.take(ticket)) {
+        item->pixmap = cell.isNull() ? QPixmap() : QPixmap::fromImage(cell);
+        item->state = Item::State::Ready;
+        for (int i = 0; i < GetItemCount(); ++i) {
+            if (m_items[i].get() == item) {
+                viewport()->update(ItemRect(i));
+                emit thumbnailDrawn(i);
+                break;
+            }
+        }
+        if (m_byTicket.isEmpty()) emit thumbnailsReady();
+    }
+    Dispatch();
+}
+
+QPixmap CThumbListCtrl::BlankPixmap(const Item& item) const {
+    const auto& job = item.job;
+    const quint64 key = (static_cast<quint64>(job.thumbWidth) << 33) |
+                        (static_cast<quint64>(job.thumbHeight) << 2) |
+                        (job.kind == ThumbnailRenderer::Kind::Picture ? 2u : 0u) |
+                        (job.framed ? 1u : 0u);
+    auto it = m_blankCache.find(key);
+    if (it != m_blankCache.end()) return *it;
+    const QImage blank =
+        ThumbnailRenderer::Blank(job.thumbWidth, job.thumbHeight, job.kind, job.framed);
+    QPixmap pixmap = blank.isNull() ? QPixmap() : QPixmap::fromImage(blank);
+    m_blankCache.insert(key, pixmap);
+    return pixmap;
+}
+
+// ---- geometry -------------------------------------------------------------------------------
+
+QSize CThumbListCtrl::ItemSize() const {
+    const QSize cell = ThumbnailRenderer::CellSize(m_cellWidth, m_cellHeight);
+    return {cell.width(), cell.height() + kLabelGap + kBand};
+}
+
+int CThumbListCtrl::Columns() const {
+    const int step = ItemSize().width() + kGapX;
+    const int room = viewport()->width() - 2 * kMargin + kGapX;
+    return std::max(1, step > 0 ? room / step : 1);
+}
+
+QRect CThumbListCtrl::ContentItemRect(int index) const {
+    const QSize size = ItemSize();
+    const int columns = Columns();
+    const int row = index / columns;
+    const int column = index % columns;
+    return QRect(kMargin + column * (size.width() + kGapX), kMargin + row * (size.height() + kGapY),
+                 size.width(), size.height());
+}
+
+QPoint CThumbListCtrl::ContentOffset() const {
+    return QPoint(-horizontalScrollBar()->value(), -verticalScrollBar()->value());
+}
+
+QRect CThumbListCtrl::ItemRect(int index) const {
+    if (index < 0 || index >= GetItemCount()) return {};
+    return ContentItemRect(index).translated(ContentOffset());
+}
+
+QRect CThumbListCtrl::IconRect(int index) const {
+    const QRect item = ItemRect(index);
+    if (item.isNull()) return {};
+    return QRect(item.topLeft(), ThumbnailRenderer::CellSize(m_cellWidth, m_cellHeight));
+}
+
+QRect CThumbListCtrl::TypeBand(int index) const {
+    const QRect icon = IconRect(index);
+    if (icon.isNull()) return {};
+    // The label lies under the cell image, from 20 pixels in to the cell's right edge; the
+    // bands reach back to the cell's left edge.
+    const int labelTop = icon.bottom() + 1 + kLabelGap;
+    const int labelLeft = icon.left() + kBandLeft;
+    return QRect(labelLeft - kBandLeft, labelTop, icon.right() + 1 - (labelLeft - kBandLeft),
+                 kBand);
+}
+
+QRect CThumbListCtrl::NameBand(int index) const {
+    const QRect band = TypeBand(index);
+    return band.isNull() ? band : band.translated(0, -kBand);
+}
+
+int CThumbListCtrl::IndexAt(const QPoint& viewportPos) const {
+    const QPoint pos = viewportPos - ContentOffset();
+    const QSize size = ItemSize();
+    const int stepX = size.width() + kGapX;
+    const int stepY = size.height() + kGapY;
+    if (pos.x() < kMargin || pos.y() < kMargin || stepX <= 0 || stepY <= 0) return -1;
+    const int column = (pos.x() - kMargin) / stepX;
+    const int row = (pos.y() - kMargin) / stepY;
+    if (column >= Columns()) return -1;
+    const qint64 index = static_cast<qint64>(row) * Columns() + column;
+    if (index >= GetItemCount()) return -1;
+    return ContentItemRect(static_cast<int>(index)).contains(pos) ? static_cast<int>(index) : -1;
+}
+
+QImage CThumbListCtrl::ItemImage(int index) const {
+    if (index < 0 || index >= GetItemCount()) return {};
+    const Item& item = *m_items[index];
+    switch (item.state) {
+        case Item::State::Ready:
+            return item.pixmap.toImage();
+        case Item::State::Dropped:
+            return {};
+        default:
+            return BlankPixmap(item).toImage();
+    }
+}
+
+bool CThumbListCtrl::IsThumbnailReady(int index) const {
+    return index >= 0 && index < GetItemCount() && m_items[index]->state == Item::State::Ready;
+}
+
+void CThumbListCtrl::UpdateLayout() {
+    const QSize size = ItemSize();
+    const int columns = Columns();
+    const int rows = (GetItemCount() + columns - 1) / columns;
+    const int contentWidth = 2 * kMargin + columns * size.width() + (columns - 1) * kGapX;
+    const int contentHeight =
+        rows == 0 ? 0 : 2 * kMargin + rows * size.height() + (rows - 1) * kGapY;
+    const QSize view = viewport()->size();
+    horizontalScrollBar()->setRange(0, std::max(0, contentWidth - view.width()));
+    horizontalScrollBar()->setPageStep(view.width());
+    verticalScrollBar()->setRange(0, std::max(0, contentHeight - view.height()));
+    verticalScrollBar()->setPageStep(view.height());
+}
+
+QSize CThumbListCtrl::viewportSizeHint() const {
+    const QSize size = ItemSize();
+    return {2 * kMargin + size.width(), 2 * kMargin + size.height()};
+}
+
+QFont CThumbListCtrl::CaptionFont() {
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setStyleHint(QFont::SansSerif);
+    font.setPixelSize(12);
+    font.setWeight(QFont::Normal);
+    return font;
+}
+
+// ---- events ---------------------------------------------------------------------------------
+
+void CThumbListCtrl::paintEvent(QPaintEvent* event) {
+    QPainter p(viewport());
+    const QRect exposed = event->rect();
+    p.fillRect(exposed, Qt::white);
+    p.setFont(CaptionFont());
+    const QFontMetrics metrics(p.font());
+    const QColor textColour = palette().color(QPalette::Text);
+    const QColor typeColour(128, 128, 128);
+    for (int i = 0; i < GetItemCount(); ++i) {
+        const QRect bounds = ItemRect(i);
+        if (!bounds.intersects(exposed)) continue;
+        const Item& item = *m_items[i];
+        p.fillRect(bounds, Qt::white);
+        const QRect icon = IconRect(i);
+        QPixmap cell;
+        if (item.state == Item::State::Ready)
+            cell = item.pixmap;
+        else if (item.state != Item::State::Dropped)
+            cell = BlankPixmap(item);
+        if (!cell.isNull()) {
+            p.save();
+            p.setClipRect(icon.intersected(bounds));
+            p.drawPixmap(icon.topLeft(), cell);
+            p.restore();
+        }
+        const QRect typeBand = TypeBand(i);
+        const QRect nameBand = NameBand(i);
+        p.fillRect(
+            QRect(typeBand.left() + kBandLeft, typeBand.top(), typeBand.width() - kBandLeft, kBand),
+            Qt::white);
+        const auto [name, type] = ThumbnailRenderer::SplitCaption(item.text);
+        p.setPen(textColour);
+        p.drawText(nameBand, Qt::AlignCenter | Qt::TextSingleLine,
+                   metrics.elidedText(name, Qt::ElideRight, nameBand.width()));
+        p.setPen(typeColour);
+        p.drawText(typeBand, Qt::AlignCenter | Qt::TextSingleLine,
+                   metrics.elidedText(type, Qt::ElideRight, typeBand.width()));
+    }
+}
+
+void CThumbListCtrl::resizeEvent(QResizeEvent* event) {
+    QAbstractScrollArea::resizeEvent(event);
+    UpdateLayout();
+}
+
+void CThumbListCtrl::scrollContentsBy(int, int) {
+    viewport()->update();
+}
+
+void CThumbListCtrl::mousePressEvent(QMouseEvent* event) {
+    m_pressedIndex = event->button() == Qt::LeftButton ? IndexAt(event->position().toPoint()) : -1;
+    event->accept();
+}
+
+void CThumbListCtrl::mouseReleaseEvent(QMouseEvent* event) {
+    event->accept();
+    if (event->button() != Qt::LeftButton) return;
+    const int index = IndexAt(event->position().toPoint());
+    const int pressed = m_pressedIndex;
+    m_pressedIndex = -1;
+    if (index >= 0 && index == pressed) {
+        m_selectionMark = index;
+        emit itemClicked(index);
+    } else if (index < 0 && pressed < 0) {
+        // A click on the empty ground leaves no item chosen.
+        m_selectionMark = -1;
+    }
+}
+
+void CThumbListCtrl::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Home:
+            verticalScrollBar()->setValue(0);
+            break;
+        case Qt::Key_End:
+            verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+            break;
+        default:
+            QAbstractScrollArea::keyPressEvent(event);
+            return;
+    }
+    event->accept();
+}
+
+bool CThumbListCtrl::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        auto* help = static_cast<QHelpEvent*>(event);
+        const int index = IndexAt(help->pos());
+        const auto [name, type] =
+            ThumbnailRenderer::SplitCaption(index >= 0 ? m_items[index]->text : QString());
+        const QString tip = type.isEmpty() ? name : name + QLatin1Char('\n') + type;
+        if (!tip.isEmpty())
+            QToolTip::showText(help->globalPos(), tip, viewport());
+        else
+            QToolTip::hideText();
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}

@@ -1,0 +1,148 @@
+#pragma once
+
+#include <QAbstractScrollArea>
+#include <QHash>
+#include <QImage>
+#include <QPixmap>
+#include <QThreadPool>
+#include <atomic>
+#include <memory>
+#include <vector>
+
+#include "controls/ThumbnailRenderer.h"
+
+// Icon view of pictures with a two-line caption (name, and the type code in grey): the
+// product list of the main window and the single picture of each document page.
+//
+// Owners fill it in this order: DeleteAllItems, SetThumbWidth, SetThumbHeight, InitThumbList,
+// then AddThumbnail with indices 0, 1, 2, ... or one ShowPicture. Adding never blocks: the item
+// appears at once with its white (framed) ground and caption, and its picture is decoded on a
+// worker pool (visible cells first) and drawn when it arrives. The finished cell is pixel for
+// pixel what ThumbnailRenderer::Render gives in line. Re-initialising or emptying the list
+// drops every pending result.
+//
+// The frame follows theApp.thumbListMode at the time of the add: 2 means no frame.
+// The owner sets objectName and, if wanted, the frame shape of the scroll area
+// (setFrameShape(QFrame::NoFrame) for a borderless list).
+class CThumbListCtrl : public QAbstractScrollArea {
+    Q_OBJECT
+
+public:
+    explicit CThumbListCtrl(QWidget* parent = nullptr);
+    ~CThumbListCtrl() override;
+
+    // Cell width and picture-area height in pixels (140 x 140 after construction); they take
+    // effect at the next InitThumbList and in every later add.
+    void SetThumbWidth(int w);
+    void SetThumbHeight(int h);
+    int GetThumbWidth() const { return m_thumbWidth; }
+    int GetThumbHeight() const { return m_thumbHeight; }
+
+    // Starts a new picture set: cells from now on are thumbWidth x (thumbHeight + 35). Pending
+    // loads are dropped; items the owner did not delete keep their caption and lose their
+    // picture (they show a plain white ground).
+    void InitThumbList();
+    // Number of InitThumbList calls so far (0 until the first).
+    int ImageListGeneration() const { return m_imageListCreated; }
+
+    // Adds one thumbnail item at `index` (clamped to 0..count, later items move down) with
+    // `caption` as its text. Paths without an accepted picture extension are ignored; a
+    // missing or undecodable file still gets its item with a white cell.
+    void AddThumbnail(const QString& path, int index, const QString& caption);
+    // Adds the picture unframed, at its fitted size, as item 0.
+    void ShowPicture(const QString& path, const QString& caption);
+
+    // List-control operations the owners use.
+    void DeleteAllItems();
+    int GetItemCount() const { return static_cast<int>(m_items.size()); }
+    QString GetItemText(int index) const;
+    // The item last clicked (or set), -1 when there is none.
+    int GetSelectionMark() const { return m_selectionMark; }
+    void SetSelectionMark(int index);
+    // Scrolls to the top and the left end.
+    void ScrollToOrigin();
+
+    // Number of items whose picture has not been drawn yet.
+    int PendingThumbnails() const;
+    // Runs the event loop until every pending picture is drawn; false after `timeoutMs`
+    // (negative: no limit) with pictures still pending.
+    bool WaitForThumbnails(int timeoutMs = -1);
+
+    // Geometry in viewport coordinates: the item's whole bounds, and where its cell image is
+    // drawn. Empty for an index out of range.
+    QRect ItemRect(int index) const;
+    QRect IconRect(int index) const;
+    // The two caption bands of an item (name above, type code below), viewport coordinates.
+    QRect NameBand(int index) const;
+    QRect TypeBand(int index) const;
+    // Item under a viewport position, -1 for none.
+    int IndexAt(const QPoint& viewportPos) const;
+    // The cell image the item shows now (the blank ground while its picture is pending).
+    QImage ItemImage(int index) const;
+    // True when the item's final picture has been drawn.
+    bool IsThumbnailReady(int index) const;
+
+    // Font of the caption lines.
+    static QFont CaptionFont();
+
+signals:
+    // A click (press and release) on an item, after the selection mark moved to it.
+    void itemClicked(int index);
+    // The final picture of the item at `index` has arrived and is being drawn.
+    void thumbnailDrawn(int index);
+    // Every pending picture has been drawn.
+    void thumbnailsReady();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool viewportEvent(QEvent* event) override;
+    QSize viewportSizeHint() const override;
+
+private:
+    struct Item {
+        QString text;
+        ThumbnailRenderer::Job job;
+        quint64 ticket = 0;
+        enum class State { Waiting, Running, Ready, Dropped } state = State::Waiting;
+        QPixmap pixmap;  // final cell, once Ready
+    };
+
+    void InsertItem(int index, const QString& path, const QString& caption,
+                    ThumbnailRenderer::Kind kind, bool framed);
+    void DropPending();
+    void Dispatch();
+    Item* NextToLoad();
+    void OnRendered(quint64 ticket, const QImage& cell);
+    void UpdateLayout();
+    void CheckAllReady();
+    QPixmap BlankPixmap(const Item& item) const;
+
+    // Layout of the icon grid (content coordinates).
+    QSize ItemSize() const;
+    int Columns() const;
+    QRect ContentItemRect(int index) const;
+    QPoint ContentOffset() const;
+
+    int m_thumbWidth = 140;
+    int m_thumbHeight = 140;
+    int m_cellWidth = 140;  // cell size fixed by the last InitThumbList
+    int m_cellHeight = 140;
+    int m_imageListCreated = 0;
+    int m_selectionMark = -1;
+    int m_pressedIndex = -1;
+
+    std::vector<std::unique_ptr<Item>> m_items;
+    QHash<quint64, Item*> m_byTicket;  // items whose picture is still to come
+    quint64 m_nextTicket = 1;
+    int m_inFlight = 0;  // tasks handed to the pool, stale ones included
+    mutable QHash<quint64, QPixmap> m_blankCache;
+    // Bumped whenever pending loads are dropped; queued loads of an older value skip their work.
+    std::shared_ptr<std::atomic<quint64>> m_generation;
+
+    QThreadPool m_pool;
+};
