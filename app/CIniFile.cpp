@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QStringDecoder>
 #include <QStringList>
 
 #include "app/GbkCodec.h"
@@ -10,31 +11,38 @@
 namespace {
 constexpr qint64 kMaxIniBytes = 1 << 20;  // a configuration file is small; refuse anything huge
 
+QString DecodeIniBytes(QByteArray bytes) {
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        // Notepad's "Unicode" files; the classic INI reader accepts them too.
+        QStringDecoder utf16(bytes.startsWith("\xFF\xFE") ? QStringDecoder::Utf16LE
+                                                          : QStringDecoder::Utf16BE);
+        return utf16.decode(QByteArrayView(bytes).sliced(2));
+    }
+    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
+    if (GbkCodec::IsValidUtf8(bytes)) return QString::fromUtf8(bytes);
+    const QString gbk = GbkCodec::Decode(bytes);
+    return gbk.isNull() ? QString::fromLatin1(bytes) : gbk;
+}
+
 QStringList ReadLines(const QString& path) {
     QFileInfo info(path);
     if (!info.isFile()) return {};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
-    QByteArray bytes = file.read(kMaxIniBytes);
-    if (bytes.startsWith("\xEF\xBB\xBF")) bytes.remove(0, 3);
-    QString text;
-    if (GbkCodec::IsValidUtf8(bytes)) {
-        text = QString::fromUtf8(bytes);
-    } else {
-        text = GbkCodec::Decode(bytes);
-        if (text.isNull()) text = QString::fromLatin1(bytes);
-    }
+    QString text = DecodeIniBytes(file.read(kMaxIniBytes));
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text.split(QLatin1Char('\n'));
 }
 
-// "[name]" with optional blanks around; returns the name or a null string.
-QString SectionName(const QString& line) {
+// "[name]" with optional blanks around and anything after the closing bracket (a comment).
+bool IsSection(const QString& line, QString* name) {
     const QString t = line.trimmed();
-    if (t.size() >= 2 && t.startsWith(QLatin1Char('[')) && t.endsWith(QLatin1Char(']')))
-        return t.mid(1, t.size() - 2).trimmed();
-    return QString();
+    if (!t.startsWith(QLatin1Char('['))) return false;
+    const qsizetype close = t.indexOf(QLatin1Char(']'));
+    if (close < 0) return false;
+    *name = t.mid(1, close - 1).trimmed();
+    return true;
 }
 
 bool KeyMatches(const QString& line, const QString& key, QString* value) {
@@ -44,8 +52,8 @@ bool KeyMatches(const QString& line, const QString& key, QString* value) {
     if (value) {
         QString v = line.mid(eq + 1).trimmed();
         // Values quoted as a whole lose their quotes, as the classic INI reader does.
-        if (v.size() >= 2 && ((v.startsWith('"') && v.endsWith('"')) ||
-                              (v.startsWith('\'') && v.endsWith('\''))))
+        if (v.size() >= 2 &&
+            ((v.startsWith('"') && v.endsWith('"')) || (v.startsWith('\'') && v.endsWith('\''))))
             v = v.mid(1, v.size() - 2);
         *value = v;
     }
@@ -61,8 +69,8 @@ int CIniFile::SetPath(const QString& path) {
 QString CIniFile::GetString(const QString& section, const QString& key) const {
     bool inSection = false;
     for (const QString& line : ReadLines(m_path)) {
-        const QString name = SectionName(line);
-        if (!name.isNull()) {
+        QString name;
+        if (IsSection(line, &name)) {
             inSection = name.compare(section, Qt::CaseInsensitive) == 0;
             continue;
         }
@@ -76,13 +84,16 @@ bool CIniFile::WriteString(const QString& section, const QString& key, const QSt
     if (QFileInfo(m_path).isDir()) return false;
     QStringList lines = ReadLines(m_path);
     while (!lines.isEmpty() && lines.last().trimmed().isEmpty()) lines.removeLast();
-    const QString entry = key + QLatin1Char('=') + value;
+    // A line break in the value would start a line of its own (another key, another section).
+    QString flat = value;
+    flat.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    const QString entry = key + QLatin1Char('=') + flat;
     qsizetype sectionStart = -1;
     qsizetype insertAt = -1;
     bool done = false;
     for (qsizetype i = 0; i < lines.size() && !done; ++i) {
-        const QString name = SectionName(lines[i]);
-        if (!name.isNull()) {
+        QString name;
+        if (IsSection(lines[i], &name)) {
             if (sectionStart >= 0) break;
             if (name.compare(section, Qt::CaseInsensitive) == 0) {
                 sectionStart = i;

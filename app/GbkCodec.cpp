@@ -56,7 +56,11 @@ int GbkCodec::ByteLength(const QString& text) {
 }
 
 bool GbkCodec::IsValidUtf8(const QByteArray& bytes) {
-    QStringDecoder decoder(QStringDecoder::Utf8);
-    (void)decoder.decode(bytes);
+    // Stateless, so a sequence cut off at the end counts as an error instead of being held
+    // back for more input (a GBK file can end in a byte that looks like a UTF-8 lead byte).
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    // decode() is lazy: the conversion (and the error check) runs when the result is taken.
+    const QString text = decoder.decode(bytes);
+    Q_UNUSED(text);
     return !decoder.hasError();
 }

@@ -5,17 +5,27 @@
 
 #include "app/CIniFile.h"
 
+namespace {
+// The folder part of a path ("/a/b" for "/a/b/c"); "" when there is none above it.
+QString ParentOf(const QString& folder) {
+    if (folder.isEmpty() || folder == QLatin1String("/")) return QString();
+    const qsizetype slash = folder.lastIndexOf(QLatin1Char('/'));
+    if (slash < 0) return QString();
+    return slash == 0 ? QStringLiteral("/") : folder.left(slash);
+}
+}  // namespace
+
 InstallPaths InstallPaths::FromExecutable(const QString& exe) {
     InstallPaths p;
-    p.exePath = QDir::fromNativeSeparators(QFileInfo(exe).absoluteFilePath());
+    p.exePath = QDir::cleanPath(QFileInfo(QDir::fromNativeSeparators(exe)).absoluteFilePath());
     p.exeFolder = QFileInfo(p.exePath).absolutePath();
     p.picFolder = PictureFolder(p.exeFolder);
 
-    QDir exeDir(p.exeFolder);
-    QString parent;
-    if (exeDir.cdUp()) parent = exeDir.absolutePath();
+    // Worked out on the text of the path, not by walking the file system, so a parent that
+    // cannot be listed still gets its configuration read.
+    const QString parent = ParentOf(p.exeFolder);
     bool useParent = false;
-    if (!parent.isEmpty() && parent != p.exeFolder) {
+    if (!parent.isEmpty()) {
         const CIniFile parentIni(QDir(parent).filePath(QStringLiteral("sysfile/config.ini")));
         useParent = parentIni.GetString(QStringLiteral("SysInfo"), QStringLiteral("发布状态")) ==
                     QLatin1String("0");
@@ -36,7 +46,10 @@ QString InstallPaths::PictureFolder(const QString& exeFolder) {
 
 QString InstallPaths::ResolvePublished(const QString& relative) const {
     if (relative.isEmpty()) return QString();
-    QString rest = QDir::fromNativeSeparators(relative).mid(4);
+    // Catalogues written on Windows store "pic\..." with backslashes.
+    QString rest = relative;
+    rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
+    rest = rest.mid(4);
     while (rest.startsWith(QLatin1Char('/'))) rest.remove(0, 1);
     return QDir::cleanPath(QDir(picFolder).filePath(rest));
 }
