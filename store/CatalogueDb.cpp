@@ -1,10 +1,13 @@
 #include "store/CatalogueDb.h"
 
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QUrl>
 #include <atomic>
 
@@ -20,30 +23,58 @@ bool HasSqliteHeader(const QString& file) {
     return f.read(16) == QByteArray("SQLite format 3\0", 16);
 }
 
-bool DirectoryWritable(const QString& folder) {
-    // An actual probe: permission bits lie on read-only mounts and for root.
-    QFile probe(QDir(folder).filePath(QStringLiteral(".vistrel-write-probe")));
-    if (!probe.open(QIODevice::WriteOnly)) return false;
-    probe.close();
-    probe.remove();
-    return true;
+std::function<bool(const QString&)>& WritableProbe() {
+    static std::function<bool(const QString&)> probe;
+    return probe;
 }
-
-bool FileWritable(const QString& file) {
-    QFile f(file);
-    if (!f.open(QIODevice::ReadWrite)) return false;
-    f.close();
-    return true;
+// The four tables, each with at least the columns that are read by position; "" when they are
+// all there, else what is wrong.
+QString CheckTables(const QSqlDatabase& db) {
+    QSqlQuery q(db);
+    for (const QString& table : CatalogueSchema::TableNames()) {
+        q.prepare(
+            QStringLiteral("select count(*) from sqlite_master where type='table' and name=?"));
+        q.addBindValue(table);
+        if (!q.exec() || !q.next()) return q.lastError().text();
+        if (q.value(0).toInt() == 0) return QStringLiteral("no table %1").arg(table);
+        q.finish();
+        // Table names are our own constants, not values.
+        q.prepare(QStringLiteral("select * from [%1] limit 0").arg(table));
+        if (!q.exec()) return q.lastError().text();
+        const int columns = q.record().count();
+        q.finish();
+        if (columns < CatalogueSchema::ColumnCount(table))
+            return QStringLiteral("table %1 has %2 columns").arg(table).arg(columns);
+    }
+    return QString();
 }
 }  // namespace
 
 CatalogueDb::CatalogueDb()
     : m_name(QStringLiteral("catalogue-%1").arg(g_connectionCounter.fetch_add(1))) {}
 
-CatalogueDb::~CatalogueDb() { Close(); }
+CatalogueDb::~CatalogueDb() {
+    Close();
+}
 
 QString CatalogueDb::CatalogueFile(const QString& dataFolder) {
     return QDir(dataFolder).filePath(QStringLiteral("数据.db"));
+}
+
+CatalogueDb::OpenMode CatalogueDb::ChooseOpenMode(bool folderWritable, bool fileWritable) {
+    if (!folderWritable) return OpenMode::Immutable;
+    return fileWritable ? OpenMode::ReadWrite : OpenMode::ReadOnly;
+}
+
+void CatalogueDb::SetWritableProbe(std::function<bool(const QString&)> probe) {
+    WritableProbe() = std::move(probe);
+}
+
+bool CatalogueDb::IsWritable(const QString& path) {
+    if (const auto& probe = WritableProbe()) return probe(path);
+    // access() asks the kernel, which knows about read-only mounts and about root; permission
+    // bits alone know neither.
+    return ::access(QFile::encodeName(path).constData(), W_OK) == 0;
 }
 
 bool CatalogueDb::Open(const QString& file, QString* error) {
@@ -57,30 +88,30 @@ bool CatalogueDb::Open(const QString& file, QString* error) {
     if (!info.isFile()) return fail(QStringLiteral("no catalogue file at %1").arg(file));
     if (!HasSqliteHeader(file)) return fail(QStringLiteral("not an SQLite database: %1").arg(file));
 
-    const bool folderWritable = DirectoryWritable(info.absolutePath());
-    m_readOnly = !folderWritable || !FileWritable(file);
-    // A URI name lets SQLite refuse to create a missing file; immutable=1 is for media where
-    // not even a journal can be written.
+    m_mode = ChooseOpenMode(IsWritable(info.absolutePath()), IsWritable(info.absoluteFilePath()));
+    // A URI name with mode=rw lets SQLite refuse to create a missing file.
     QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
-    uri += m_readOnly ? (folderWritable ? QStringLiteral("?mode=ro")
-                                        : QStringLiteral("?mode=ro&immutable=1"))
-                      : QStringLiteral("?mode=rw");
-
-    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-    db.setConnectOptions(m_readOnly ? QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY")
-                                    : QStringLiteral("QSQLITE_OPEN_URI"));
-    db.setDatabaseName(uri);
-    if (!db.open()) return fail(db.lastError().text());
-
-    QSqlQuery q(db);
-    int found = 0;
-    for (const QString& table : CatalogueSchema::TableNames()) {
-        q.prepare(QStringLiteral("select count(*) from sqlite_master where type='table' and name=?"));
-        q.addBindValue(table);
-        if (!q.exec() || !q.next()) return fail(q.lastError().text());
-        found += q.value(0).toInt() > 0 ? 1 : 0;
+    switch (m_mode) {
+        case OpenMode::ReadWrite:
+            uri += QStringLiteral("?mode=rw");
+            break;
+        case OpenMode::ReadOnly:
+            uri += QStringLiteral("?mode=ro");
+            break;
+        case OpenMode::Immutable:
+            uri += QStringLiteral("?mode=ro&immutable=1");
+            break;
     }
-    if (found != 4) return fail(QStringLiteral("the catalogue tables are missing"));
+
+    QString why;
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+        db.setConnectOptions(IsReadOnly() ? QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY")
+                                          : QStringLiteral("QSQLITE_OPEN_URI"));
+        db.setDatabaseName(uri);
+        why = db.open() ? CheckTables(db) : db.lastError().text();
+    }
+    if (!why.isEmpty()) return fail(why);
     return true;
 }
 
@@ -98,11 +129,13 @@ bool CatalogueDb::IsOpen() const {
     return QSqlDatabase::contains(m_name) && QSqlDatabase::database(m_name, false).isOpen();
 }
 
-QSqlDatabase CatalogueDb::Database() const { return QSqlDatabase::database(m_name, false); }
+QSqlDatabase CatalogueDb::Database() const {
+    return QSqlDatabase::database(m_name, false);
+}
 
 bool CatalogueDb::ExecuteSql(const char* sql, const QVariantList& params) {
     if (!IsOpen()) {
-        ReportFailure(QStringLiteral("no open catalogue"));
+        ReportFailure(QStringLiteral("未连接数据库"));
         return false;
     }
     QSqlQuery q(Database());
@@ -110,7 +143,7 @@ bool CatalogueDb::ExecuteSql(const char* sql, const QVariantList& params) {
         ReportFailure(q.lastError().text());
         return false;
     }
-    for (const QVariant& v : params) q.addBindValue(v);
+    BindAll(q, params);
     if (!q.exec()) {
         ReportFailure(q.lastError().text());
         return false;
@@ -120,7 +153,7 @@ bool CatalogueDb::ExecuteSql(const char* sql, const QVariantList& params) {
 
 bool CatalogueDb::ExecuteAll(const QList<QPair<const char*, QVariantList>>& statements) {
     if (!IsOpen()) {
-        ReportFailure(QStringLiteral("no open catalogue"));
+        ReportFailure(QStringLiteral("未连接数据库"));
         return false;
     }
     QSqlDatabase db = Database();
@@ -131,7 +164,7 @@ bool CatalogueDb::ExecuteAll(const QList<QPair<const char*, QVariantList>>& stat
     for (const auto& [sql, params] : statements) {
         QSqlQuery q(db);
         bool ok = q.prepare(QString::fromUtf8(sql));
-        for (const QVariant& v : params) q.addBindValue(v);
+        BindAll(q, params);
         ok = ok && q.exec();
         if (!ok) {
             const QString message = q.lastError().text();
@@ -160,6 +193,16 @@ void CatalogueDb::ReportFailure(const QString& engineMessage) const {
         m_onFailure(engineMessage);
     } else {
         AfxMessageBox(QStringLiteral("数据库操作失败：%1").arg(engineMessage), MB_NOTICE);
+    }
+}
+
+void CatalogueDb::BindAll(QSqlQuery& query, const QVariantList& params) {
+    for (const QVariant& v : params) {
+        if (v.typeId() == QMetaType::QString && v.toString().isNull()) {
+            query.addBindValue(QStringLiteral(""));
+        } else {
+            query.addBindValue(v);
+        }
     }
 }
 

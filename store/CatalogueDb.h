@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSqlDatabase>
+#include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
 #include <functional>
@@ -18,12 +19,23 @@ public:
     // The catalogue file inside a data folder.
     static QString CatalogueFile(const QString& dataFolder);
 
+    // How a catalogue is opened: read-write; read-only (the file cannot be written but its
+    // folder can, so SQLite may still keep its lock files there); or read-only and immutable
+    // (read-only media: not even a journal can be written).
+    enum class OpenMode { ReadWrite, ReadOnly, Immutable };
+    static OpenMode ChooseOpenMode(bool folderWritable, bool fileWritable);
+    // Whether a path can be written by this process (root and read-only mounts included).
+    // Replaceable so that tests can simulate read-only media; null restores the real check.
+    static void SetWritableProbe(std::function<bool(const QString&)> probe);
+    static bool IsWritable(const QString& path);
+
     // Opens an existing SQLite catalogue holding the four tables. On failure returns false and
     // gives the reason in `error`; nothing is created or changed on disk.
     bool Open(const QString& file, QString* error = nullptr);
     void Close();
     bool IsOpen() const;
-    bool IsReadOnly() const { return m_readOnly; }
+    bool IsReadOnly() const { return m_mode != OpenMode::ReadWrite; }
+    OpenMode Mode() const { return m_mode; }
     QSqlDatabase Database() const;
 
     // Runs a statement that returns no rows. A failure is reported and returns false.
@@ -36,13 +48,17 @@ public:
     void ReportFailure(const QString& engineMessage) const;
     QString LastError() const { return m_lastError; }
 
+    // Binds the values to the "?" placeholders in order. A null text binds as "" (the quoted
+    // literal it stands for), never as NULL, so a condition on it still matches.
+    static void BindAll(QSqlQuery& query, const QVariantList& params);
+
     // A LIKE pattern that finds `text` anywhere, with "%", "_" and "\" matched literally
     // (for statements that declare escape '\').
     static QString LikeContains(const QString& text);
 
 private:
     QString m_name;
-    bool m_readOnly = false;
+    OpenMode m_mode = OpenMode::ReadWrite;
     mutable QString m_lastError;
     std::function<void(const QString&)> m_onFailure;
 };

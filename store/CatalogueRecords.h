@@ -11,11 +11,15 @@ struct CategoryRecord {
     static CategoryRecord Read(const CatalogueRecordset& rs);
 };
 
-// Splits a stored product name "name@typecode" at its last "@".
+// A stored product name "name@typecode". Display lists show the name up to the last "@";
+// the product-detail list splits at the first one.
 struct StoredProductName {
     QString name;
     QString typeCode;
+    // Splits at the last "@"; without one, the whole text is the name.
     static StoredProductName Split(const QString& stored);
+    // Splits at the first "@"; without one, the name is empty and the whole text is the code.
+    static StoredProductName SplitAtFirst(const QString& stored);
     static QString Join(const QString& name, const QString& typeCode);
 };
 

@@ -5,6 +5,7 @@
 #include <QSqlRecord>
 
 #include "app/CCatalogueApp.h"
+#include "app/MessageBox.h"
 #include "store/CatalogueDb.h"
 
 CatalogueRecordset::CatalogueRecordset(CatalogueDb* db) : m_db(db) {}
@@ -13,14 +14,18 @@ bool CatalogueRecordset::OpenRecordset(const char* sql, const QVariantList& para
     m_rows.clear();
     m_current = 0;
     CatalogueDb* db = m_db ? m_db : theApp.m_db.get();
-    if (!db || !db->IsOpen()) {
-        if (db) db->ReportFailure(QStringLiteral("no open catalogue"));
+    if (!db) {
+        AfxMessageBox(QStringLiteral("数据库操作失败：未连接数据库"), MB_NOTICE);
+        return false;
+    }
+    if (!db->IsOpen()) {
+        db->ReportFailure(QStringLiteral("未连接数据库"));
         return false;
     }
     QSqlQuery q(db->Database());
     q.setForwardOnly(true);
     bool ok = q.prepare(QString::fromUtf8(sql));
-    for (const QVariant& v : params) q.addBindValue(v);
+    CatalogueDb::BindAll(q, params);
     ok = ok && q.exec();
     if (!ok) {
         db->ReportFailure(q.lastError().text());
@@ -32,7 +37,7 @@ bool CatalogueRecordset::OpenRecordset(const char* sql, const QVariantList& para
         row.reserve(columns);
         for (int i = 0; i < columns; ++i) {
             const QVariant v = q.value(i);
-            row << (v.isNull() ? QString() : v.toString());
+            row << (v.isNull() ? QStringLiteral("") : v.toString());
         }
         m_rows.push_back(std::move(row));
     }
@@ -45,7 +50,7 @@ bool CatalogueRecordset::OpenRecordset(const char* sql, const QVariantList& para
 }
 
 QString CatalogueRecordset::GetFieldString(int position) const {
-    if (IsEOF() || position < 0) return QString();
+    if (IsEOF() || position < 0) return QStringLiteral("");
     const QStringList& row = m_rows[m_current];
-    return position < row.size() ? row[position] : QString();
+    return position < row.size() ? row[position] : QStringLiteral("");
 }

@@ -32,6 +32,14 @@ QStringList CatalogueSchema::TableNames() {
             QStringLiteral("企业表")};
 }
 
+int CatalogueSchema::ColumnCount(const QString& table) {
+    if (table == QStringLiteral("大类表")) return 3;
+    if (table == QStringLiteral("小类表")) return 13;
+    if (table == QStringLiteral("3D模型表")) return 8;
+    if (table == QStringLiteral("企业表")) return 7;
+    return 0;
+}
+
 bool CatalogueSchema::CreateEmpty(const QString& file, QString* error) {
     if (QFileInfo::exists(file)) {
         if (error) *error = QStringLiteral("file exists: %1").arg(file);

@@ -24,7 +24,8 @@ inline constexpr const char* DeleteCategory = "delete from [大类表] where [Cl
 
 // [小类表] products
 inline constexpr const char* SelectAllProducts = "select *from [小类表]";
-inline constexpr const char* SelectProductsOfClassPublish = "select *from [小类表] where [ClassName]=?";
+inline constexpr const char* SelectProductsOfClassPublish =
+    "select *from [小类表] where [ClassName]=?";
 inline constexpr const char* SelectProductsOfClassModels =
     "select * from [小类表] where [ClassName] = ? ";
 inline constexpr const char* SelectProductsOfClassDocuments =
