@@ -19,11 +19,11 @@ CAboutDlg::CAboutDlg(QWidget* parent)
     icon->setPixmap(QIcon(QStringLiteral(":/icons/app.png")).pixmap(icon->size()));
 
     auto* name = new QLabel(QStringLiteral("Vistrel 1.0 版"), this);
-    name->setGeometry(du.Rect(40, 10, 119, 10));
+    name->setGeometry(du.Rect(40, 10, 119, 8));
     auto* notice = new QLabel(QStringLiteral("产品目录的浏览、编辑与发布"), this);
-    notice->setGeometry(du.Rect(40, 25, 119, 10));
+    notice->setGeometry(du.Rect(40, 25, 119, 8));
     auto* contact = new QLabel(QStringLiteral("技术支持：目录管理员"), this);
-    contact->setGeometry(du.Rect(40, 40, 119, 10));
+    contact->setGeometry(du.Rect(40, 40, 119, 8));
 
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     ok->setObjectName(QStringLiteral("1"));
