@@ -14,6 +14,7 @@ int main(int argc, char** argv) {
     SetPrompter(&prompter);
     theApp.m_runMainWindow = RunMainWindow;
     theApp.InitInstance();
+    theApp.ExitInstance();
     SetPrompter(nullptr);
     return 0;
 }

@@ -12,8 +12,7 @@
 #include "store/CatalogueDb.h"
 
 CCatalogueApp theApp;
-QString docPathCache[3] = {QStringLiteral("hc11"), QStringLiteral("hc12"),
-                           QStringLiteral("hc13")};
+QString docPathCache[3] = {QStringLiteral("hc11"), QStringLiteral("hc12"), QStringLiteral("hc13")};
 
 void ResetDocPathCache() {
     docPathCache[0] = QStringLiteral("hc11");
@@ -41,7 +40,13 @@ bool CCatalogueApp::InitInstanceAt(const QString& exePath) {
     }
     if (!ConnectDatabase()) return false;
     if (m_runMainWindow) m_runMainWindow();
+    m_pMainWnd = nullptr;
     return false;
+}
+
+void CCatalogueApp::ExitInstance() {
+    m_pMainWnd = nullptr;
+    m_db.reset();
 }
 
 int CCatalogueApp::DoMessageBox(const QString& text, unsigned style, unsigned) {
@@ -77,7 +82,9 @@ void CCatalogueApp::RegisterFontSubstitutions() {
         QFont::insertSubstitutions(QString::fromUtf8(name), cjk);
 }
 
-int AfxMessageBox(const QString& text, unsigned style) { return theApp.DoMessageBox(text, style); }
+int AfxMessageBox(const QString& text, unsigned style) {
+    return theApp.DoMessageBox(text, style);
+}
 
 bool ConfirmYesNo(const QString& text, bool questionIcon) {
     return Prompter().Confirm(text, QStringLiteral("提示"), questionIcon);

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -11,7 +13,6 @@
 #include "publish/CopyJobList.h"
 
 class CatalogueDb;
-class QWidget;
 
 // The application object: runs start-up and is the process-wide home of shared state
 // (connection, installation paths, publish root, thumbnail mode, copy lists).
@@ -25,6 +26,8 @@ public:
     bool InitInstance();
     // Start-up for a given executable location (InitInstance uses the running executable).
     bool InitInstanceAt(const QString& exePath);
+    // Releases the connection before the process ends (the Qt SQL layer must outlive it).
+    void ExitInstance();
 
     // Every message passes through here: exactly MB_NOTICE gives a notice, any other style
     // the standard message box. Returns the button chosen (a notice returns IDOK).
@@ -48,7 +51,8 @@ public:
     QString m_publishRoot;
     int thumbListMode = 1;
     CIniFile m_config;
-    QWidget* m_pMainWnd = nullptr;
+    // Guarded: a notice raised after the main window has gone must not touch it.
+    QPointer<QWidget> m_pMainWnd;
     QString m_title = QStringLiteral("Vistrel");
     // The queued file copies, the scratch list one job is assembled in (source, then
     // destination), and the flag the copy worker sets when it has finished.

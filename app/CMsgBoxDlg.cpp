@@ -31,9 +31,13 @@ CMsgBoxDlg::CMsgBoxDlg(QWidget* parent)
     m_text->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
-void CMsgBoxDlg::SetText(const QString& text) { m_text->setText(text); }
+void CMsgBoxDlg::SetText(const QString& text) {
+    m_text->setText(text);
+}
 
-QString CMsgBoxDlg::Text() const { return m_text->text(); }
+QString CMsgBoxDlg::Text() const {
+    return m_text->text();
+}
 
 void CMsgBoxDlg::ShowNotice(const QString& text, int milliseconds) {
     CMsgBoxDlg dlg;

@@ -12,10 +12,14 @@
 #include "app/MessageBox.h"
 
 namespace {
-QWidget* DialogParent() { return QApplication::activeWindow(); }
+QWidget* DialogParent() {
+    return QApplication::activeWindow();
+}
 }  // namespace
 
-void WidgetPrompter::Notice(const QString& text) { CMsgBoxDlg::ShowNotice(text, 900); }
+void WidgetPrompter::Notice(const QString& text) {
+    CMsgBoxDlg::ShowNotice(text, 900);
+}
 
 bool WidgetPrompter::Confirm(const QString& text, const QString& caption, bool questionIcon) {
     QMessageBox box(questionIcon ? QMessageBox::Question : QMessageBox::NoIcon, caption, text,
@@ -29,24 +33,42 @@ bool WidgetPrompter::Confirm(const QString& text, const QString& caption, bool q
 int WidgetPrompter::MessageBox(const QString& text, const QString& caption, unsigned style) {
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (style & 0xF0) {
-        case MB_ICONERROR: icon = QMessageBox::Critical; break;
-        case MB_ICONQUESTION: icon = QMessageBox::Question; break;
-        case MB_ICONEXCLAMATION: icon = QMessageBox::Warning; break;
-        case MB_ICONINFORMATION: icon = QMessageBox::Information; break;
-        default: break;
+        case MB_ICONERROR:
+            icon = QMessageBox::Critical;
+            break;
+        case MB_ICONQUESTION:
+            icon = QMessageBox::Question;
+            break;
+        case MB_ICONEXCLAMATION:
+            icon = QMessageBox::Warning;
+            break;
+        case MB_ICONINFORMATION:
+            icon = QMessageBox::Information;
+            break;
+        default:
+            break;
     }
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     switch (style & 0x0F) {
-        case MB_OKCANCEL: buttons = QMessageBox::Ok | QMessageBox::Cancel; break;
-        case MB_YESNO: buttons = QMessageBox::Yes | QMessageBox::No; break;
-        default: break;
+        case MB_OKCANCEL:
+            buttons = QMessageBox::Ok | QMessageBox::Cancel;
+            break;
+        case MB_YESNO:
+            buttons = QMessageBox::Yes | QMessageBox::No;
+            break;
+        default:
+            break;
     }
     QMessageBox box(icon, caption, text, buttons, DialogParent());
     switch (box.exec()) {
-        case QMessageBox::Cancel: return IDCANCEL;
-        case QMessageBox::Yes: return IDYES;
-        case QMessageBox::No: return IDNO;
-        default: return IDOK;
+        case QMessageBox::Cancel:
+            return IDCANCEL;
+        case QMessageBox::Yes:
+            return IDYES;
+        case QMessageBox::No:
+            return IDNO;
+        default:
+            return IDOK;
     }
 }
 
@@ -73,4 +95,6 @@ int WidgetPrompter::OpenUrl(const QUrl& url) {
     return QProcess::startDetached(opener, {url.toString(QUrl::FullyEncoded)}) ? 42 : 31;
 }
 
-void WidgetPrompter::Beep() { QApplication::beep(); }
+void WidgetPrompter::Beep() {
+    QApplication::beep();
+}

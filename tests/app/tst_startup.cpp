@@ -1,0 +1,238 @@
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "ScriptedPrompter.h"
+#include "app/CCatalogueApp.h"
+#include "app/CSplashDlg.h"
+#include "store/CatalogueDb.h"
+#include "store/CatalogueRecordset.h"
+#include "store/CatalogueSchema.h"
+#include "store/Statements.h"
+
+namespace {
+const QString kFailed = QStringLiteral("       抱歉，连接数据库失败！");
+
+void Write(const QString& path, const QByteArray& bytes) {
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write(bytes);
+}
+
+QStringList Listing(const QString& folder) {
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// One start-up with the prompter scripted and the main window replaced by a recorder.
+struct Run {
+    bool mainRan = false;
+    int modeDuringMain = -1;
+    bool dbOpenDuringMain = false;
+    bool splashGoneBeforeMain = false;
+    QString categoryRead;
+    QStringList notices;
+    bool result = true;
+};
+
+Run Start(const QString& exe, bool splash = false) {
+    Run run;
+    ScriptedPrompter prompter;
+    theApp.m_showSplash = splash;
+    theApp.m_splashStepMs = 0;
+    theApp.m_splashHoldMs = 0;
+    theApp.thumbListMode = 2;
+    theApp.m_runMainWindow = [&] {
+        run.mainRan = true;
+        run.modeDuringMain = theApp.thumbListMode;
+        run.dbOpenDuringMain = theApp.m_db && theApp.m_db->IsOpen();
+        run.splashGoneBeforeMain = true;
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (qobject_cast<CSplashDlg*>(w) && w->isVisible()) run.splashGoneBeforeMain = false;
+        CatalogueRecordset rs;
+        if (rs.OpenRecordset(Sql::SelectCategories) && !rs.IsEOF())
+            run.categoryRead = rs.GetFieldString(2);
+    };
+    run.result = theApp.InitInstanceAt(exe);
+    run.notices = prompter.Notices();
+    theApp.m_runMainWindow = nullptr;
+    theApp.m_showSplash = true;
+    return run;
+}
+
+// An installation whose folder names hold blanks and Chinese characters.
+struct Installation {
+    QTemporaryDir tmp;
+    QString root;
+    QString exe;
+    QString sysfile;
+    Installation() {
+        root = tmp.filePath(QStringLiteral("我的 产品目录/安装 1"));
+        exe = root + QStringLiteral("/vistrel");
+        sysfile = root + QStringLiteral("/sysfile");
+        QDir().mkpath(sysfile);
+    }
+    void GoodCatalogue(const QString& category = QStringLiteral("阀门")) {
+        const QString file = CatalogueDb::CatalogueFile(sysfile);
+        QVERIFY(CatalogueSchema::CreateEmpty(file));
+        CatalogueDb db;
+        QVERIFY(db.Open(file));
+        QVERIFY(db.ExecuteSql(Sql::InsertCategory, {category}));
+    }
+};
+}  // namespace
+
+class TestStartup : public QObject {
+    Q_OBJECT
+private slots:
+    void cleanup() { theApp.ExitInstance(); }
+    void goodCatalogueRunsMainWindow();
+    void badCatalogueEndsWithNotice_data();
+    void badCatalogueEndsWithNotice();
+    void splashRunsBeforeDatabaseAndMainWindow();
+    void splashThenFailureStillEnds();
+    void subFolderUsesParentsDataFolder();
+    void publishedCopyReadsItsOwnConfiguration();
+    void configurationFolderOrMissingIsAuthoring();
+    void docPathCacheStartsWithMarkers();
+};
+
+void TestStartup::goodCatalogueRunsMainWindow() {
+    Installation inst;
+    inst.GoodCatalogue();
+    const Run run = Start(inst.exe);
+    QVERIFY(!run.result);  // start-up always ends the program when it returns
+    QVERIFY(run.mainRan);
+    QCOMPARE(run.modeDuringMain, 1);
+    QVERIFY(run.dbOpenDuringMain);
+    QCOMPARE(run.categoryRead, QStringLiteral("阀门"));
+    QCOMPARE(run.notices, QStringList{});
+    QCOMPARE(theApp.m_paths.exePath, inst.exe);
+    QCOMPARE(theApp.m_paths.dataFolder, inst.sysfile);
+    QCOMPARE(theApp.m_paths.picFolder, inst.root + QStringLiteral("/pic"));
+    QCOMPARE(theApp.m_config.Path(), inst.sysfile + QStringLiteral("/config.ini"));
+    QCOMPARE(theApp.PublishState(), QString(""));
+    QVERIFY(!theApp.IsPublished());
+    QVERIFY(!theApp.m_pMainWnd);
+}
+
+void TestStartup::badCatalogueEndsWithNotice_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("missing") << "missing";
+    QTest::newRow("zero bytes") << "zero";
+    QTest::newRow("text file") << "text";
+    QTest::newRow("no tables") << "notables";
+    QTest::newRow("folder") << "folder";
+}
+
+void TestStartup::badCatalogueEndsWithNotice() {
+    QFETCH(QString, kind);
+    Installation inst;
+    const QString file = CatalogueDb::CatalogueFile(inst.sysfile);
+    if (kind == "zero") Write(file, {});
+    if (kind == "text") Write(file, "[SysInfo]\r\n这只是文字，不是数据库。\r\n");
+    if (kind == "folder") QDir().mkpath(file);
+    if (kind == "notables") {
+        QVERIFY(CatalogueSchema::CreateEmpty(file));
+        CatalogueDb db;
+        QVERIFY(db.Open(file));
+        for (const QString& t : CatalogueSchema::TableNames())
+            QVERIFY(
+                db.Database().exec(QStringLiteral("drop table [%1]").arg(t)).lastError().type() ==
+                QSqlError::NoError);
+    }
+    const QStringList before = Listing(inst.sysfile);
+    const qint64 sizeBefore = QFileInfo(file).size();
+
+    const Run run = Start(inst.exe);
+    QVERIFY(!run.result);
+    QVERIFY(!run.mainRan);
+    QCOMPARE(run.notices, QStringList{kFailed});
+    QCOMPARE(CCatalogueApp::NoticeText(QStringLiteral("抱歉，连接数据库失败！")), kFailed);
+    QVERIFY(!theApp.m_db);
+    // Nothing was created or changed in the data folder.
+    QCOMPARE(Listing(inst.sysfile), before);
+    QCOMPARE(QFileInfo(file).size(), sizeBefore);
+    QCOMPARE(QFileInfo::exists(file), kind != "missing");
+}
+
+void TestStartup::splashRunsBeforeDatabaseAndMainWindow() {
+    Installation inst;
+    inst.GoodCatalogue();
+    QVERIFY(QFile::copy(QStringLiteral(VISTREL_TESTDATA_IMAGES "/hopper.jpg"),
+                        inst.sysfile + QStringLiteral("/splash.jpg")));
+    const Run run = Start(inst.exe, true);
+    QVERIFY(run.mainRan);
+    QVERIFY(run.splashGoneBeforeMain);
+    QCOMPARE(run.notices, QStringList{});
+}
+
+void TestStartup::splashThenFailureStillEnds() {
+    Installation inst;  // no catalogue, no cover picture
+    const Run run = Start(inst.exe, true);
+    QVERIFY(!run.mainRan);
+    QCOMPARE(run.notices, QStringList{kFailed});
+    QCOMPARE(Listing(inst.sysfile), QStringList{});
+}
+
+void TestStartup::subFolderUsesParentsDataFolder() {
+    Installation inst;
+    inst.GoodCatalogue(QStringLiteral("父目录的类"));
+    Write(inst.sysfile + QStringLiteral("/config.ini"),
+          QByteArray("[SysInfo]\r\n\xB7\xA2\xB2\xBC\xD7\xB4\xCC\xAC=0\r\n"));  // GBK
+    const QString exe = inst.root + QStringLiteral("/工具 bin/vistrel");
+    QDir().mkpath(inst.root + QStringLiteral("/工具 bin"));
+    const Run run = Start(exe);
+    QVERIFY(run.mainRan);
+    QCOMPARE(run.categoryRead, QStringLiteral("父目录的类"));
+    QCOMPARE(theApp.m_paths.dataFolder, inst.sysfile);
+    QCOMPARE(theApp.m_paths.splashPath, inst.sysfile + QStringLiteral("/splash.jpg"));
+    QCOMPARE(theApp.m_paths.picFolder, inst.root + QStringLiteral("/工具 bin/pic"));
+    QCOMPARE(theApp.PublishState(), QStringLiteral("0"));
+    QVERIFY(!theApp.IsPublished());
+}
+
+void TestStartup::publishedCopyReadsItsOwnConfiguration() {
+    Installation inst;
+    const QString copy = inst.root + QStringLiteral("/Vistrel");
+    const QString data = copy + QStringLiteral("/sysfile");
+    QDir().mkpath(data);
+    QDir().mkpath(copy + QStringLiteral("/Pic"));  // a copy made with the old folder name
+    QVERIFY(CatalogueSchema::CreateEmpty(CatalogueDb::CatalogueFile(data)));
+    Write(data + QStringLiteral("/config.ini"),
+          QByteArray("\xEF\xBB\xBF[SysInfo]\r\n") + QStringLiteral("发布状态=1\r\n").toUtf8());
+    const Run run = Start(copy + QStringLiteral("/Vistrel"));
+    QVERIFY(run.mainRan);
+    QCOMPARE(theApp.m_paths.dataFolder, data);
+    QCOMPARE(theApp.m_paths.picFolder, copy + QStringLiteral("/Pic"));
+    QVERIFY(theApp.IsPublished());
+}
+
+void TestStartup::configurationFolderOrMissingIsAuthoring() {
+    Installation inst;
+    inst.GoodCatalogue();
+    QDir().mkpath(inst.sysfile + QStringLiteral("/config.ini"));
+    const Run run = Start(inst.exe);
+    QVERIFY(run.mainRan);
+    QCOMPARE(theApp.PublishState(), QString(""));
+    QVERIFY(!theApp.IsPublished());
+}
+
+void TestStartup::docPathCacheStartsWithMarkers() {
+    // Before anything has been shown, no real path can equal them.
+    QCOMPARE(docPathCache[0], QStringLiteral("hc11"));
+    QCOMPARE(docPathCache[1], QStringLiteral("hc12"));
+    QCOMPARE(docPathCache[2], QStringLiteral("hc13"));
+    docPathCache[1] = QStringLiteral("/some/picture.jpg");
+    ResetDocPathCache();
+    QCOMPARE(docPathCache[0], QStringLiteral("hc11"));
+    QCOMPARE(docPathCache[1], QStringLiteral("hc12"));
+    QCOMPARE(docPathCache[2], QStringLiteral("hc13"));
+}
+
+QTEST_MAIN(TestStartup)
+#include "tst_startup.moc"
