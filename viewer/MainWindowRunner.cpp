@@ -1,18 +1,10 @@
 #include "viewer/MainWindowRunner.h"
 
-#include <QDialog>
-#include <QLabel>
-#include <QVBoxLayout>
-
 #include "app/CCatalogueApp.h"
+#include "viewer/CMainDlg.h"
 
 void RunMainWindow() {
-    // Interim window until the skinned main window is in place.
-    QDialog dlg;
-    dlg.setWindowTitle(QStringLiteral("Vistrel"));
-    dlg.resize(1024, 700);
-    auto* layout = new QVBoxLayout(&dlg);
-    layout->addWidget(new QLabel(QStringLiteral("Vistrel"), &dlg));
+    CMainDlg dlg(nullptr);
     theApp.m_pMainWnd = &dlg;
     dlg.exec();
     theApp.m_pMainWnd = nullptr;

@@ -1,0 +1,268 @@
+// Search by type code: the search box and its placeholder, Enter, the two notices, the rebuilt
+// category list, the hits and opening a hit in its own category.
+
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QtTest>
+
+#include "ScriptedPrompter.h"
+#include "ViewerFixture.h"
+#include "controls/CButtonListBox.h"
+#include "controls/CHoverButton.h"
+#include "controls/CHyperLink.h"
+#include "controls/CSkinBtn.h"
+#include "controls/CSkinTabCtrl.h"
+#include "controls/CThumbListCtrl.h"
+#include "controls/CTransparentStatic.h"
+#include "viewer/CDocPageDlg.h"
+#include "viewer/CMainDlg.h"
+
+namespace {
+
+// Three categories; the type codes to search sit in the Key column.
+void FillCatalogue(ViewerFixture& f) {
+    f.Category(QStringLiteral("导轨"), 1);
+    f.Category(QStringLiteral("丝杠"), 2);
+    f.Category(QStringLiteral("联轴器"), 3);
+    const QString pic = f.Picture(QStringLiteral("media/p.png"), {200, 200}, QColor(0, 90, 200));
+    const QString doc = f.Picture(QStringLiteral("media/d.png"), {300, 200}, QColor(200, 90, 0));
+    f.Product(1, QStringLiteral("导轨"), QStringLiteral("导轨@HGH20"), QStringLiteral("HGH20CA"),
+              pic, {doc, QString(), QString()});
+    f.Product(2, QStringLiteral("导轨"), QStringLiteral("滑块@AB12"), QStringLiteral("AB12"), pic);
+    f.Product(1, QStringLiteral("丝杠"), QStringLiteral("丝杠@SFU1605"),
+              QStringLiteral("SFU1605 a"), pic);
+    f.Product(2, QStringLiteral("丝杠"), QStringLiteral("空格@AB 12"), QStringLiteral("AB 12"),
+              pic);
+    f.Product(1, QStringLiteral("联轴器"), QStringLiteral("梅花@LK-40"), QStringLiteral("LK40"),
+              pic, {doc, doc, QString()});
+    f.Product(2, QStringLiteral("联轴器"), QStringLiteral("百分@P1"), QStringLiteral("50%OFF"),
+              pic);
+    f.Product(3, QStringLiteral("联轴器"), QStringLiteral("下划@P2"), QStringLiteral("A_B"), pic);
+    f.Product(4, QStringLiteral("联轴器"), QStringLiteral("普通@P3"), QStringLiteral("AxB"), pic);
+    f.Product(5, QStringLiteral("联轴器"), QStringLiteral("引号@P4"), QStringLiteral("O'Neil"),
+              pic);
+}
+
+QStringList Items(CMainDlg& dlg) {
+    QStringList items;
+    for (int i = 0; i < dlg.m_productList->GetItemCount(); ++i)
+        items << dlg.m_productList->GetItemText(i);
+    return items;
+}
+
+void Search(CMainDlg& dlg, const QString& text) {
+    dlg.m_searchText = text;
+    dlg.RunSearch();
+}
+
+}  // namespace
+
+class TestSearch : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { CCatalogueApp::RegisterFontSubstitutions(); }
+
+    void typingAndClickingTheButton() {
+        ViewerFixture f;
+        FillCatalogue(f);
+        ScriptedPrompter prompter;
+        CMainDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
+        // Clicking into the box empties it for typing; the typed text is black.
+        QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton);
+        QVERIFY(dlg.m_searchEdit->hasFocus());
+        QCOMPARE(dlg.m_searchEdit->text(), QString());
+        QTest::keyClicks(dlg.m_searchEdit, QStringLiteral("hgh"));
+        QCOMPARE(dlg.m_searchEdit->palette().color(QPalette::Text), QColor(Qt::black));
+        // The button takes the typed text, puts the placeholder back and searches.
+        QTest::mouseClick(dlg.m_btnSearch, Qt::LeftButton);
+        QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
+        QCOMPARE(dlg.m_searchEdit->palette().color(QPalette::Text), QColor(192, 192, 192));
+        QCOMPARE(dlg.m_searchText, QStringLiteral("hgh"));
+        QCOMPARE(dlg.m_viewMode, VIEW_SEARCH);
+        QVERIFY(dlg.m_searchActive);
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("导轨@HGH20")});
+        QVERIFY(prompter.shown.isEmpty());
+
+        // Enter in the box searches what it holds and leaves it there.
+        QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton);
+        QTest::keyClicks(dlg.m_searchEdit, QStringLiteral("AB"));
+        QTest::keyClick(dlg.m_searchEdit, Qt::Key_Return);
+        QCOMPARE(Items(dlg),
+                 QStringList({QStringLiteral("滑块@AB12"), QStringLiteral("空格@AB 12")}));
+        QCOMPARE(dlg.m_searchEdit->text(), QStringLiteral("AB"));
+        QVERIFY(dlg.isVisible());
+
+        // Clicking elsewhere puts the placeholder back.
+        QTest::mouseClick(dlg.m_classList->ButtonAt(1), Qt::LeftButton);
+        QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
+        QVERIFY(!dlg.m_searchActive);
+        QCOMPARE(dlg.m_curClass, QStringLiteral("丝杠"));
+    }
+
+    void placeholderOrEmptyGivesANotice() {
+        ViewerFixture f;
+        FillCatalogue(f);
+        ScriptedPrompter prompter;
+        CMainDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        // Enter with the focus elsewhere, while the box shows its placeholder.
+        dlg.m_classList->ButtonAt(0)->setFocus();
+        QTest::keyClick(dlg.m_classList->ButtonAt(0), Qt::Key_Return);
+        QCOMPARE(prompter.Notices().size(), 1);
+        QCOMPARE(prompter.Notices().first().trimmed(), QStringLiteral("请输入类型码搜索!"));
+        QCOMPARE(dlg.m_viewMode, VIEW_PRODUCTS);
+        QCOMPARE(dlg.m_productList->GetItemCount(), 2);
+        // An emptied box.
+        Search(dlg, QString());
+        QCOMPARE(prompter.Notices().size(), 2);
+        QCOMPARE(prompter.Notices().last().trimmed(), QStringLiteral("请输入类型码搜索!"));
+        QCOMPARE(dlg.m_viewMode, VIEW_PRODUCTS);
+    }
+
+    void fragmentsMatchAnywhere() {
+        ViewerFixture f;
+        FillCatalogue(f);
+        ScriptedPrompter prompter;
+        CMainDlg dlg;
+        Search(dlg, QStringLiteral("HGH"));  // start
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("导轨@HGH20")});
+        Search(dlg, QStringLiteral("H20"));  // middle
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("导轨@HGH20")});
+        Search(dlg, QStringLiteral("0CA"));  // end
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("导轨@HGH20")});
+        // Blanks are part of the fragment.
+        Search(dlg, QStringLiteral(" 12"));
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("空格@AB 12")});
+        // "[" is removed and the field keeps the shortened text.
+        Search(dlg, QStringLiteral("[a"));
+        QCOMPARE(dlg.m_searchText, QStringLiteral("a"));
+        QVERIFY(Items(dlg).contains(QStringLiteral("丝杠@SFU1605")));
+        QVERIFY(Items(dlg).contains(QStringLiteral("滑块@AB12")));
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
+    void wildcardsAndQuotesAreLiteral() {
+        ViewerFixture f;
+        FillCatalogue(f);
+        ScriptedPrompter prompter;
+        CMainDlg dlg;
+        Search(dlg, QStringLiteral("%"));
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("百分@P1")});
+        Search(dlg, QStringLiteral("_"));
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("下划@P2")});
+        Search(dlg, QStringLiteral("A_B"));
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("下划@P2")});
+        Search(dlg, QStringLiteral("O'N"));
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("引号@P4")});
+        Search(dlg, QStringLiteral("\\"));
+        QCOMPARE(Items(dlg), QStringList());
+        QCOMPARE(prompter.Notices(),
+                 QStringList{CCatalogueApp::NoticeText(QStringLiteral("未找到相关产品"))});
+    }
+
+    void noHits() {
+        ViewerFixture f;
+        FillCatalogue(f);
+        ScriptedPrompter prompter;
+        CMainDlg dlg;
+        dlg.ShowCompanyPages();
+        Search(dlg, QStringLiteral("nothing-like-this"));
+        QCOMPARE(prompter.Notices().size(), 1);
+        QCOMPARE(prompter.Notices().first().trimmed(), QStringLiteral("未找到相关产品"));
+        QCOMPARE(dlg.m_productList->GetItemCount(), 0);
+        QCOMPARE(dlg.m_viewMode, VIEW_SEARCH);
+        QCOMPARE(theApp.thumbListMode, 1);
+        QVERIFY(!dlg.m_searchActive);
+        // The category list has been rebuilt with the counts.
+        QCOMPARE(dlg.m_classList->Entries(),
+                 QStringList({QStringLiteral("导轨|2"), QStringLiteral("丝杠|2"),
+                              QStringLiteral("联轴器|5")}));
+        QCOMPARE(dlg.m_curClass, QStringLiteral("导轨"));
+        QVERIFY(dlg.m_companyText->isHidden());
+        QVERIFY(dlg.m_webLink->isHidden());
+        QVERIFY(!dlg.m_productList->isHidden());
+    }
+
+    void noCategoriesStopsAfterTheList() {
+        ViewerFixture f;
+        FillCatalogue(f);
+        ScriptedPrompter prompter;
+        CMainDlg dlg;
+        QVERIFY(dlg.m_productList->WaitForThumbnails(20000));
+        const QStringList before = Items(dlg);
+        QCOMPARE(before.size(), 2);
+        QVERIFY(theApp.m_db->ExecuteSql("delete from [大类表]"));
+        Search(dlg, QStringLiteral("HGH"));
+        QCOMPARE(dlg.m_classList->GetCount(), 0);
+        QCOMPARE(Items(dlg), before);
+        // The thumbnails keep their pictures.
+        QVERIFY(SameColour(CentreColour(dlg.m_productList->ItemImage(0)), QColor(0, 90, 200)));
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
+    void hitOpensInItsOwnCategory() {
+        ViewerFixture f;
+        FillCatalogue(f);
+        ScriptedPrompter prompter;
+        CMainDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        Search(dlg, QStringLiteral("LK"));
+        QCOMPARE(dlg.m_curClass, QStringLiteral("导轨"));  // the first category, not opened
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("梅花@LK-40")});
+        QCOMPARE(dlg.m_hitClass, QStringList{QStringLiteral("联轴器")});
+        QCOMPARE(dlg.m_productList->GetThumbWidth(), 140);
+        QVERIFY(dlg.m_productList->WaitForThumbnails(20000));
+        QTest::mouseClick(dlg.m_productList->viewport(), Qt::LeftButton, {},
+                          dlg.m_productList->ItemRect(0).center());
+        QCOMPARE(dlg.m_curClass, QStringLiteral("联轴器"));
+        QCOMPARE(dlg.m_title->text(), QStringLiteral("联轴器--梅花"));
+        QVERIFY(dlg.m_tab->isVisible());
+        QVERIFY(dlg.m_tab->IsItemEnabled(1));
+        QVERIFY(!dlg.m_tab->IsItemEnabled(2));
+        QCOMPARE(dlg.m_pages[0]->List()->GetItemCount(), 1);
+        // Back shows the hits again.
+        dlg.OnBack();
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("梅花@LK-40")});
+        // A category click ends the search.
+        dlg.OpenCategory(QStringLiteral("丝杠|2"));
+        QVERIFY(!dlg.m_searchActive);
+        dlg.m_productList->SetSelectionMark(0);
+        dlg.OpenProduct();
+        QCOMPARE(dlg.m_title->text(), QStringLiteral("丝杠--丝杠"));
+    }
+
+    void everyHitIsListed() {
+        // Far more hits than a fixed table would hold; every one opens in its category.
+        ViewerFixture f;
+        f.Category(QStringLiteral("A"), 1);
+        f.Category(QStringLiteral("B"), 2);
+        const QString pic = f.Picture(QStringLiteral("media/p.png"), {64, 64}, Qt::gray);
+        QVERIFY(theApp.m_db->Database().transaction());
+        for (int i = 0; i < 360; ++i) {
+            const QString cls = i < 10 ? QStringLiteral("A") : QStringLiteral("B");
+            f.Product(i, cls, QStringLiteral("P%1@K%1").arg(i), QStringLiteral("K%1").arg(i), pic);
+        }
+        QVERIFY(theApp.m_db->Database().commit());
+        ScriptedPrompter prompter;
+        CMainDlg dlg;
+        Search(dlg, QStringLiteral("K"));
+        QCOMPARE(dlg.m_productList->GetItemCount(), 360);
+        QCOMPARE(dlg.m_hitClass.size(), 360);
+        const int item = 330;
+        const QString caption = dlg.m_productList->GetItemText(item);
+        dlg.m_productList->SetSelectionMark(item);
+        dlg.OpenProduct();
+        QCOMPARE(dlg.m_curClass, QStringLiteral("B"));
+        QCOMPARE(dlg.m_title->text(), QStringLiteral("B--") + caption.section('@', 0, 0));
+        QVERIFY(prompter.shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestSearch)
+#include "tst_search.moc"

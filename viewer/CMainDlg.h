@@ -1,0 +1,159 @@
+#pragma once
+
+#include <QColor>
+#include <QDialog>
+#include <QFont>
+#include <QPixmap>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+#include <QStringList>
+#include <memory>
+
+#include "viewer/CatalogueBrowser.h"
+#include "viewer/CompanyContact.h"
+
+class CButtonListBox;
+class CDocPageDlg;
+class CHyperLink;
+class CModelPageDlg;
+class CSkinBtn;
+class CSkinTabCtrl;
+class CThumbListCtrl;
+class CTransparentStatic;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+
+// The application's one top-level window: a borderless, skinned dialog with the category list,
+// the product thumbnails, the document tabs of an open product, the company pages, the search
+// box and the chat link. It owns all viewer state.
+class CMainDlg : public QDialog {
+    Q_OBJECT
+public:
+    // Window size at start.
+    static constexpr int kWidth = 1024;
+    static constexpr int kHeight = 700;
+    // Height of the top band area that drags the window and takes the double click.
+    static constexpr int kCaptionHeight = 66;
+    static constexpr int kTopBandRows = 59;
+    static constexpr int kBottomBandRows = 30;
+    // The brushes of the frame.
+    static QColor SideColor() { return QColor(2, 78, 122); }
+    static QColor FrameColor() { return QColor(240, 240, 240); }
+    static QColor BandTextColor() { return QColor(225, 225, 225); }
+    static QColor HintColor() { return QColor(192, 192, 192); }
+
+    explicit CMainDlg(QWidget* parent = nullptr);
+    ~CMainDlg() override;
+
+    // True when start-up could not load a band bitmap: the window then closes as soon as its
+    // modal loop starts.
+    bool QuitRequested() const { return m_quitRequested; }
+
+    // Content actions.
+    void ShowProductCentre();
+    void OpenCategory(const QString& text);
+    void OpenProduct();
+    void ShowCurrentDocument();
+    void ShowCompanyPages();
+    void RunSearch();
+    void OpenChat();
+    void OnBack();
+    void OnTabChanged(int index);
+    void ToggleMaximize();
+
+    void LayoutContent();
+    void LayoutCaptionButtons();
+
+    // Settings hub and publish dialog: their buttons are wired here; the dialogs themselves are
+    // not part of this build yet, so the handlers do nothing.
+    void OnSettings();
+    void OnPublish();
+
+    // The context menu of the top band (the window's system menu).
+    QMenu* CreateSystemMenu(QWidget* parent);
+    void OnAbout();
+
+    // Viewer state, readable by tests and the pages.
+    ViewMode m_viewMode = VIEW_PRODUCTS;
+    int m_tabCount = 3;
+    bool m_maximized = false;
+    bool m_searchActive = false;
+    QRect m_clientRect;
+    QStringList m_classNames;
+    QString m_curClass;
+    QString m_curProduct;
+    QStringList m_hitClass;
+    QString m_publishState;
+    QString m_searchText;
+
+    // Controls.
+    CSkinBtn* m_btnProducts;              // 1001
+    CSkinBtn* m_btnCompany;               // 1002
+    CSkinBtn* m_btnSettings;              // 1012
+    CSkinBtn* m_btnPublish;               // 1035
+    CSkinBtn* m_btnBack;                  // 1036
+    CSkinBtn* m_btnSearch;                // 1003
+    CSkinBtn* m_btnChat;                  // 1010
+    CSkinBtn* m_btnMin;                   // 1006
+    CSkinBtn* m_btnMax;                   // 1008
+    CSkinBtn* m_btnClose;                 // 1007
+    QPushButton* m_btnAbout;              // 1005
+    CButtonListBox* m_classList;          // 1041
+    CThumbListCtrl* m_productList;        // 1042
+    CSkinTabCtrl* m_tab;                  // 1004
+    QLineEdit* m_searchEdit;              // 1013
+    CTransparentStatic* m_title;          // 1090
+    QPlainTextEdit* m_companyText;        // 1029
+    CHyperLink* m_webLink;                // 1044
+    CDocPageDlg* m_pages[3];              // 133, 134, 135
+    QPointer<CModelPageDlg> m_modelPage;  // 136 while the product has model files
+
+    const CompanyContact& Contact() const { return m_contact; }
+    CatalogueBrowser& Browser() { return *m_browser; }
+    const QPixmap& TopBand() const { return m_topBand; }
+    const QPixmap& BottomBand() const { return m_bottomBand; }
+
+protected:
+    bool OnInitDialog();
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateControls();
+    bool LoadSkin();
+    void ApplyProductListState(ViewMode mode);
+    void ApplyDocumentState();
+    void PlacePages();
+    void ShowPage(int index);
+    void ResetCategoryList();
+    void FillCategoryList();
+    void FillProducts(const QList<ProductItem>& items);
+    void ShowCompanyBranch(const QString& item);
+    void UpdateSearchColour();
+    void UpdateWindowMask();
+    bool InCaption(const QPoint& pos) const;
+    bool InsideTabPage(QObject* object) const;
+    void SearchButtonClicked();
+
+    std::unique_ptr<CatalogueBrowser> m_browser;
+    CompanyContact m_contact;
+    QPixmap m_topBand;
+    QPixmap m_bottomBand;
+    QFont m_textFont;
+    QFont m_linkFont;
+    QFont m_bandFont;
+    bool m_quitRequested = false;
+    bool m_dragging = false;
+    QPoint m_dragOffset;
+    QSize m_maskSize;
+};
