@@ -1,20 +1,45 @@
-#include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTextStream>
 
-#include "store/CatalogueSchema.h"
+#include "tools/install/DemoInstaller.h"
+#include "tools/install/IconPainter.h"
+
+namespace {
+int Usage(QTextStream& err) {
+    err << "usage: vistrel-install empty FILE.db\n"
+           "       vistrel-install demo FOLDER       (authoring demo beside the executable)\n"
+           "       vistrel-install published FOLDER  (a published copy: sysfile and pic)\n"
+           "       vistrel-install icons FOLDER      (the program's own icons)\n";
+    return 2;
+}
+}  // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    // The tool paints text; without a display it draws off screen.
+    if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     QTextStream err(stderr);
-    if (args.size() == 3 && args[1] == QLatin1String("empty")) {
-        QString error;
-        if (!CatalogueSchema::CreateEmpty(args[2], &error)) {
-            err << "cannot write " << args[2] << ": " << error << "\n";
-            return 1;
-        }
-        return 0;
+    if (args.size() != 3) return Usage(err);
+    const QString command = args[1], target = args[2];
+    QString error;
+    bool ok = false;
+    if (command == QLatin1String("empty"))
+        ok = DemoInstaller::WriteEmpty(target, &error);
+    else if (command == QLatin1String("demo"))
+        ok = DemoInstaller::WriteDemo(target, &error);
+    else if (command == QLatin1String("published"))
+        ok = DemoInstaller::WritePublished(target, &error);
+    else if (command == QLatin1String("icons"))
+        ok = IconPainter::WriteIcons(target, &error);
+    else
+        return Usage(err);
+    if (!ok) {
+        err << "vistrel-install " << command << ": cannot write " << target << ": " << error
+            << "\n";
+        return 1;
     }
-    err << "usage: vistrel-install empty FILE.db | demo FOLDER\n";
-    return 2;
+    return 0;
 }
