@@ -64,6 +64,18 @@ ReportSort::ReportSort(const QLocale& locale) : m_locale(locale) {
         if (m_dateFormats.contains(date)) continue;
         m_dateFormats << date;
     }
+    // The locale's forms are costly to try, so texts with a character none of them can produce
+    // are turned away first.
+    QString chars = QStringLiteral("0123456789 \t") + m_dateFormats.join(QString()) +
+                    m_timeFormats.join(QString()) + m_locale.amText() + m_locale.pmText();
+    for (int i = 1; i <= 12; ++i)
+        for (QLocale::FormatType type : {QLocale::LongFormat, QLocale::ShortFormat})
+            chars += m_locale.monthName(i, type) + m_locale.standaloneMonthName(i, type);
+    for (int i = 1; i <= 7; ++i)
+        for (QLocale::FormatType type : {QLocale::LongFormat, QLocale::ShortFormat})
+            chars += m_locale.dayName(i, type) + m_locale.standaloneDayName(i, type);
+    for (QChar c : chars)
+        if (!m_dateChars.contains(c)) m_dateChars += c;
 }
 
 bool ReportSort::ParseHex(const QString& text, quint32* value) {
@@ -132,7 +144,14 @@ bool ReportSort::ParseDateTime(const QString& raw, qint64* msecs) const {
         return true;
     }
 
-    // The user's own date forms, alone or followed by a time.
+    // The user's own date forms, alone or followed by a time. Each has at least a day and a
+    // year in digits.
+    int digitGroups = 0;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (!m_dateChars.contains(text[i])) return false;
+        if (text[i].isDigit() && (i == 0 || !text[i - 1].isDigit())) ++digitGroups;
+    }
+    if (digitGroups < 2) return false;
     for (const QString& dateFormat : m_dateFormats) {
         QStringList candidates{dateFormat};
         for (const QString& timeFormat : m_timeFormats)
@@ -155,11 +174,16 @@ bool ReportSort::ParseDateTime(const QString& raw, qint64* msecs) const {
 ReportSort::CellKey ReportSort::MakeKey(const QString& text) const {
     CellKey key;
     key.text = text;
-    key.gbk = GbkCodec::Encode(text);
+    // ASCII is its own GBK encoding; only other texts need the converter.
+    const bool ascii =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    key.gbk = ascii ? text.toLatin1() : GbkCodec::Encode(text);
     if (text.isEmpty()) return key;
     key.isHex = ParseHex(text, &key.hex);
     key.isNumber = ParseNumber(text, &key.number);
-    key.isDate = ParseDateTime(text, &key.dateMs);
+    // A number is never a date (a date needs separators), so columns of numbers skip the
+    // costlier date reading.
+    if (!key.isHex && !key.isNumber) key.isDate = ParseDateTime(text, &key.dateMs);
     return key;
 }
 

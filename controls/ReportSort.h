@@ -52,4 +52,5 @@ private:
     QLocale m_locale;
     QStringList m_dateFormats;
     QStringList m_timeFormats;
+    QString m_dateChars;  // every character the locale's date and time forms can produce
 };

@@ -177,7 +177,7 @@ private slots:
         QCOMPARE(Sorted({"2024-13-01", "2024-02-30"}), QStringList({"2024-02-30", "2024-13-01"}));
     }
 
-    void localeShortDates() {
+    void localeDates() {
         // In text order "1/15/24" would come first; as dates December 2023 does.
         const QLocale us(QLocale::English, QLocale::UnitedStates);
         QCOMPARE(Sorted({"1/15/24", "12/1/23"}, true, us), QStringList({"12/1/23", "1/15/24"}));
@@ -191,6 +191,21 @@ private slots:
         QVERIFY(sort.ParseDateTime(cn.toString(QDate(2023, 11, 9), QLocale::ShortFormat), &b));
         QVERIFY(b < a);
         QVERIFY(us.dateFormat(QLocale::ShortFormat) != cn.dateFormat(QLocale::ShortFormat));
+
+        // Long forms with month and day names count too.
+        const QString may6 = us.toString(QDate(2024, 5, 6), QLocale::LongFormat);
+        const QString apr30 = us.toString(QDate(2024, 4, 30), QLocale::LongFormat);
+        QVERIFY(may6 < apr30);  // text order would be wrong
+        QCOMPARE(Sorted({may6, apr30}, true, us), QStringList({apr30, may6}));
+        const QString oct1 = cn.toString(QDate(2024, 10, 1), QLocale::LongFormat);
+        const QString sep1 = cn.toString(QDate(2024, 9, 1), QLocale::LongFormat);
+        QCOMPARE(Sorted({oct1, sep1}, true, cn), QStringList({sep1, oct1}));
+        qint64 morning = 0, evening = 0;
+        QVERIFY(sort.ParseDateTime(oct1 + " " + cn.toString(QTime(9, 0), QLocale::ShortFormat),
+                                   &morning));
+        QVERIFY(sort.ParseDateTime(oct1 + " " + cn.toString(QTime(20, 0), QLocale::ShortFormat),
+                                   &evening));
+        QCOMPARE(evening - morning, qint64(11) * 3600 * 1000);
     }
 
     void descendingAndTies() {
@@ -525,17 +540,20 @@ private slots:
         QCOMPARE(QColor(shot.pixel(yellow.right() - 4, yellow.center().y())),
                  QColor(255, 230, 150));
 
-        // The download icon sits in the middle of its cell, not at its left edge.
+        // The download icon sits in the middle of its cell, not at its left edge: count the
+        // inked pixels in the middle band and in the left band of the (unselected) cell.
         const QRect icon = list.visualItemRect(list.item(0, 0));
-        auto isGreen = [&](int x, int y) {
-            const QColor c(shot.pixel(x, y));
-            return c.green() > 100 && c.red() < 100 && c.blue() < 100;
+        QVERIFY(!list.IsItemSelected(0));
+        const QColor ground = list.GetItemBkColor(0, 0);
+        auto inked = [&](int x0, int x1) {
+            int n = 0;
+            for (int x = x0; x <= x1; ++x)
+                for (int y = icon.top() + 2; y < icon.bottom() - 1; ++y)
+                    n += QColor(shot.pixel(x, y)) != ground;
+            return n;
         };
-        bool centreGreen = false;
-        for (int dx = -3; dx <= 3; ++dx)
-            centreGreen |= isGreen(icon.center().x() + dx, icon.center().y());
-        QVERIFY(centreGreen);
-        QVERIFY(!isGreen(icon.left() + 4, icon.center().y()));
+        QVERIFY(inked(icon.center().x() - 4, icon.center().x() + 4) > 10);
+        QCOMPARE(inked(icon.left() + 2, icon.left() + 12), 0);
     }
 };
 
