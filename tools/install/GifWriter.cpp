@@ -61,6 +61,35 @@ QImage GifWriter::Quantize(const QImage& source) {
     const QImage image = source.convertToFormat(QImage::Format_RGB32);
     const int w = image.width();
     const int h = image.height();
+    // A picture with at most 256 colours keeps them exactly.
+    {
+        QHash<QRgb, int> exact;
+        QList<QRgb> palette;
+        bool fits = true;
+        for (int y = 0; y < h && fits; ++y) {
+            const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < w; ++x) {
+                const QRgb c = line[x] | 0xff000000u;
+                if (exact.contains(c)) continue;
+                if (palette.size() == 256) {
+                    fits = false;
+                    break;
+                }
+                exact.insert(c, int(palette.size()));
+                palette << c;
+            }
+        }
+        if (fits) {
+            QImage out(w, h, QImage::Format_Indexed8);
+            out.setColorTable(palette.isEmpty() ? QList<QRgb>{qRgb(255, 255, 255)} : palette);
+            for (int y = 0; y < h; ++y) {
+                const QRgb* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+                uchar* dst = out.scanLine(y);
+                for (int x = 0; x < w; ++x) dst[x] = uchar(exact.value(line[x] | 0xff000000u));
+            }
+            return out;
+        }
+    }
     std::vector<quint32> count(1 << 15, 0);
     std::vector<quint64> sumR(1 << 15, 0), sumG(1 << 15, 0), sumB(1 << 15, 0);
     for (int y = 0; y < h; ++y) {

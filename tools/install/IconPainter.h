@@ -12,7 +12,7 @@ public:
     static QImage NoticeIcon();    // 32 x 32
     static QImage DownloadIcon();  // 16 x 16
     static QImage LinkCursor();    // 32 x 32, hot spot LinkHotSpot()
-    static QPoint LinkHotSpot() { return {11, 1}; }
+    static QPoint LinkHotSpot() { return {11, 0}; }
 
     // Writes app.png, notice.png, download.png and link.png into `folder`.
     static bool WriteIcons(const QString& folder, QString* error = nullptr);

@@ -1113,7 +1113,7 @@ void PartPainter::PaintPart(QPainter& p, const QRectF& target, const DemoProduct
     p.scale(scale, scale);
     p.setClipRect(QRectF(0, 0, kWidth, kHeight));
     // The scenes are drawn with room to spare; small parts are enlarged about the middle.
-    static const double zoom[] = {1.08, 1.0, 1.45, 1.32, 1.18, 1.15, 1.12};
+    static const double zoom[] = {1.22, 1.08, 1.7, 1.5, 1.28, 1.24, 1.32};
     const PartKind kind = DemoCatalogue::Categories()[product.category].kind;
     const double z = zoom[int(kind)];
     p.translate(kWidth / 2.0, kHeight / 2.0);
