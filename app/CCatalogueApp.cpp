@@ -60,7 +60,20 @@ QString CCatalogueApp::NoticeText(const QString& text) {
     return GbkCodec::ByteLength(text) < 26 ? QStringLiteral("       ") + text : text;
 }
 
+namespace {
+// The Qt SQL layer is torn down before global objects such as theApp; a connection still held
+// then would crash the process on its way out. Let go of it with the application instead.
+void ReleaseConnectionAtExit() {
+    theApp.m_db.reset();
+}
+}  // namespace
+
 bool CCatalogueApp::ConnectDatabase() {
+    static bool releaseRegistered = false;
+    if (!releaseRegistered && QCoreApplication::instance()) {
+        qAddPostRoutine(ReleaseConnectionAtExit);
+        releaseRegistered = true;
+    }
     auto db = std::make_unique<CatalogueDb>();
     if (!db->Open(CatalogueDb::CatalogueFile(m_paths.dataFolder))) {
         AfxMessageBox(QStringLiteral("抱歉，连接数据库失败！"), MB_NOTICE);

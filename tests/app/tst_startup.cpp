@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -89,7 +90,9 @@ struct Installation {
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() { theApp.ExitInstance(); }
+    void cleanup() {
+        if (!qEnvironmentVariableIsSet("VISTREL_CHILD")) theApp.ExitInstance();
+    }
     void goodCatalogueRunsMainWindow();
     void badCatalogueEndsWithNotice_data();
     void badCatalogueEndsWithNotice();
@@ -99,6 +102,7 @@ private slots:
     void publishedCopyReadsItsOwnConfiguration();
     void configurationFolderOrMissingIsAuthoring();
     void docPathCacheStartsWithMarkers();
+    void connectionStillOpenAtExit();
 };
 
 void TestStartup::goodCatalogueRunsMainWindow() {
@@ -232,6 +236,29 @@ void TestStartup::docPathCacheStartsWithMarkers() {
     QCOMPARE(docPathCache[0], QStringLiteral("hc11"));
     QCOMPARE(docPathCache[1], QStringLiteral("hc12"));
     QCOMPARE(docPathCache[2], QStringLiteral("hc13"));
+}
+
+void TestStartup::connectionStillOpenAtExit() {
+    if (qEnvironmentVariableIsSet("VISTREL_CHILD")) {
+        // In the child: open the connection and leave it open as the process ends.
+        Installation* inst = new Installation;  // kept: the folder must outlive the connection
+        inst->GoodCatalogue();
+        const Run run = Start(inst->exe);
+        QVERIFY(run.mainRan);
+        QVERIFY(theApp.m_db);
+        return;
+    }
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("VISTREL_CHILD"), QStringLiteral("1"));
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("connectionStillOpenAtExit")});
+    QVERIFY(child.waitForFinished(60000));
+    const QByteArray output = child.readAllStandardOutput() + child.readAllStandardError();
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(child.exitCode() == 0, output.constData());
+    QVERIFY2(output.contains("Totals: 3 passed, 0 failed"), output.constData());
 }
 
 QTEST_MAIN(TestStartup)
