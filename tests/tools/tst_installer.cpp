@@ -106,8 +106,8 @@ BmpHeader ReadBmpHeader(const QString& path) {
     const QByteArray b = f.read(54);
     if (b.size() < 54 || !b.startsWith("BM")) return h;
     auto le32 = [&](int at) {
-        return int(quint8(b[at]) | quint8(b[at + 1]) << 8 | quint8(b[at + 2]) << 16 |
-                   quint8(b[at + 3]) << 24);
+        return qint32(quint32(quint8(b[at])) | quint32(quint8(b[at + 1])) << 8 |
+                      quint32(quint8(b[at + 2])) << 16 | quint32(quint8(b[at + 3])) << 24);
     };
     h.ok = true;
     h.width = le32(18);
@@ -480,6 +480,28 @@ private slots:
         QVERIFY(first.contains(QStringLiteral("sysfile/数据.db")));
         QVERIFY(first.contains(QStringLiteral("vistrel")));
         QVERIFY(first.size() > 60);
+    }
+
+    void failedRewriteKeepsTheOldCatalogue() {
+        const QString folder = m_tmp.filePath(QStringLiteral("blocked"));
+        QString error;
+        QVERIFY2(DemoInstaller::WriteDemo(folder, &error, DemoInstaller::Variant::Small),
+                 qPrintable(error));
+        const QString file =
+            QDir(DemoInstaller::DataFolder(folder)).filePath(QStringLiteral("数据.db"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        const QByteArray before = f.readAll();
+        f.close();
+        // Something in the way of the new catalogue makes the rewrite fail.
+        QVERIFY(QDir().mkpath(file + QStringLiteral(".new/x")));
+        QVERIFY(!DemoInstaller::WriteDemo(folder, &error, DemoInstaller::Variant::Small));
+        QVERIFY(!error.isEmpty());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), before);
+        CatalogueDb db;
+        QVERIFY(db.Open(file, &error));
+        QVERIFY(ReadTable(db, QStringLiteral("小类表")).size() >= 12);
     }
 
     void refusesAMediaFolderItDidNotWrite() {

@@ -4,9 +4,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QImageWriter>
-#include <QMutex>
 #include <QSaveFile>
 #include <QtConcurrent/QtConcurrentMap>
+#include <cstdio>
 #include <functional>
 
 #include "app/CIniFile.h"
@@ -316,12 +316,17 @@ bool WriteCatalogue(const QString& dataFolder,
         }
         db.Close();
     }
-    for (const QString& old : {file, file + QStringLiteral("-journal"),
-                               file + QStringLiteral("-wal"), file + QStringLiteral("-shm")})
-        if (QFileInfo::exists(old) && !QFile::remove(old))
-            return Fail(error, QStringLiteral("cannot replace %1").arg(old));
-    if (!QFile::rename(fresh, file))
+    for (const QString& old : {file + QStringLiteral("-journal"), file + QStringLiteral("-wal"),
+                               file + QStringLiteral("-shm")})
+        if (QFileInfo::exists(old) && !QFile::remove(old)) {
+            QFile::remove(fresh);
+            return Fail(error, QStringLiteral("cannot remove %1").arg(old));
+        }
+    // rename(2) replaces the old catalogue in one step: there is always a whole one.
+    if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(file).constData()) != 0) {
+        QFile::remove(fresh);
         return Fail(error, QStringLiteral("cannot create %1").arg(file));
+    }
     return true;
 }
 
