@@ -183,6 +183,33 @@ bool CatalogueDb::ExecuteAll(const QList<QPair<const char*, QVariantList>>& stat
     return true;
 }
 
+bool CatalogueDb::SaveCopyTo(const QString& file) {
+    if (!IsOpen()) {
+        ReportFailure(QStringLiteral("未连接数据库"));
+        return false;
+    }
+    const QFileInfo target(file);
+    if (target.exists()) {
+        ReportFailure(QStringLiteral("%1 already exists").arg(file));
+        return false;
+    }
+    // An absolute path never reads as a "file:" URI, which the connection would accept.
+    QSqlQuery q(Database());
+    if (!q.prepare(QStringLiteral("vacuum into ?"))) {
+        ReportFailure(q.lastError().text());
+        return false;
+    }
+    q.addBindValue(target.absoluteFilePath());
+    if (!q.exec()) {
+        const QString message = q.lastError().text();
+        q.finish();
+        QFile::remove(target.absoluteFilePath());  // nothing half-written is left behind
+        ReportFailure(message);
+        return false;
+    }
+    return true;
+}
+
 void CatalogueDb::SetFailureHandler(std::function<void(const QString&)> handler) {
     m_onFailure = std::move(handler);
 }

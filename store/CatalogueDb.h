@@ -43,6 +43,11 @@ public:
     // Runs several statements as one transaction: all of them, or none.
     bool ExecuteAll(const QList<QPair<const char*, QVariantList>>& statements);
 
+    // Writes a consistent copy of the open catalogue to `file` (which must not exist yet),
+    // made by SQLite itself so that it is right even while the catalogue is in use. Works on
+    // a read-only catalogue too. A failure is reported and returns false.
+    bool SaveCopyTo(const QString& file);
+
     // Reports a failed statement; the default shows a notice with the engine's message.
     void SetFailureHandler(std::function<void(const QString&)> handler);
     void ReportFailure(const QString& engineMessage) const;

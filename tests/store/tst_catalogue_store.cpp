@@ -93,6 +93,7 @@ private slots:
     void recordsByPosition();
     void storedProductNames();
     void appConnectionUsedByDefault();
+    void copyOfTheOpenCatalogue();
 };
 
 void TestCatalogueStore::createEmptyRefusesExistingFile() {
@@ -665,6 +666,46 @@ void TestCatalogueStore::appConnectionUsedByDefault() {
     QVERIFY(prompter.shown.isEmpty());
     theApp.ExitInstance();
     QVERIFY(!theApp.m_db);
+}
+
+void TestCatalogueStore::copyOfTheOpenCatalogue() {
+    Catalogue c;
+    const QString hostile = HostileValues()[0];
+    QVERIFY(c.db.ExecuteSql(Sql::InsertCategory, {hostile}));
+    // A reader is walking a result while the copy is made.
+    CatalogueRecordset walking(&c.db);
+    QVERIFY(walking.OpenRecordset(Sql::SelectCategories));
+    QTemporaryDir out;
+    const QString target = out.filePath(QStringLiteral("发布 'copy'/sysfile/数据.db"));
+    QVERIFY(QDir().mkpath(QFileInfo(target).absolutePath()));
+    QVERIFY(c.db.SaveCopyTo(target));
+    QVERIFY(c.failures.isEmpty());
+    CatalogueDb copy;
+    QVERIFY(copy.Open(target));
+    CatalogueRecordset rs(&copy);
+    QVERIFY(rs.OpenRecordset(Sql::SelectCategories));
+    QCOMPARE(rs.GetFieldString(2), hostile);
+    // The copy is independent of the original.
+    QVERIFY(copy.ExecuteSql(Sql::DeleteCategory, {hostile}));
+    QCOMPARE(c.Column(Sql::SelectCategories, {}, 2), QStringList{hostile});
+
+    // An existing file is never overwritten; a missing folder fails cleanly.
+    QVERIFY(!c.db.SaveCopyTo(target));
+    QVERIFY(!c.db.SaveCopyTo(out.filePath(QStringLiteral("no/such/folder/数据.db"))));
+    QCOMPARE(c.failures.size(), 2);
+    QVERIFY(!QFileInfo::exists(out.filePath(QStringLiteral("no/such/folder/数据.db"))));
+
+    // From a catalogue on read-only media.
+    c.db.Close();
+    CatalogueDb::SetWritableProbe([](const QString&) { return false; });
+    CatalogueDb ro;
+    QVERIFY(ro.Open(c.file));
+    QVERIFY(ro.IsReadOnly());
+    const QString second = out.filePath(QStringLiteral("second.db"));
+    QVERIFY(ro.SaveCopyTo(second));
+    CatalogueDb::SetWritableProbe(nullptr);
+    CatalogueDb again;
+    QVERIFY(again.Open(second));
 }
 
 QTEST_MAIN(TestCatalogueStore)
