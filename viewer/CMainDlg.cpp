@@ -509,10 +509,17 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
         // Focus that only follows the window's activation (a notice, a menu) leaves the
         // box as it is.
         if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
-        m_searchText = m_searchEdit->text();
         if (type == QEvent::FocusIn) {
-            m_searchEdit->clear();  // clicking into the box empties it for typing
-        } else if (reason != Qt::OtherFocusReason) {
+            // Clicking into the box empties it for typing. Focus that arrives otherwise (Tab,
+            // or a hidden control passing it on) leaves the text; the box selects it all.
+            if (reason == Qt::MouseFocusReason) {
+                m_searchText = m_searchEdit->text();
+                m_searchEdit->clear();
+            }
+            return false;
+        }
+        m_searchText = m_searchEdit->text();
+        if (reason != Qt::OtherFocusReason) {
             // The user moved on (click, Tab): the placeholder comes back. When the program
             // moves the focus (the list after a search) the box keeps the searched text until
             // the next click.
@@ -576,6 +583,9 @@ void CMainDlg::ApplyDocumentState() {
     m_title->show();
     m_classList->hide();
     m_tab->show();
+    // The focus goes with the content instead of jumping to the next control (the search box).
+    if (m_productList->hasFocus() || m_classList->isAncestorOf(QApplication::focusWidget()))
+        m_tab->setFocus(Qt::OtherFocusReason);
     m_productList->hide();
     m_btnBack->show();
 }
@@ -583,8 +593,11 @@ void CMainDlg::ApplyDocumentState() {
 void CMainDlg::OnBack() {
     m_title->hide();
     m_classList->show();
-    m_tab->hide();
+    const bool focusInTab = m_tab->hasFocus() || m_tab->isAncestorOf(QApplication::focusWidget()) ||
+                            m_btnBack->hasFocus();
     m_productList->show();
+    if (focusInTab) m_productList->setFocus(Qt::OtherFocusReason);
+    m_tab->hide();
     m_btnBack->hide();
 }
 

@@ -101,6 +101,27 @@ private slots:
         QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
         QVERIFY(!dlg.m_searchActive);
         QCOMPARE(dlg.m_curClass, QStringLiteral("丝杠"));
+
+        // Opening a product and going back never empties the box: the focus stays with the
+        // content when the list and the tabs are hidden.
+        for (int round = 0; round < 2; ++round) {
+            QTest::mouseClick(dlg.m_productList->viewport(), Qt::LeftButton, {},
+                              dlg.m_productList->ItemRect(0).center());
+            QVERIFY(dlg.m_tab->isVisible());
+            QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
+            QTest::mouseClick(dlg.m_btnBack, Qt::LeftButton);
+            QVERIFY(dlg.m_productList->isVisible());
+            QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
+            QVERIFY(!dlg.m_searchEdit->hasFocus());
+        }
+        // Tab into the box keeps the placeholder selected, so typing replaces it.
+        dlg.m_searchEdit->setFocus(Qt::TabFocusReason);
+        QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
+        QTest::keyClicks(dlg.m_searchEdit, QStringLiteral("LK"));
+        QCOMPARE(dlg.m_searchEdit->text(), QStringLiteral("LK"));
+        QTest::keyClick(dlg.m_searchEdit, Qt::Key_Enter);
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("梅花@LK-40")});
+        QVERIFY(prompter.shown.isEmpty());
     }
 
     void placeholderOrEmptyGivesANotice() {

@@ -1,0 +1,411 @@
+// Speed of the main window on large catalogues; prints figures, no pass or fail.
+//
+//  1. A category of 500 products whose pictures are 4000 x 3000 JPEGs: time from the category
+//     click to the first screen of thumbnails, and to all of them. Baseline in the same run: a
+//     plain full decode of one of those pictures.
+//  2. A catalogue of 100,000 products: time per search (the whole RunSearch: category list with
+//     counts, the query and the hit list). Baseline: a bare QSqlQuery scan with the same LIKE.
+//
+// Generated data is cached in <bench folder>/bench-cache and reused by later runs.
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QSqlQuery>
+#include <QTest>
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+#include "ScriptedPrompter.h"
+#include "app/CCatalogueApp.h"
+#include "app/CIniFile.h"
+#include "controls/CButtonListBox.h"
+#include "controls/CHoverButton.h"
+#include "controls/CThumbListCtrl.h"
+#include "controls/PictureLoader.h"
+#include "controls/ThumbnailRenderer.h"
+#include "store/CatalogueDb.h"
+#include "store/CatalogueSchema.h"
+#include "store/Statements.h"
+#include "viewer/CMainDlg.h"
+
+namespace {
+
+constexpr int kProducts = 500;
+constexpr int kVariants = 4;
+constexpr int kSearchProducts = 100000;
+constexpr int kSearchCategories = 20;
+
+double Ms(qint64 ns) {
+    return ns / 1e6;
+}
+
+// A photograph-like picture: sky and ground gradients, a machine part with highlights, text,
+// and sensor noise, so the JPEG has the entropy (and decode cost) of a real camera picture.
+QImage MakePhoto(int variant) {
+    QImage image(4000, 3000, QImage::Format_RGB32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient sky(0, 0, 0, 3000);
+    sky.setColorAt(0, QColor(180 - variant * 20, 200, 230));
+    sky.setColorAt(0.6, QColor(235, 235, 240));
+    sky.setColorAt(1, QColor(120, 110, 100 + variant * 10));
+    p.fillRect(image.rect(), sky);
+    QRandomGenerator rng(1234 + variant);
+    for (int i = 0; i < 400; ++i) {
+        const QColor c(rng.bounded(256), rng.bounded(256), rng.bounded(256), 60);
+        p.setBrush(c);
+        p.setPen(Qt::NoPen);
+        p.drawEllipse(QPointF(rng.bounded(4000), rng.bounded(3000)), rng.bounded(10, 300),
+                      rng.bounded(10, 300));
+    }
+    QLinearGradient metal(1000, 1000, 3000, 2000);
+    metal.setColorAt(0, QColor(90, 95, 100));
+    metal.setColorAt(0.5, QColor(230, 232, 235));
+    metal.setColorAt(1, QColor(70, 72, 75));
+    p.setBrush(metal);
+    p.setPen(QPen(Qt::black, 6));
+    p.drawRoundedRect(QRectF(800 + variant * 50, 1100, 2400, 800), 60, 60);
+    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 120, QFont::Bold));
+    p.setPen(QColor(20, 40, 90));
+    p.drawText(QRect(0, 200, 4000, 400), Qt::AlignCenter,
+               QStringLiteral("HGR%1-1000").arg(variant));
+    p.end();
+    for (int y = 0; y < image.height(); ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const int n = int(rng.bounded(17)) - 8;
+            const QRgb v = line[x];
+            line[x] = qRgb(std::clamp(qRed(v) + n, 0, 255), std::clamp(qGreen(v) + n, 0, 255),
+                           std::clamp(qBlue(v) + n, 0, 255));
+        }
+    }
+    return image;
+}
+
+// Points the application at a generated installation.
+struct Installation {
+    QString root;
+    std::unique_ptr<CatalogueDb> saved;
+    InstallPaths savedPaths;
+
+    explicit Installation(const QString& folder) : root(folder) {
+        savedPaths = theApp.m_paths;
+        saved = std::move(theApp.m_db);
+        theApp.m_paths =
+            InstallPaths::FromExecutable(QDir(folder).filePath(QStringLiteral("vistrel")));
+        theApp.m_config.SetPath(theApp.m_paths.configPath);
+        auto db = std::make_unique<CatalogueDb>();
+        if (!db->Open(CatalogueDb::CatalogueFile(theApp.m_paths.dataFolder)))
+            qFatal("cannot open %s", qPrintable(theApp.m_paths.dataFolder));
+        theApp.m_db = std::move(db);
+    }
+    ~Installation() {
+        theApp.m_db = std::move(saved);
+        theApp.m_paths = savedPaths;
+    }
+};
+
+void WriteSkin(const QString& sysfile) {
+    auto save = [&](const QString& name, QSize size, QColor colour) {
+        QImage image(size, QImage::Format_RGB888);
+        image.fill(colour);
+        image.save(QDir(sysfile).filePath(name), "BMP");
+    };
+    save(QStringLiteral("top.bmp"), {2560, 59}, QColor(10, 90, 140));
+    save(QStringLiteral("bottom.bmp"), {2560, 30}, QColor(5, 50, 80));
+    const char* bases[] = {"min",      "max",      "close",    "search",   "QQ",
+                           "产品中心", "企业介绍", "系统设置", "系统发布", "返回"};
+    for (const char* base : bases)
+        for (const char* suffix : {"", "1", "2"})
+            save(QString::fromUtf8(base) + QString::fromUtf8(suffix) + QStringLiteral(".bmp"),
+                 {32, 20}, QColor(40, 120, 170));
+}
+
+// The 500-product installation; pictures are a few generated JPEGs hard-linked under 500 names.
+QString PrepareCategoryInstallation(const QString& cache, QStringList* notes) {
+    const QString root = QDir(cache).filePath(QStringLiteral("category500"));
+    const QString sysfile = QDir(root).filePath(QStringLiteral("sysfile"));
+    const QString pictures = QDir(root).filePath(QStringLiteral("pictures"));
+    const QString done = QDir(root).filePath(QStringLiteral("ready"));
+    if (QFileInfo::exists(done)) {
+        *notes << QStringLiteral("category data reused from %1").arg(root);
+        return root;
+    }
+    QDir(root).removeRecursively();
+    QDir().mkpath(sysfile);
+    QDir().mkpath(pictures);
+    QElapsedTimer t;
+    t.start();
+    QStringList variants;
+    for (int v = 0; v < kVariants; ++v) {
+        const QString file = QDir(pictures).filePath(QStringLiteral("variant%1.jpg").arg(v));
+        MakePhoto(v).save(file, "JPEG", 90);
+        variants << file;
+    }
+    *notes << QStringLiteral(
+                  "generated %1 distinct 4000x3000 JPEGs (%2 KiB each) in %3 s; "
+                  "the 500 product pictures are hard links to them")
+                  .arg(kVariants)
+                  .arg(QFileInfo(variants[0]).size() / 1024)
+                  .arg(t.elapsed() / 1000.0, 0, 'f', 1);
+    WriteSkin(sysfile);
+    CIniFile(QDir(sysfile).filePath(QStringLiteral("config.ini")))
+        .WriteString(QStringLiteral("SysInfo"), QStringLiteral("发布状态"), QStringLiteral("0"));
+    CatalogueSchema::CreateEmpty(CatalogueDb::CatalogueFile(sysfile));
+    CatalogueDb db;
+    db.Open(CatalogueDb::CatalogueFile(sysfile));
+    db.ExecuteSql(Sql::InsertCategory, {QStringLiteral("小类")});
+    db.ExecuteSql(Sql::SetCategoryNumber, {1, QStringLiteral("小类")});
+    db.ExecuteSql(Sql::InsertCategory, {QStringLiteral("大批量")});
+    db.ExecuteSql(Sql::SetCategoryNumber, {2, QStringLiteral("大批量")});
+    db.ExecuteSql(Sql::InsertProduct,
+                  {1, QStringLiteral("小类"), QStringLiteral("样品@S1"), QStringLiteral("S1"),
+                   variants[0], QString(), QString(), QString()});
+    db.Database().transaction();
+    for (int i = 0; i < kProducts; ++i) {
+        const QString file =
+            QDir(pictures).filePath(QStringLiteral("p%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
+        QFile::remove(file);
+        if (::link(QFile::encodeName(variants[i % kVariants]).constData(),
+                   QFile::encodeName(file).constData()) != 0)
+            QFile::copy(variants[i % kVariants], file);
+        db.ExecuteSql(Sql::InsertProduct,
+                      {i + 1, QStringLiteral("大批量"), QStringLiteral("产品%1@HG%1").arg(i),
+                       QStringLiteral("HG%1").arg(i), file, QString(), QString(), QString()});
+    }
+    db.Database().commit();
+    db.Close();
+    QFile f(done);
+    f.open(QIODevice::WriteOnly);
+    return root;
+}
+
+QString PrepareSearchInstallation(const QString& cache, QStringList* notes) {
+    const QString root = QDir(cache).filePath(QStringLiteral("search100k"));
+    const QString sysfile = QDir(root).filePath(QStringLiteral("sysfile"));
+    const QString done = QDir(root).filePath(QStringLiteral("ready"));
+    if (QFileInfo::exists(done)) {
+        *notes << QStringLiteral("search data reused from %1").arg(root);
+        return root;
+    }
+    QDir(root).removeRecursively();
+    QDir().mkpath(sysfile);
+    WriteSkin(sysfile);
+    CIniFile(QDir(sysfile).filePath(QStringLiteral("config.ini")))
+        .WriteString(QStringLiteral("SysInfo"), QStringLiteral("发布状态"), QStringLiteral("0"));
+    const QString picture = QDir(root).filePath(QStringLiteral("p.png"));
+    QImage small(200, 150, QImage::Format_RGB32);
+    small.fill(QColor(120, 140, 160));
+    small.save(picture);
+    CatalogueSchema::CreateEmpty(CatalogueDb::CatalogueFile(sysfile));
+    CatalogueDb db;
+    db.Open(CatalogueDb::CatalogueFile(sysfile));
+    QElapsedTimer t;
+    t.start();
+    db.Database().transaction();
+    for (int c = 0; c < kSearchCategories; ++c) {
+        db.ExecuteSql(Sql::InsertCategory, {QStringLiteral("类别%1").arg(c)});
+        db.ExecuteSql(Sql::SetCategoryNumber, {c + 1, QStringLiteral("类别%1").arg(c)});
+    }
+    for (int i = 0; i < kSearchProducts; ++i) {
+        const QString code = QStringLiteral("TC%1").arg(i, 6, 10, QLatin1Char('0'));
+        db.ExecuteSql(
+            Sql::InsertProduct,
+            {i / kSearchCategories, QStringLiteral("类别%1").arg(i % kSearchCategories),
+             QStringLiteral("产品%1@%2").arg(i).arg(code), code + QStringLiteral(" 直线导轨"),
+             picture, QString(), QString(), QString()});
+    }
+    db.Database().commit();
+    db.Close();
+    *notes << QStringLiteral("generated %1 products in %2 categories in %3 s")
+                  .arg(kSearchProducts)
+                  .arg(kSearchCategories)
+                  .arg(t.elapsed() / 1000.0, 0, 'f', 1);
+    QFile f(done);
+    f.open(QIODevice::WriteOnly);
+    return root;
+}
+
+bool FirstScreenReady(CThumbListCtrl* list) {
+    const QRect view = list->viewport()->rect();
+    for (int i = 0; i < list->GetItemCount(); ++i) {
+        const QRect r = list->ItemRect(i);
+        if (r.top() > view.bottom()) break;
+        if (r.intersects(view) && !list->IsThumbnailReady(i)) return false;
+    }
+    return true;
+}
+
+int VisibleItems(CThumbListCtrl* list) {
+    int n = 0;
+    const QRect view = list->viewport()->rect();
+    for (int i = 0; i < list->GetItemCount(); ++i)
+        if (list->ItemRect(i).intersects(view)) ++n;
+    return n;
+}
+
+void BenchCategory(const QString& cache) {
+    QStringList notes;
+    const QString root = PrepareCategoryInstallation(cache, &notes);
+    for (const QString& n : notes) std::printf("  note: %s\n", qPrintable(n));
+    Installation install(root);
+    ScriptedPrompter prompter;
+
+    const QString sample = QDir(root).filePath(QStringLiteral("pictures/variant0.jpg"));
+    // Baseline: a plain full decode of one picture (median of 5).
+    std::vector<double> decodes;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer t;
+        t.start();
+        QImageReader reader(sample);
+        const QImage full = reader.read();
+        decodes.push_back(Ms(t.nsecsElapsed()));
+        if (full.isNull()) qFatal("baseline decode failed");
+    }
+    std::sort(decodes.begin(), decodes.end());
+    const double fullDecode = decodes[2];
+    // The work of one thumbnail: a decode straight to the drawn size, and the whole cell.
+    std::vector<double> scaled;
+    std::vector<double> cells;
+    for (int i = 0; i < 5; ++i) {
+        QElapsedTimer t;
+        t.start();
+        PictureLoader::LoadScaled(sample, QSize(120, 90));
+        scaled.push_back(Ms(t.nsecsElapsed()));
+        t.restart();
+        ThumbnailRenderer::Render({sample, 140, 140, ThumbnailRenderer::Kind::Thumbnail, true});
+        cells.push_back(Ms(t.nsecsElapsed()));
+    }
+    std::sort(scaled.begin(), scaled.end());
+    std::sort(cells.begin(), cells.end());
+
+    CMainDlg dlg;
+    dlg.show();
+    if (!QTest::qWaitForWindowExposed(&dlg)) qFatal("window not shown");
+    dlg.m_productList->WaitForThumbnails(60000);
+
+    std::vector<double> firsts;
+    std::vector<double> alls;
+    int visible = 0;
+    for (int run = 0; run < 3; ++run) {
+        // Back to the small category, then click the big one.
+        QTest::mouseClick(dlg.m_classList->ButtonAt(0), Qt::LeftButton);
+        dlg.m_productList->WaitForThumbnails(60000);
+        QElapsedTimer t;
+        t.start();
+        QTest::mouseClick(dlg.m_classList->ButtonAt(1), Qt::LeftButton);
+        double first = -1;
+        while (true) {
+            if (first < 0 && FirstScreenReady(dlg.m_productList)) {
+                dlg.m_productList->viewport()->repaint();
+                first = Ms(t.nsecsElapsed());
+            }
+            if (dlg.m_productList->PendingThumbnails() == 0) break;
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        }
+        if (first < 0) first = Ms(t.nsecsElapsed());
+        alls.push_back(Ms(t.nsecsElapsed()));
+        firsts.push_back(first);
+        visible = VisibleItems(dlg.m_productList);
+        if (dlg.m_productList->GetItemCount() != kProducts) qFatal("wrong item count");
+    }
+    std::sort(firsts.begin(), firsts.end());
+    std::sort(alls.begin(), alls.end());
+    std::printf(
+        "Category of %d products, 4000x3000 JPEG pictures (%d thumbnails on the first "
+        "screen, %d decoding threads):\n",
+        kProducts, visible, QThread::idealThreadCount());
+    std::printf("  baseline: one plain full decode             %8.1f ms\n", fullDecode);
+    std::printf("  one decode straight to 120x90               %8.1f ms\n", scaled[2]);
+    std::printf("  one whole thumbnail cell (ThumbnailRenderer) %8.1f ms\n", cells[2]);
+    std::printf(
+        "  click -> first screen of thumbnails (median) %8.1f ms  = %.2f x one full decode"
+        "  (target < 500 ms)\n",
+        firsts[1], firsts[1] / fullDecode);
+    std::printf(
+        "  click -> all %d thumbnails (median)         %8.1f ms  = %.1f ms per picture, "
+        "%.1f x one full decode\n",
+        kProducts, alls[1], alls[1] / kProducts, alls[1] / fullDecode);
+    std::printf("  full decodes of all %d would take about    %8.0f ms\n", kProducts,
+                fullDecode * kProducts);
+}
+
+void BenchSearch(const QString& cache) {
+    QStringList notes;
+    const QString root = PrepareSearchInstallation(cache, &notes);
+    for (const QString& n : notes) std::printf("  note: %s\n", qPrintable(n));
+    Installation install(root);
+    ScriptedPrompter prompter;
+    CMainDlg dlg;
+    dlg.show();
+    if (!QTest::qWaitForWindowExposed(&dlg)) qFatal("window not shown");
+
+    struct Case {
+        QString text;
+        const char* what;
+    };
+    const Case cases[] = {{QStringLiteral("TC012345"), "one hit"},
+                          {QStringLiteral("TC0123"), "100 hits"},
+                          {QStringLiteral("TC012"), "1,000 hits"},
+                          {QStringLiteral("NOSUCH"), "no hit"}};
+    std::printf("Search over %d products (%d categories):\n", kSearchProducts, kSearchCategories);
+    for (const Case& c : cases) {
+        // Baseline: the bare scan with the same pattern, rows read and dropped.
+        std::vector<double> bare;
+        int rows = 0;
+        for (int i = 0; i < 5; ++i) {
+            QElapsedTimer t;
+            t.start();
+            QSqlQuery q(theApp.m_db->Database());
+            q.setForwardOnly(true);
+            q.prepare(QString::fromUtf8(Sql::SearchProductsByKey));
+            q.addBindValue(CatalogueDb::LikeContains(c.text));
+            q.exec();
+            rows = 0;
+            while (q.next()) ++rows;
+            bare.push_back(Ms(t.nsecsElapsed()));
+        }
+        std::vector<double> full;
+        for (int i = 0; i < 5; ++i) {
+            QElapsedTimer t;
+            t.start();
+            dlg.m_searchText = c.text;
+            dlg.RunSearch();
+            full.push_back(Ms(t.nsecsElapsed()));
+        }
+        if (dlg.m_productList->GetItemCount() != rows) qFatal("hit count differs from the scan");
+        std::sort(bare.begin(), bare.end());
+        std::sort(full.begin(), full.end());
+        std::printf(
+            "  %-10s (%5d hits): RunSearch %7.1f ms  | bare QSqlQuery scan %6.1f ms  "
+            "(ratio %.2f; target < 100 ms)\n",
+            c.what, rows, full[2], bare[2], full[2] / bare[2]);
+        dlg.m_productList->WaitForThumbnails(60000);
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    CCatalogueApp::RegisterFontSubstitutions();
+    const QString cache =
+        QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("bench-cache"));
+    QDir().mkpath(cache);
+    std::printf("bench_viewer (cache: %s)\n", qPrintable(cache));
+    BenchCategory(cache);
+    BenchSearch(cache);
+    return 0;
+}
