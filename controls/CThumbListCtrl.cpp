@@ -13,6 +13,7 @@
 
 #include "app/CCatalogueApp.h"
 #include "controls/PictureLoader.h"
+#include "controls/ThumbnailCache.h"
 
 namespace {
 
@@ -126,6 +127,11 @@ void CThumbListCtrl::ScrollToOrigin() {
     verticalScrollBar()->setValue(0);
 }
 
+void CThumbListCtrl::SetLoaderThreads(int count) {
+    m_pool.setMaxThreadCount(std::max(1, count));
+    Dispatch();
+}
+
 int CThumbListCtrl::PendingThumbnails() const {
     return static_cast<int>(m_byTicket.size());
 }
@@ -181,17 +187,21 @@ void CThumbListCtrl::Dispatch() {
         m_pool.start([this, job, ticket, generation, current] {
             QImage cell;
             // A list re-initialised meanwhile does not want this picture any more.
-            if (current->load() == generation) cell = ThumbnailRenderer::Render(job);
+            if (current->load() == generation) cell = ThumbnailCache::RenderCached(job);
             QMetaObject::invokeMethod(
-                this, [this, ticket, cell] { OnRendered(ticket, cell); }, Qt::QueuedConnection);
+                this,
+                [this, ticket, cell = std::move(cell)]() mutable {
+                    OnRendered(ticket, std::move(cell));
+                },
+                Qt::QueuedConnection);
         });
     }
 }
 
-void CThumbListCtrl::OnRendered(quint64 ticket, const QImage& cell) {
+void CThumbListCtrl::OnRendered(quint64 ticket, QImage cell) {
     --m_inFlight;
     if (Item* item = m_byTicket.take(ticket)) {
-        item->pixmap = cell.isNull() ? QPixmap() : QPixmap::fromImage(cell);
+        item->pixmap = cell.isNull() ? QPixmap() : QPixmap::fromImage(std::move(cell));
         item->state = Item::State::Ready;
         for (int i = 0; i < GetItemCount(); ++i) {
             if (m_items[i].get() == item) {

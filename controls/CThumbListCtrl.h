@@ -17,8 +17,9 @@
 // Owners fill it in this order: DeleteAllItems, SetThumbWidth, SetThumbHeight, InitThumbList,
 // then AddThumbnail with indices 0, 1, 2, ... or one ShowPicture. Adding never blocks: the item
 // appears at once with its white (framed) ground and caption, and its picture is decoded on a
-// worker pool (visible cells first) and drawn when it arrives. The finished cell is pixel for
-// pixel what ThumbnailRenderer::Render gives in line. Re-initialising or emptying the list
+// worker pool (visible cells first) and drawn when it arrives; cells of recently shown pictures
+// come from ThumbnailCache. The finished cell is pixel for pixel what ThumbnailRenderer::Render
+// gives in line. Re-initialising or emptying the list
 // drops every pending result.
 //
 // The frame follows theApp.thumbListMode at the time of the add: 2 means no frame.
@@ -61,6 +62,10 @@ public:
     void SetSelectionMark(int index);
     // Scrolls to the top and the left end.
     void ScrollToOrigin();
+
+    // Number of pictures decoded at the same time (one per processor core by default).
+    void SetLoaderThreads(int count);
+    int LoaderThreads() const { return m_pool.maxThreadCount(); }
 
     // Number of items whose picture has not been drawn yet.
     int PendingThumbnails() const;
@@ -117,7 +122,7 @@ private:
     void DropPending();
     void Dispatch();
     Item* NextToLoad();
-    void OnRendered(quint64 ticket, const QImage& cell);
+    void OnRendered(quint64 ticket, QImage cell);
     void UpdateLayout();
     void CheckAllReady();
     QPixmap BlankPixmap(const Item& item) const;

@@ -3,6 +3,7 @@
 #include <QFileInfo>
 #include <QImageIOHandler>
 #include <QImageReader>
+#include <algorithm>
 
 namespace {
 
@@ -20,26 +21,36 @@ QSize Upright(const QSize& stored, bool turned) {
     return turned ? stored.transposed() : stored;
 }
 
-// Reads the picture. Some decoders leave pixels of damaged files unwritten (RLE bitmaps with
-// bad runs), which would show leftover memory and differ from one decode to the next; they get
-// a zeroed buffer of the stored size to decode into. Decoders that scale while decoding
-// allocate their own, smaller buffer.
+// Reads the picture within the reader's allocation limit.
+//
+// Only the JPEG decoder really decodes at a reduced size; every other decoder builds the whole
+// picture first, whatever size is asked for (some outside the reader's own allocation check),
+// so their full size must fit the limit.
+//
+// Some decoders leave pixels of damaged files unwritten (RLE bitmaps with bad runs), which
+// would show leftover memory and differ from one decode to the next; decoders that take the
+// caller's buffer get a zeroed one of the stored size.
 QImage Decode(QImageReader& reader, const QSize& stored) {
-    QImage image;
-    const bool decoderScales =
-        reader.scaledSize().isValid() && reader.supportsOption(QImageIOHandler::ScaledSize);
+    const bool scaled = reader.scaledSize().isValid();
+    const bool handlerScales = scaled && reader.supportsOption(QImageIOHandler::ScaledSize);
+    const bool decodesSmall = handlerScales && reader.format() == "jpeg";
     const QImage::Format format = reader.imageFormat();
-    if (!decoderScales && format != QImage::Format_Invalid) {
-        // Our buffer bypasses the reader's allocation check, so apply the same limit here.
+    if (!decodesSmall) {
+        const int bits =
+            format == QImage::Format_Invalid ? 32 : QImage::toPixelFormat(format).bitsPerPixel();
+        const qint64 bytes =
+            static_cast<qint64>(stored.width()) * stored.height() * std::max(bits, 8) / 8;
         const int limitMb = QImageReader::allocationLimit();
-        const qint64 bytes = static_cast<qint64>(stored.width()) * stored.height() *
-                             QImage::toPixelFormat(format).bitsPerPixel() / 8;
         if (limitMb > 0 && bytes > static_cast<qint64>(limitMb) * 1024 * 1024) return {};
+    }
+    QImage image;
+    if (!handlerScales && format != QImage::Format_Invalid) {
         image = QImage(stored, format);
         if (image.isNull()) return {};
-        if (image.format() == QImage::Format_Indexed8 || image.format() == QImage::Format_Mono ||
-            image.format() == QImage::Format_MonoLSB)
-            image.setColorCount(image.format() == QImage::Format_Indexed8 ? 256 : 2);
+        if (image.format() == QImage::Format_Indexed8)
+            image.setColorCount(256);
+        else if (image.format() == QImage::Format_Mono || image.format() == QImage::Format_MonoLSB)
+            image.setColorCount(2);
         image.fill(0);
     }
     if (!reader.read(&image)) return {};

@@ -9,13 +9,15 @@
 // Every reader applies the camera orientation tag, so sizes and images are upright. Missing,
 // damaged and hostile files (decompression bombs, absurd dimensions) give an empty result
 // without large allocations: the header size is checked against fixed limits before any
-// pixel is decoded, and Qt's own allocation limit for image readers stays on.
+// pixel is decoded, and Qt's allocation limit for image readers (QImageReader::allocationLimit)
+// stays on. Decoding a picture means building it whole, so a picture must fit that limit at
+// full size, except a JPEG asked for at a reduced size: it is decoded small from the start.
 //
 // All functions are reentrant and may run on worker threads.
 class PictureLoader {
 public:
-    // Largest width or height accepted, and largest pixel count (about 400 MB as 32-bit pixels
-    // before any scaling). Files whose header claims more are treated as undecodable.
+    // Largest width or height accepted, and largest pixel count. Files whose header claims more
+    // are treated as undecodable.
     static constexpr int kMaxSide = 32767;
     static constexpr qint64 kMaxPixels = 100'000'000;
 
