@@ -296,6 +296,7 @@ void BenchCategory(const QString& cache) {
 
     std::vector<double> firsts;
     std::vector<double> alls;
+    std::vector<double> listed;
     int visible = 0;
     for (int run = 0; run < 3; ++run) {
         // Back to the small category, then click the big one.
@@ -304,6 +305,7 @@ void BenchCategory(const QString& cache) {
         QElapsedTimer t;
         t.start();
         QTest::mouseClick(dlg.m_classList->ButtonAt(1), Qt::LeftButton);
+        listed.push_back(Ms(t.nsecsElapsed()));
         double first = -1;
         while (true) {
             if (first < 0 && FirstScreenReady(dlg.m_productList)) {
@@ -321,6 +323,7 @@ void BenchCategory(const QString& cache) {
     }
     std::sort(firsts.begin(), firsts.end());
     std::sort(alls.begin(), alls.end());
+    std::sort(listed.begin(), listed.end());
     std::printf(
         "Category of %d products, 4000x3000 JPEG pictures (%d thumbnails on the first "
         "screen, %d decoding threads):\n",
@@ -328,6 +331,7 @@ void BenchCategory(const QString& cache) {
     std::printf("  baseline: one plain full decode             %8.1f ms\n", fullDecode);
     std::printf("  one decode straight to 120x90               %8.1f ms\n", scaled[2]);
     std::printf("  one whole thumbnail cell (ThumbnailRenderer) %8.1f ms\n", cells[2]);
+    std::printf("  click -> %d items listed, captions shown   %8.1f ms\n", kProducts, listed[1]);
     std::printf(
         "  click -> first screen of thumbnails (median) %8.1f ms  = %.2f x one full decode"
         "  (target < 500 ms)\n",

@@ -13,6 +13,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRegion>
+#include <QScreen>
 #include <QWindow>
 
 #include "app/CAboutDlg.h"
@@ -80,6 +81,14 @@ CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
     CreateControls();
     qApp->installEventFilter(this);
     OnInitDialog();
+}
+
+int CMainDlg::exec() {
+    if (m_quitRequested) {
+        setResult(0);
+        return 0;
+    }
+    return QDialog::exec();
 }
 
 CMainDlg::~CMainDlg() {
@@ -175,11 +184,9 @@ bool CMainDlg::OnInitDialog() {
     setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
 
     if (!LoadSkin()) {
-        // Nothing sensible can be drawn without the bands: the window closes as soon as its
-        // loop runs, after the rest of the start-up.
+        // Nothing sensible can be drawn without the bands: the rest of the start-up runs, then
+        // the modal run ends at once.
         m_quitRequested = true;
-        QMetaObject::invokeMethod(
-            this, [this] { done(0); }, Qt::QueuedConnection);
     }
 
     m_textFont = CellFont(QStringLiteral("微软雅黑"), 22, 900);
@@ -456,10 +463,16 @@ void CMainDlg::OnAbout() {
 
 void CMainDlg::ToggleMaximize() {
     m_maximized = !m_maximized;
-    if (m_maximized)
+    // The window manager is asked, and the geometry is set as well: a borderless window must
+    // also maximise where no window manager acts on the request.
+    if (m_maximized) {
+        m_normalGeometry = geometry();
         showMaximized();
-    else
+        if (QScreen* s = screen()) setGeometry(s->availableGeometry());
+    } else {
         showNormal();
+        if (m_normalGeometry.isValid()) setGeometry(m_normalGeometry);
+    }
     m_btnMax->setToolTip(m_maximized ? QStringLiteral("还原") : QStringLiteral("最大化"));
     m_clientRect = rect();
     LayoutContent();

@@ -48,9 +48,10 @@ public:
     explicit CMainDlg(QWidget* parent = nullptr);
     ~CMainDlg() override;
 
-    // True when start-up could not load a band bitmap: the window then closes as soon as its
-    // modal loop starts.
+    // True when start-up could not load a band bitmap: the window is then never shown.
     bool QuitRequested() const { return m_quitRequested; }
+    // The modal run; returns 0 at once when start-up asked to quit.
+    int exec() override;
 
     // Content actions.
     void ShowProductCentre();
@@ -155,5 +156,6 @@ private:
     bool m_quitRequested = false;
     bool m_dragging = false;
     QPoint m_dragOffset;
+    QRect m_normalGeometry;
     QSize m_maskSize;
 };

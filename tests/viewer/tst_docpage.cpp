@@ -12,6 +12,7 @@
 #include "controls/CSkinTabCtrl.h"
 #include "controls/CThumbListCtrl.h"
 #include "controls/CTransparentStatic.h"
+#include "controls/PictureLoader.h"
 #include "viewer/CDocPageDlg.h"
 #include "viewer/CMainDlg.h"
 #include "viewer/CModelPageDlg.h"
@@ -486,7 +487,40 @@ private slots:
             QVERIFY(column->PictureRect(i).width() <= DocPictures::kMaxWidth);
     }
 
+    void everyTestPictureAsAProductPicture() {
+        // The shared pictures as product pictures of one category: every product gets its item
+        // and every cell comes out (picture or white ground).
+        const QDir images(QStringLiteral(VISTREL_TESTDATA_IMAGES));
+        ViewerFixture f;
+        f.Category(QStringLiteral("测试"), 1);
+        int accepted = 0;
+        int number = 0;
+        for (const QString& name : images.entryList(QDir::Files)) {
+            f.Product(++number, QStringLiteral("测试"), name + QStringLiteral("@") + name, name,
+                      images.filePath(name));
+            if (PictureLoader::IsAcceptedPicture(name)) ++accepted;
+        }
+        ScriptedPrompter prompter;
+        CMainDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+        QCOMPARE(dlg.m_productList->GetItemCount(), accepted);
+        QVERIFY(dlg.m_productList->WaitForThumbnails(120000));
+        for (int i = 0; i < accepted; ++i) QVERIFY(!dlg.m_productList->ItemImage(i).isNull());
+        // A good picture among them shows its content (hopper.png: not a white cell).
+        for (int i = 0; i < accepted; ++i) {
+            if (dlg.m_productList->GetItemText(i).startsWith(QStringLiteral("hopper.png@"))) {
+                QVERIFY(CentreColour(dlg.m_productList->ItemImage(i)) != QColor(Qt::white));
+            }
+        }
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
     void docPicturesOrderAndFilter() {
+        QVERIFY(DocPictures::CompareFileNames(QStringLiteral("p2"), QStringLiteral("p10")) < 0);
+        QVERIFY(DocPictures::CompareFileNames(QStringLiteral("p010"), QStringLiteral("p9")) > 0);
+        QCOMPARE(DocPictures::CompareFileNames(QStringLiteral("P01"), QStringLiteral("p1")), 0);
+        QVERIFY(DocPictures::CompareFileNames(QStringLiteral("a"), QStringLiteral("a1")) < 0);
         ViewerFixture f;
         for (const char* name : {"b10.PNG", "b2.png", "a.jpeg", "c.tiff", "d.txt", "B1.bmp"})
             f.Picture(QStringLiteral("media/set/") + QString::fromUtf8(name), {10, 10}, kIntro,
