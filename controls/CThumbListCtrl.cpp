@@ -217,6 +217,9 @@ void CThumbListCtrl::OnRendered(quint64 ticket, QImage cell) {
 
 QPixmap CThumbListCtrl::BlankPixmap(const Item& item) const {
     const auto& job = item.job;
+    // An unframed blank cell is plain white, which the item's ground already is; no need to
+    // hold a picture-sized pixmap for it.
+    if (job.kind != ThumbnailRenderer::Kind::Thumbnail || !job.framed) return QPixmap();
     const quint64 key = (static_cast<quint64>(job.thumbWidth) << 33) |
                         (static_cast<quint64>(job.thumbHeight) << 2) |
                         (job.kind == ThumbnailRenderer::Kind::Picture ? 2u : 0u) |
@@ -306,7 +309,8 @@ QImage CThumbListCtrl::ItemImage(int index) const {
         case Item::State::Dropped:
             return {};
         default:
-            return BlankPixmap(item).toImage();
+            return ThumbnailRenderer::Blank(item.job.thumbWidth, item.job.thumbHeight,
+                                            item.job.kind, item.job.framed);
     }
 }
 

@@ -274,6 +274,13 @@ private slots:
         list->AddThumbnail(path, 0, QStringLiteral("a@b"));
         // While loading, the cell already shows its ground and (maybe) its frame.
         const QImage early = list->ItemImage(0);
+        QVERIFY(!list->IsThumbnailReady(0));
+        // On the screen too: the ground (and frame) with the caption, before the picture.
+        const QImage earlyScreen = GrabViewport(*list);
+        QCOMPARE(AboveCaption(earlyScreen, list->IconRect(0)), AboveCaption(early));
+        QVERIFY(BoundingBox(earlyScreen, list->NameBand(0), [](QRgb c) {
+                    return qGray(c) < 90;
+                }).isValid());
         QVERIFY(list->WaitForThumbnails(20000));
         const QImage screen = GrabViewport(*list);
         const QRect icon = list->IconRect(0);
