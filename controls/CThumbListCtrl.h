@@ -124,7 +124,6 @@ private:
     Item* NextToLoad();
     void OnRendered(quint64 ticket, QImage cell);
     void UpdateLayout();
-    void CheckAllReady();
     QPixmap BlankPixmap(const Item& item) const;
 
     // Layout of the icon grid (content coordinates).
