@@ -32,6 +32,7 @@
 #include "controls/CHoverButton.h"
 #include "controls/CThumbListCtrl.h"
 #include "controls/PictureLoader.h"
+#include "controls/ThumbnailCache.h"
 #include "controls/ThumbnailRenderer.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueSchema.h"
@@ -138,7 +139,11 @@ QString PrepareCategoryInstallation(const QString& cache, QStringList* notes) {
     const QString pictures = QDir(root).filePath(QStringLiteral("pictures"));
     const QString done = QDir(root).filePath(QStringLiteral("ready"));
     if (QFileInfo::exists(done)) {
-        *notes << QStringLiteral("category data reused from %1").arg(root);
+        *notes << QStringLiteral(
+                      "category data reused from %1: 500 product pictures hard-linked "
+                      "to %2 generated 4000x3000 JPEGs (files in the page cache)")
+                      .arg(root)
+                      .arg(kVariants);
         return root;
     }
     QDir(root).removeRecursively();
@@ -298,10 +303,13 @@ void BenchCategory(const QString& cache) {
     std::vector<double> alls;
     std::vector<double> listed;
     int visible = 0;
-    for (int run = 0; run < 3; ++run) {
+    constexpr int kColdRuns = 3;
+    for (int run = 0; run <= kColdRuns; ++run) {
         // Back to the small category, then click the big one.
         QTest::mouseClick(dlg.m_classList->ButtonAt(0), Qt::LeftButton);
         dlg.m_productList->WaitForThumbnails(60000);
+        // A first visit: no finished cells kept from an earlier run (the last run is a revisit).
+        if (run < kColdRuns) ThumbnailCache::Instance().Clear();
         QElapsedTimer t;
         t.start();
         QTest::mouseClick(dlg.m_classList->ButtonAt(1), Qt::LeftButton);
@@ -321,6 +329,10 @@ void BenchCategory(const QString& cache) {
         visible = VisibleItems(dlg.m_productList);
         if (dlg.m_productList->GetItemCount() != kProducts) qFatal("wrong item count");
     }
+    const double warmFirst = firsts.back();
+    const double warmAll = alls.back();
+    firsts.pop_back();
+    alls.pop_back();
     std::sort(firsts.begin(), firsts.end());
     std::sort(alls.begin(), alls.end());
     std::sort(listed.begin(), listed.end());
@@ -333,15 +345,17 @@ void BenchCategory(const QString& cache) {
     std::printf("  one whole thumbnail cell (ThumbnailRenderer) %8.1f ms\n", cells[2]);
     std::printf("  click -> %d items listed, captions shown   %8.1f ms\n", kProducts, listed[1]);
     std::printf(
-        "  click -> first screen of thumbnails (median) %8.1f ms  = %.2f x one full decode"
-        "  (target < 500 ms)\n",
-        firsts[1], firsts[1] / fullDecode);
+        "  click -> first screen of thumbnails (median of 3) %8.1f ms  = %.2f x %d plain full "
+        "decodes (target < 500 ms)\n",
+        firsts[1], firsts[1] / (fullDecode * visible), visible);
     std::printf(
-        "  click -> all %d thumbnails (median)         %8.1f ms  = %.1f ms per picture, "
-        "%.1f x one full decode\n",
-        kProducts, alls[1], alls[1] / kProducts, alls[1] / fullDecode);
+        "  click -> all %d thumbnails (median of 3)         %8.1f ms  = %.1f ms per picture, "
+        "%.2f x %d plain full decodes\n",
+        kProducts, alls[1], alls[1] / kProducts, alls[1] / (fullDecode * kProducts), kProducts);
     std::printf("  full decodes of all %d would take about    %8.0f ms\n", kProducts,
                 fullDecode * kProducts);
+    std::printf("  revisit (cells kept from the last visit): first screen %.1f ms, all %.1f ms\n",
+                warmFirst, warmAll);
 }
 
 void BenchSearch(const QString& cache) {
