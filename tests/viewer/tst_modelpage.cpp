@@ -10,6 +10,7 @@
 #include <memory>
 
 #include "ScriptedPrompter.h"
+#include "TestFiles.h"
 #include "app/CCatalogueApp.h"
 #include "app/CIniFile.h"
 #include "controls/CReportCtrl.h"
@@ -77,15 +78,7 @@ private:
     std::unique_ptr<CatalogueDb> savedDb;
 };
 
-QByteArray ReadFile(const QString& path) {
-    QFile f(path);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
-}
-
-QStringList Entries(const QString& folder) {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
-                                  QDir::Name);
-}
+using namespace TestFiles;
 
 // A page shown at a usual size with a quick progress dialog.
 std::unique_ptr<CModelPageDlg> ShownPage(const QString& cls, const QString& product) {
