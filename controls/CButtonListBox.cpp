@@ -142,6 +142,13 @@ bool CButtonListBox::eventFilter(QObject* watched, QEvent* event) {
         QApplication::sendEvent(verticalScrollBar(), event);
         return true;
     }
+    // A press into a window that is not active moves the focus without focus events, so the
+    // entry that was current would keep its look beside the pressed one: redraw them all.
+    if (event->type() == QEvent::MouseButtonPress && qobject_cast<CHoverButton*>(watched)) {
+        for (const QPointer<CHoverButton>& button : std::as_const(m_buttons)) {
+            if (button) button->update();
+        }
+    }
     // Keyboard focus moving onto an entry scrolls it into view.
     if (event->type() == QEvent::FocusIn) {
         for (int i = 0; i < m_buttons.size(); ++i) {

@@ -1,5 +1,6 @@
 // Category list: entry buttons, their ids, clicks, layout and scrolling, and how an entry is drawn.
 
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
@@ -125,6 +126,51 @@ private slots:
         QTest::keyClick(list->ButtonAt(2), Qt::Key_Space);
         QCOMPARE(spy.count(), 3);
         QCOMPARE(spy.at(2).at(0).toString(), QStringLiteral("联系我们"));
+    }
+
+    // A click into a window that is not active yet moves the focus without focus events; the
+    // entry that was current must not stay drawn as current beside the clicked one.
+    void clickIntoAnInactiveWindowLeavesOneCurrentEntryOnScreen() {
+        QWidget window;
+        window.setGeometry(0, 0, 300, 300);
+        auto* list = new CButtonListBox(&window);
+        list->setGeometry(10, 10, 183, 250);
+        list->AddString(QStringLiteral("企业简介"));
+        list->AddString(QStringLiteral("联系我们"));
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QTest::mouseClick(list->ButtonAt(1), Qt::LeftButton, {}, QPoint(40, 16));
+        QCOMPARE(list->FocusedIndex(), 1);
+
+        // What the window shows, not a fresh rendering: column 150 of each entry carries no
+        // text, row 16 is face in every look.
+        const auto shown = [&](int entry) {
+            QCoreApplication::processEvents();
+            const QPoint at = list->ButtonAt(entry)->mapTo(&window, QPoint(150, 16));
+            return QColor(window.screen()->grabWindow(window.winId()).toImage().pixel(at));
+        };
+        const QColor plain =
+            CHoverButton::GradientColor(CHoverButton::GradientIndex(16, 32), false, false);
+        const QColor current =
+            CHoverButton::GradientColor(CHoverButton::GradientIndex(16, 32), false, true);
+
+        QWidget other;
+        other.setGeometry(400, 0, 100, 100);
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(!window.isActiveWindow());
+        // The current entry stays marked while another window is active.
+        QCOMPARE(shown(1), current);
+        QCOMPARE(shown(0), plain);
+
+        QTest::mouseClick(list->ButtonAt(0), Qt::LeftButton, {}, QPoint(40, 16));
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        QCOMPARE(list->FocusedIndex(), 0);
+        QTRY_COMPARE(shown(0), current);
+        QCOMPARE(shown(1), plain);
     }
 
     void listRebuiltFromItsOwnClickDoesNotCrash() {
