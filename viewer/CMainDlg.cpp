@@ -540,6 +540,15 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
         }
         return false;
     }
+    if (watched == m_searchEdit && type == QEvent::MouseButtonPress &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+        m_searchEdit->text() == SEARCH_HINT) {
+        // A click into a window that is not active gives the box the focus without a focus
+        // event; the placeholder must go all the same, or the typing lands behind it.
+        m_searchText = m_searchEdit->text();
+        m_searchEdit->clear();
+        return false;
+    }
     if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) &&
         watched->isWidgetType() && watched != m_searchEdit && !m_searchEdit->hasFocus() &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {

@@ -124,6 +124,42 @@ private slots:
         QVERIFY(prompter.shown.isEmpty());
     }
 
+    // After a notice or another program the window is not active; the click that brings the
+    // visitor back into the box must still empty it, or the typing lands behind the placeholder.
+    void clickIntoTheBoxOfAnInactiveWindowEmptiesIt() {
+        ViewerFixture f;
+        FillCatalogue(f);
+        ScriptedPrompter prompter;
+        CMainDlg dlg;
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QWidget other;
+        other.setGeometry(1100, 0, 100, 100);
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(!dlg.isActiveWindow());
+        QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
+
+        QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton);
+        QCOMPARE(dlg.m_searchEdit->text(), QString());
+        dlg.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        QVERIFY(dlg.m_searchEdit->hasFocus());
+        QCOMPARE(dlg.m_searchEdit->text(), QString());
+        QTest::keyClicks(dlg.m_searchEdit, QStringLiteral("hgh"));
+        QTest::keyClick(dlg.m_searchEdit, Qt::Key_Return);
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("导轨@HGH20")});
+        QVERIFY(prompter.shown.isEmpty());
+
+        // Typed text is kept when the visitor clicks into the box again to correct it.
+        QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton);
+        QCOMPARE(dlg.m_searchEdit->text(), QString());
+        QTest::keyClicks(dlg.m_searchEdit, QStringLiteral("AB"));
+        QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton, {}, QPoint(4, 4));
+        QCOMPARE(dlg.m_searchEdit->text(), QStringLiteral("AB"));
+    }
+
     void placeholderOrEmptyGivesANotice() {
         ViewerFixture f;
         FillCatalogue(f);
