@@ -1,11 +1,13 @@
 #include "controls/CReportCtrl.h"
 
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QItemSelection>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyledItemDelegate>
+#include <QToolTip>
 #include <vector>
 
 #include "controls/ReportSort.h"
@@ -54,6 +56,21 @@ public:
                                  : (opt.state & QStyle::State_Selected) ? QIcon::Selected
                                                                         : QIcon::Normal;
         icon.paint(painter, target, Qt::AlignCenter, mode);
+    }
+
+    // Columns keep their widths, so a long note is drawn cut short: hovering the cell shows
+    // the whole text.
+    bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                   const QModelIndex& index) override {
+        if (event && view && event->type() == QEvent::ToolTip && index.isValid() &&
+            !index.data(Qt::ToolTipRole).isValid()) {
+            const QString text = index.data(Qt::DisplayRole).toString();
+            if (!text.isEmpty() && sizeHint(option, index).width() > option.rect.width()) {
+                QToolTip::showText(event->globalPos(), text, view->viewport(), option.rect);
+                return true;
+            }
+        }
+        return QStyledItemDelegate::helpEvent(event, view, option, index);
     }
 };
 

@@ -3,6 +3,7 @@
 #include <QRandomGenerator>
 #include <QSet>
 #include <QSignalSpy>
+#include <QToolTip>
 #include <QtTest>
 #include <algorithm>
 
@@ -507,6 +508,33 @@ private slots:
         list.SortItems(0, false);
         QCOMPARE(Column(list, 0), QStringList({"c", "b", "a"}));
         QVERIFY(list.GetCheck(0) && !list.GetCheck(1) && list.GetCheck(2));
+    }
+
+    // A note longer than its column is drawn cut short; hovering the cell shows it whole.
+    void cutShortTextIsShownWholeInATooltip() {
+        CReportCtrl list;
+        list.resize(560, 220);
+        FillLikeDownloadPage(list);
+        const QString longNote = QStringLiteral("STEP AP214 通用格式，适用于各类三维软件");
+        list.SetItemText(1, 2, longNote);
+        list.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&list));
+        const auto hover = [&](int row, int column) {
+            const QPoint at = list.visualItemRect(list.item(row, column)).center();
+            QHelpEvent help(QEvent::ToolTip, at, list.viewport()->mapToGlobal(at));
+            QApplication::sendEvent(list.viewport(), &help);
+        };
+
+        // Texts that fit get no tooltip.
+        hover(0, 2);
+        hover(0, 1);
+        QTest::qWait(20);
+        QVERIFY(!QToolTip::isVisible());
+
+        hover(1, 2);
+        QTRY_VERIFY(QToolTip::isVisible());
+        QCOMPARE(QToolTip::text(), longNote);
+        QToolTip::hideText();
     }
 
     void drawsCellColoursAndCentredIcon() {
