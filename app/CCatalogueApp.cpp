@@ -3,6 +3,9 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFont>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 #include <QWidget>
 
 #include "app/CSplashDlg.h"
@@ -30,6 +33,7 @@ bool CCatalogueApp::InitInstance() {
 bool CCatalogueApp::InitInstanceAt(const QString& exePath) {
     thumbListMode = 1;
     RegisterFontSubstitutions();
+    InstallQtTranslations();
     m_paths = InstallPaths::FromExecutable(exePath);
     m_config.SetPath(m_paths.configPath);
     if (m_showSplash) {
@@ -93,6 +97,19 @@ void CCatalogueApp::RegisterFontSubstitutions() {
                              QStringLiteral("Noto Sans CJK SC")};
     for (const char* name : {"微软雅黑", "新宋体", "宋体", "MS Sans Serif", "黑体"})
         QFont::insertSubstitutions(QString::fromUtf8(name), cjk);
+}
+
+void CCatalogueApp::InstallQtTranslations() {
+    QCoreApplication* app = QCoreApplication::instance();
+    const QString name = QStringLiteral("qtbaseTranslator");
+    if (!app || app->findChild<QTranslator*>(name, Qt::FindDirectChildrenOnly)) return;
+    auto* translator = new QTranslator(app);
+    translator->setObjectName(name);
+    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+        QCoreApplication::installTranslator(translator))
+        return;
+    delete translator;
 }
 
 int AfxMessageBox(const QString& text, unsigned style) {

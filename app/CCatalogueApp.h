@@ -42,6 +42,9 @@ public:
 
     // Maps the Windows font names the windows use onto the installed CJK font.
     static void RegisterFontSubstitutions();
+    // Loads Qt's own Chinese texts (folder chooser, standard buttons) once per process; without
+    // the installed translation the standard dialogs stay in English.
+    static void InstallQtTranslations();
 
     // Text shown before short notices: texts under 26 GBK bytes get 7 spaces in front.
     static QString NoticeText(const QString& text);
