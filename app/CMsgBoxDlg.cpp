@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QPainter>
 #include <QScreen>
 #include <QThread>
 
@@ -17,7 +18,6 @@ CMsgBoxDlg::CMsgBoxDlg(QWidget* parent)
     setFont(QFont(QStringLiteral("新宋体"), 9));
     const DialogUnits du(font());
     setFixedSize(du.Size(201, 82));
-    setStyleSheet(QStringLiteral("CMsgBoxDlg { background: white; }"));
 
     m_icon = new QLabel(this);
     m_icon->setGeometry(du.Rect(16, 28, 20, 20));
@@ -59,4 +59,13 @@ void CMsgBoxDlg::ShowNotice(const QString& text, int milliseconds) {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, 20);
         QThread::msleep(10);
     }
+}
+
+void CMsgBoxDlg::paintEvent(QPaintEvent*) {
+    // White ground with a frame of its own, so the notice stands out even where no window
+    // manager draws a border around it.
+    QPainter p(this);
+    p.fillRect(rect(), Qt::white);
+    p.setPen(QColor(0x5b, 0x7a, 0x99));
+    p.drawRect(rect().adjusted(0, 0, -1, -1));
 }

@@ -17,6 +17,9 @@ public:
     // there is one), repainting but processing no input meanwhile.
     static void ShowNotice(const QString& text, int milliseconds);
 
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
 private:
     QLabel* m_icon;
     QLabel* m_text;

@@ -183,6 +183,12 @@ void TestNotices::noticeWindowTemplate() {
     for (QLabel* l : dlg.findChildren<QLabel*>())
         if (l != text && !l->pixmap().isNull()) icon = true;
     QVERIFY(icon);
+    // White ground inside a frame of its own, visible even without a window manager.
+    const QImage shot = dlg.grab().toImage();
+    QCOMPARE(shot.pixelColor(0, shot.height() / 2), QColor(0x5b, 0x7a, 0x99));
+    QCOMPARE(shot.pixelColor(shot.width() - 1, 0), QColor(0x5b, 0x7a, 0x99));
+    QCOMPARE(shot.pixelColor(3, 3), QColor(Qt::white));
+    shot.save(QDir(QCoreApplication::applicationDirPath()).filePath("notice.png"));
 }
 
 void TestNotices::noticeBeforeMainWindowIsCentredOnScreen() {
