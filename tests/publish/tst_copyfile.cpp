@@ -10,11 +10,10 @@
 #include <atomic>
 #include <thread>
 
+#include "TestFiles.h"
 #include "publish/CopyJobList.h"
 #include "publish/CopyWorker.h"
 #include "publish/FileCopier.h"
-
-#include "TestFiles.h"
 
 namespace {
 

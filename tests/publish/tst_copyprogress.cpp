@@ -13,11 +13,10 @@
 #include <atomic>
 #include <thread>
 
+#include "TestFiles.h"
 #include "app/CCatalogueApp.h"
 #include "app/MessageBox.h"
 #include "publish/CProgressDlg.h"
-
-#include "TestFiles.h"
 
 namespace {
 

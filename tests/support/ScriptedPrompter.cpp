@@ -4,9 +4,13 @@
 
 ScriptedPrompter::ScriptedPrompter() : m_previous(SetPrompter(this)) {}
 
-ScriptedPrompter::~ScriptedPrompter() { SetPrompter(m_previous); }
+ScriptedPrompter::~ScriptedPrompter() {
+    SetPrompter(m_previous);
+}
 
-void ScriptedPrompter::Notice(const QString& text) { shown.append({"notice", text, {}, 0}); }
+void ScriptedPrompter::Notice(const QString& text) {
+    shown.append({"notice", text, {}, 0});
+}
 
 bool ScriptedPrompter::Confirm(const QString& text, const QString& caption, bool questionIcon) {
     shown.append({"confirm", text, caption, questionIcon ? MB_ICONQUESTION : 0u});

@@ -25,8 +25,7 @@ public:
     void Notice(const QString& text) override;
     bool Confirm(const QString& text, const QString& caption, bool questionIcon) override;
     int MessageBox(const QString& text, const QString& caption, unsigned style) override;
-    QString OpenFile(const QString& caption, const QString& folder,
-                     const QString& filter) override;
+    QString OpenFile(const QString& caption, const QString& folder, const QString& filter) override;
     QStringList OpenFiles(const QString& caption, const QString& folder,
                           const QString& filter) override;
     QString ChooseFolder(const QString& caption, const QString& folder) override;
