@@ -269,20 +269,26 @@ void ViewLabel(QPainter& p, const QRectF& r, const QString& text) {
     p.drawText(r, Qt::AlignHCenter | Qt::AlignTop, text);
 }
 
-// The dimension drawing of a product: two orthographic views in `area`, labelled with the
-// letters of its dimension table.
-void DimensionDrawing(QPainter& p, const QRectF& area, const DemoProduct& product) {
+// Saves the painter, draws a light framed ground over `area` and maps a w x h drawing frame,
+// centred and scaled to fit, onto it. The caller restores the painter.
+void BeginSketch(QPainter& p, const QRectF& area, double w, double h) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.fillRect(area, QColor(248, 250, 252));
     p.setPen(QPen(kRule, 1));
     p.setBrush(Qt::NoBrush);
     p.drawRect(area);
-    // Lay the views out in a 900 x 420 frame scaled into the area.
-    const double s = qMin(area.width() / 900.0, area.height() / 420.0);
+    const double s = qMin(area.width() / w, area.height() / h);
     p.translate(area.center());
     p.scale(s, s);
-    p.translate(-450, -210);
+    p.translate(-w / 2, -h / 2);
+}
+
+// The dimension drawing of a product: two orthographic views in `area`, labelled with the
+// letters of its dimension table.
+void DimensionDrawing(QPainter& p, const QRectF& area, const DemoProduct& product) {
+    // The views are laid out in a 900 x 420 frame.
+    BeginSketch(p, area, 900, 420);
     const PartKind kind = DemoCatalogue::Categories()[product.category].kind;
     switch (kind) {
         case PartKind::LinearGuide: {
@@ -468,16 +474,7 @@ void DimensionDrawing(QPainter& p, const QRectF& area, const DemoProduct& produc
 
 // A machining sketch for the processing sheet: a shaft end or a mounting face with callouts.
 void MachiningSketch(QPainter& p, const QRectF& area, const DemoProduct& product) {
-    p.save();
-    p.setRenderHint(QPainter::Antialiasing);
-    p.fillRect(area, QColor(248, 250, 252));
-    p.setPen(QPen(kRule, 1));
-    p.setBrush(Qt::NoBrush);
-    p.drawRect(area);
-    const double s = qMin(area.width() / 900.0, area.height() / 360.0);
-    p.translate(area.center());
-    p.scale(s, s);
-    p.translate(-450, -180);
+    BeginSketch(p, area, 900, 360);
     const double cy = 180;
     // Stepped end: bearing seat, thread, key seat.
     OutlineRect(p, QRectF(80, cy - 26, 140, 52));
