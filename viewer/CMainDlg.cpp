@@ -793,10 +793,8 @@ void CMainDlg::ShowCompanyPages() {
     const auto company = m_browser->Company();
     if (!company) return;
     const QString path = m_browser->CompanyPicturePath(*company);
-    m_productList->DeleteAllItems();
     if (path.isEmpty() || !QFileInfo(path).isFile()) return;
     const QSize shown = DocPictures::ShownSize(PictureLoader::ReadSize(path));
-    m_productList->DeleteAllItems();
     if (shown.isEmpty()) return;  // unreadable: nothing to show on the right
     m_productList->SetThumbWidth(shown.width());
     m_productList->SetThumbHeight(shown.height());
