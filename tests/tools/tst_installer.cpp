@@ -17,7 +17,6 @@
 #include "tools/install/DemoCatalogue.h"
 #include "tools/install/DemoInstaller.h"
 #include "tools/install/GifWriter.h"
-#include "tools/install/IconPainter.h"
 #include "tools/install/SkinPainter.h"
 
 namespace {
@@ -602,29 +601,6 @@ private slots:
                                             m_tmp.filePath(QStringLiteral("no/such/dir/x.png")),
                                             PictureFormat::Png, &error));
         QVERIFY(!error.isEmpty());
-    }
-
-    void programIconsAreTheDrawnOnes() {
-        Q_INIT_RESOURCE(vistrel);
-        const QList<QPair<QString, QImage>> icons = {
-            {":/icons/app.png", IconPainter::AppIcon()},
-            {":/icons/notice.png", IconPainter::NoticeIcon()},
-            {":/icons/download.png", IconPainter::DownloadIcon()},
-            {":/icons/link.png", IconPainter::LinkCursor()}};
-        for (const auto& [path, drawn] : icons) {
-            const QImage stored = QImage(path).convertToFormat(QImage::Format_ARGB32);
-            QVERIFY2(!stored.isNull(), qPrintable(path));
-            QCOMPARE(stored, drawn.convertToFormat(QImage::Format_ARGB32));
-        }
-        QVERIFY(IconPainter::AppIcon().width() >= 64);
-        QCOMPARE(IconPainter::NoticeIcon().size(), QSize(32, 32));
-        QCOMPARE(IconPainter::DownloadIcon().size(), QSize(16, 16));
-        // The hand cursor's hot spot is the finger tip: the topmost opaque pixel.
-        const QImage hand = IconPainter::LinkCursor().convertToFormat(QImage::Format_ARGB32);
-        const QPoint tip = IconPainter::LinkHotSpot();
-        QVERIFY(qAlpha(hand.pixel(tip)) > 128);
-        for (int y = 0; y < tip.y(); ++y)
-            for (int x = 0; x < 32; ++x) QVERIFY(qAlpha(hand.pixel(x, y)) <= 128);
     }
 };
 

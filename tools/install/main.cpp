@@ -2,14 +2,12 @@
 #include <QTextStream>
 
 #include "tools/install/DemoInstaller.h"
-#include "tools/install/IconPainter.h"
 
 namespace {
 int Usage(QTextStream& err) {
     err << "usage: vistrel-install empty FILE.db\n"
            "       vistrel-install demo FOLDER       (authoring demo beside the executable)\n"
-           "       vistrel-install published FOLDER  (a published copy: sysfile and pic)\n"
-           "       vistrel-install icons FOLDER      (the program's own icons)\n";
+           "       vistrel-install published FOLDER  (a published copy: sysfile and pic)\n";
     return 2;
 }
 }  // namespace
@@ -32,8 +30,6 @@ int main(int argc, char** argv) {
         ok = DemoInstaller::WriteDemo(target, &error);
     else if (command == QLatin1String("published"))
         ok = DemoInstaller::WritePublished(target, &error);
-    else if (command == QLatin1String("icons"))
-        ok = IconPainter::WriteIcons(target, &error);
     else
         return Usage(err);
     if (!ok) {
