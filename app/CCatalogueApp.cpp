@@ -12,6 +12,7 @@
 #include "app/GbkCodec.h"
 #include "app/MessageBox.h"
 #include "app/Prompter.h"
+#include "publish/CopyQueue.h"
 #include "store/CatalogueDb.h"
 
 CCatalogueApp theApp;
@@ -23,7 +24,7 @@ void ResetDocPathCache() {
     docPathCache[2] = QStringLiteral("hc13");
 }
 
-CCatalogueApp::CCatalogueApp() = default;
+CCatalogueApp::CCatalogueApp() : m_copies(std::make_unique<CopyQueue>()) {}
 CCatalogueApp::~CCatalogueApp() = default;
 
 bool CCatalogueApp::InitInstance() {
@@ -84,6 +85,9 @@ bool CCatalogueApp::ConnectDatabase() {
         m_db.reset();
         return false;
     }
+    db->SetFailureHandler([](const QString& message) {
+        AfxMessageBox(QStringLiteral("数据库操作失败：%1").arg(message), MB_NOTICE);
+    });
     m_db = std::move(db);
     return true;
 }

@@ -2,17 +2,15 @@
 
 #include <QPointer>
 #include <QString>
-#include <QStringList>
 #include <QWidget>
-#include <atomic>
 #include <functional>
 #include <memory>
 
 #include "app/CIniFile.h"
 #include "app/InstallPaths.h"
-#include "publish/CopyJobList.h"
 
 class CatalogueDb;
+struct CopyQueue;
 
 // The application object: runs start-up and is the process-wide home of shared state
 // (connection, installation paths, publish root, thumbnail mode, copy lists).
@@ -33,7 +31,8 @@ public:
     // the standard message box. Returns the button chosen (a notice returns IDOK).
     int DoMessageBox(const QString& text, unsigned style, unsigned helpId = 0);
 
-    // Opens the catalogue of dataFolder; false after showing "抱歉，连接数据库失败！".
+    // Opens the catalogue of dataFolder; false after showing "抱歉，连接数据库失败！". A failed
+    // statement on the connection is shown as a notice with the engine's message.
     bool ConnectDatabase();
 
     // 发布状态 from the configuration ("1" marks a published copy).
@@ -57,11 +56,8 @@ public:
     // Guarded: a notice raised after the main window has gone must not touch it.
     QPointer<QWidget> m_pMainWnd;
     QString m_title = QStringLiteral("Vistrel");
-    // The queued file copies, the scratch list one job is assembled in (source, then
-    // destination), and the flag the copy worker sets when it has finished.
-    CopyJobList m_copyJobList;
-    QStringList m_copyScratch;
-    std::atomic<bool> m_copyFinished{false};
+    // The queued file copies and the copy worker's finished flag.
+    CopyQueue& Copies() { return *m_copies; }
 
     // Seams for tests and for the pieces that come later: the cover window's step and hold
     // times, and what runs as the main window.
@@ -69,6 +65,9 @@ public:
     int m_splashHoldMs = 500;
     bool m_showSplash = true;
     std::function<void()> m_runMainWindow;
+
+private:
+    std::unique_ptr<CopyQueue> m_copies;
 };
 
 extern CCatalogueApp theApp;

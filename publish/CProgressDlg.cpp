@@ -9,9 +9,9 @@
 #include <QStyle>
 #include <QTimer>
 
-#include "app/CCatalogueApp.h"
 #include "app/DialogUnits.h"
 #include "app/MessageBox.h"
+#include "publish/CopyQueue.h"
 
 namespace {
 
@@ -32,8 +32,9 @@ protected:
 
 }  // namespace
 
-CProgressDlg::CProgressDlg(QWidget* parent)
-    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint) {
+CProgressDlg::CProgressDlg(CopyQueue& queue, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_queue(queue) {
     setObjectName(QStringLiteral("152"));
     setWindowTitle(QStringLiteral("正在处理文件，请稍后..."));
     setFont(QFont(QStringLiteral("宋体"), 9));
@@ -77,7 +78,7 @@ CProgressDlg::~CProgressDlg() {
 }
 
 int CProgressDlg::DoModal() {
-    return DoModal(theApp.m_copyJobList);
+    return DoModal(m_queue.jobs);
 }
 
 int CProgressDlg::DoModal(const CopyJobList& jobs) {
@@ -91,8 +92,8 @@ int CProgressDlg::DoModal(const CopyJobList& jobs) {
     SetFileText(QString());
     SetStatus(QStringLiteral("复制中，请勿退出程序"));
 
-    theApp.m_copyFinished.store(false);
-    m_worker = std::make_unique<CopyWorker>(jobs.Jobs(), &theApp.m_copyFinished);
+    m_queue.finished.store(false);
+    m_worker = std::make_unique<CopyWorker>(jobs.Jobs(), &m_queue.finished);
     if (m_chunkSize > 0) m_worker->SetChunkSize(m_chunkSize);
     if (m_clock) m_worker->SetClock(m_clock);
     if (m_observer) m_worker->SetChunkObserver(m_observer);
@@ -139,7 +140,7 @@ void CProgressDlg::reject() {
 }
 
 void CProgressDlg::OnTimer() {
-    if (theApp.m_copyFinished.load()) OnWorkerEnded();
+    if (m_queue.finished.load()) OnWorkerEnded();
 }
 
 void CProgressDlg::OnWorkerEnded() {

@@ -8,6 +8,8 @@
 #include "publish/CopyJobList.h"
 #include "publish/CopyWorker.h"
 
+struct CopyQueue;
+
 class QLabel;
 class QProgressBar;
 class QPushButton;
@@ -22,12 +24,13 @@ class QTimer;
 class CProgressDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit CProgressDlg(QWidget* parent = nullptr);
+    // `queue` holds the jobs a run copies and the finished flag its worker sets.
+    explicit CProgressDlg(CopyQueue& queue, QWidget* parent = nullptr);
     ~CProgressDlg() override;
 
-    // Copies the jobs of theApp.m_copyJobList (taken as they are when the run starts) and
-    // returns IDOK when the dialog closed by itself after the worker's end (also after a
-    // failure), IDCANCEL when the visitor cancelled.
+    // Copies the queue's jobs (taken as they are when the run starts) and returns IDOK when
+    // the dialog closed by itself after the worker's end (also after a failure), IDCANCEL when
+    // the visitor cancelled.
     int DoModal();
     // The same for a list of the caller's own.
     int DoModal(const CopyJobList& jobs);
@@ -76,6 +79,7 @@ private:
     QTimer* m_pollTimer;
     QTimer* m_closeTimer;
 
+    CopyQueue& m_queue;
     std::unique_ptr<CopyWorker> m_worker;
     QList<CopyOutcome> m_results;
     bool m_cancelled = false;

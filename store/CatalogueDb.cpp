@@ -11,7 +11,6 @@
 #include <QUrl>
 #include <atomic>
 
-#include "app/MessageBox.h"
 #include "store/CatalogueSchema.h"
 
 namespace {
@@ -216,11 +215,7 @@ void CatalogueDb::SetFailureHandler(std::function<void(const QString&)> handler)
 
 void CatalogueDb::ReportFailure(const QString& engineMessage) const {
     m_lastError = engineMessage;
-    if (m_onFailure) {
-        m_onFailure(engineMessage);
-    } else {
-        AfxMessageBox(QStringLiteral("数据库操作失败：%1").arg(engineMessage), MB_NOTICE);
-    }
+    if (m_onFailure) m_onFailure(engineMessage);
 }
 
 void CatalogueDb::BindAll(QSqlQuery& query, const QVariantList& params) {

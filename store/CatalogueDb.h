@@ -48,7 +48,8 @@ public:
     // a read-only catalogue too. A failure is reported and returns false.
     bool SaveCopyTo(const QString& file);
 
-    // Reports a failed statement; the default shows a notice with the engine's message.
+    // Reports a failed statement to the handler (the application shows it to the user); without
+    // one the failure is only kept as LastError.
     void SetFailureHandler(std::function<void(const QString&)> handler);
     void ReportFailure(const QString& engineMessage) const;
     QString LastError() const { return m_lastError; }

@@ -4,8 +4,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 
-#include "app/CCatalogueApp.h"
-#include "app/MessageBox.h"
 #include "store/CatalogueDb.h"
 
 CatalogueRecordset::CatalogueRecordset(CatalogueDb* db) : m_db(db) {}
@@ -13,11 +11,8 @@ CatalogueRecordset::CatalogueRecordset(CatalogueDb* db) : m_db(db) {}
 bool CatalogueRecordset::OpenRecordset(const char* sql, const QVariantList& params) {
     m_rows.clear();
     m_current = 0;
-    CatalogueDb* db = m_db ? m_db : theApp.m_db.get();
-    if (!db) {
-        AfxMessageBox(QStringLiteral("数据库操作失败：未连接数据库"), MB_NOTICE);
-        return false;
-    }
+    CatalogueDb* db = m_db;
+    if (!db) return false;  // no connection, nothing to report it to
     if (!db->IsOpen()) {
         db->ReportFailure(QStringLiteral("未连接数据库"));
         return false;

@@ -11,8 +11,9 @@ class CatalogueDb;
 // The result is fixed once opened, so the record count is exact.
 class CatalogueRecordset {
 public:
-    // Uses the application's connection unless another is given.
-    explicit CatalogueRecordset(CatalogueDb* db = nullptr);
+    // Reads through `db`, which the owner keeps open for the recordset's life; without one
+    // every open fails with an empty result.
+    explicit CatalogueRecordset(CatalogueDb* db);
 
     // Replaces the previous result with the rows of `sql`. A failed statement is reported and
     // leaves an empty result; returns false then.

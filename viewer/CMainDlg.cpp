@@ -238,7 +238,7 @@ bool CMainDlg::OnInitDialog() {
         m_btnSettings->hide();
         m_btnPublish->hide();
     }
-    m_browser = std::make_unique<CatalogueBrowser>(theApp.m_paths, m_publishState);
+    m_browser = std::make_unique<CatalogueBrowser>(*theApp.m_db, theApp.m_paths, m_publishState);
     LayoutContent();
 
     ShowProductCentre();

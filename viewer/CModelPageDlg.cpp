@@ -12,11 +12,13 @@
 #include "app/MessageBox.h"
 #include "app/Prompter.h"
 #include "controls/CReportCtrl.h"
+#include "publish/CopyQueue.h"
 #include "publish/FileCopier.h"
 #include "store/CatalogueRecords.h"
 #include "store/Statements.h"
 
-CModelPageDlg::CModelPageDlg(QWidget* parent) : QWidget(parent), m_progressDlg(this) {
+CModelPageDlg::CModelPageDlg(QWidget* parent)
+    : QWidget(parent), m_rs(theApp.m_db.get()), m_progressDlg(theApp.Copies(), this) {
     setObjectName(QStringLiteral("136"));
     setFont(QFont(QStringLiteral("宋体"), 9));
     setAutoFillBackground(true);
@@ -118,9 +120,10 @@ void CModelPageDlg::DownloadModel() {
     // A name holding separators or ".." still names one file inside the chosen folder.
     const QString destination =
         QDir(m_destFolder).filePath(FileCopier::SafeFileName(rec.modelFile));
-    theApp.m_copyJobList.RemoveAll();
-    theApp.m_copyScratch = QStringList{source, destination};
-    theApp.m_copyJobList.AppendFrom(theApp.m_copyScratch);
+    CopyQueue& copies = theApp.Copies();
+    copies.jobs.RemoveAll();
+    copies.scratch = QStringList{source, destination};
+    copies.jobs.AppendFrom(copies.scratch);
     m_progressDlg.DoModal();
     AfxMessageBox(
         m_progressDlg.AllCopied() ? QStringLiteral("下载完成") : QStringLiteral("下载失败"),

@@ -3,9 +3,9 @@
 #include "store/CatalogueDb.h"
 #include "store/Statements.h"
 
-CatalogueBrowser::CatalogueBrowser(const InstallPaths& paths, const QString& publishState,
-                                   CatalogueDb* db)
-    : m_paths(paths), m_publishState(publishState), m_rs(db) {}
+CatalogueBrowser::CatalogueBrowser(CatalogueDb& db, const InstallPaths& paths,
+                                   const QString& publishState)
+    : m_paths(paths), m_publishState(publishState), m_rs(&db) {}
 
 QString CatalogueBrowser::CopyPath(const QString& source, const QString& published) const {
     return IsPublished() ? m_paths.ResolvePublished(published) : source;

@@ -29,8 +29,7 @@ struct ProductItem {
 // back ready to open for the copy's state (authoring: as stored; published: under picFolder).
 class CatalogueBrowser {
 public:
-    CatalogueBrowser(const InstallPaths& paths, const QString& publishState,
-                     CatalogueDb* db = nullptr);
+    CatalogueBrowser(CatalogueDb& db, const InstallPaths& paths, const QString& publishState);
 
     const QString& PublishState() const { return m_publishState; }
     bool IsPublished() const { return m_publishState == QLatin1String("1"); }

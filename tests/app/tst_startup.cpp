@@ -56,7 +56,7 @@ Run Start(const QString& exe, bool splash = false) {
         run.splashGoneBeforeMain = true;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (qobject_cast<CSplashDlg*>(w) && w->isVisible()) run.splashGoneBeforeMain = false;
-        CatalogueRecordset rs;
+        CatalogueRecordset rs(theApp.m_db.get());
         if (rs.OpenRecordset(Sql::SelectCategories) && !rs.IsEOF())
             run.categoryRead = rs.GetFieldString(2);
     };

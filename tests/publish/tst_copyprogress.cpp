@@ -14,9 +14,9 @@
 #include <thread>
 
 #include "TestFiles.h"
-#include "app/CCatalogueApp.h"
 #include "app/MessageBox.h"
 #include "publish/CProgressDlg.h"
+#include "publish/CopyQueue.h"
 
 namespace {
 
@@ -48,7 +48,7 @@ QString Pct(int p) {
 class TestCopyProgress : public QObject {
     Q_OBJECT
 private slots:
-    void init() { theApp.m_copyJobList.RemoveAll(); }
+    void init() { m_queue.jobs.RemoveAll(); }
     void dialogLooksRight();
     void emptyListClosesByItself();
     void missingMiddleFileStopsTheRun();
@@ -60,10 +60,13 @@ private slots:
     void cancelStopsMidFileAndLeavesNoFragment_data();
     void cancelStopsMidFileAndLeavesNoFragment();
     void dialogRunsAgainAfterACancel();
+
+private:
+    CopyQueue m_queue;
 };
 
 void TestCopyProgress::dialogLooksRight() {
-    CProgressDlg dlg;
+    CProgressDlg dlg(m_queue);
     QCOMPARE(dlg.windowTitle(), QString("正在处理文件，请稍后..."));
     auto* bar = dlg.findChild<QProgressBar*>("1003");
     QVERIFY(bar);
@@ -87,8 +90,8 @@ void TestCopyProgress::dialogLooksRight() {
     QTemporaryDir dir;
     QVERIFY(WriteFile(dir.filePath("long-name-of-a-model-file-for-the-grab.stp"),
                       RandomBytes(256 * 1024, 1)));
-    theApp.m_copyJobList.Append(dir.filePath("long-name-of-a-model-file-for-the-grab.stp"),
-                                dir.filePath("copy.stp"));
+    m_queue.jobs.Append(dir.filePath("long-name-of-a-model-file-for-the-grab.stp"),
+                        dir.filePath("copy.stp"));
     MakeQuick(dlg);
     dlg.SetChunkSize(4096);
     std::atomic<bool> grabbed{false};
@@ -113,7 +116,7 @@ void TestCopyProgress::dialogLooksRight() {
 }
 
 void TestCopyProgress::emptyListClosesByItself() {
-    CProgressDlg dlg;
+    CProgressDlg dlg(m_queue);
     Recorder rec(dlg);
     MakeQuick(dlg);
     QElapsedTimer clock;
@@ -125,7 +128,7 @@ void TestCopyProgress::emptyListClosesByItself() {
     QVERIFY(dlg.Results().isEmpty());
     QVERIFY(dlg.AllCopied());
     QVERIFY(!dlg.WasCancelled());
-    QVERIFY(theApp.m_copyFinished.load());
+    QVERIFY(m_queue.finished.load());
     QVERIFY(dlg.findChild<QProgressBar*>("1003")->isHidden());
 }
 
@@ -134,12 +137,12 @@ void TestCopyProgress::missingMiddleFileStopsTheRun() {
     QVERIFY(WriteFile(dir.filePath("a.stp"), "first"));
     QVERIFY(WriteFile(dir.filePath("c.stp"), "third"));
     QVERIFY(QDir(dir.path()).mkdir("out"));
-    theApp.m_copyJobList.Append(dir.filePath("a.stp"), dir.filePath("out/a.stp"));
-    theApp.m_copyJobList.Append(dir.filePath("missing.stp"), dir.filePath("out/b.stp"));
-    theApp.m_copyJobList.Append(dir.filePath("c.stp"), dir.filePath("out/c.stp"));
-    const CopyJobList before = theApp.m_copyJobList;
+    m_queue.jobs.Append(dir.filePath("a.stp"), dir.filePath("out/a.stp"));
+    m_queue.jobs.Append(dir.filePath("missing.stp"), dir.filePath("out/b.stp"));
+    m_queue.jobs.Append(dir.filePath("c.stp"), dir.filePath("out/c.stp"));
+    const CopyJobList before = m_queue.jobs;
 
-    CProgressDlg dlg;
+    CProgressDlg dlg(m_queue);
     Recorder rec(dlg);
     MakeQuick(dlg);
     QCOMPARE(dlg.DoModal(), IDOK);  // closes by itself after a failure too
@@ -156,7 +159,7 @@ void TestCopyProgress::missingMiddleFileStopsTheRun() {
     QCOMPARE(dlg.Results()[1].status, CopyOutcome::Failed);
     QCOMPARE(dlg.Results()[2].status, CopyOutcome::NotCopied);
     // The list keeps this run's jobs until the next caller empties it.
-    QCOMPARE(theApp.m_copyJobList.Jobs(), before.Jobs());
+    QCOMPARE(m_queue.jobs.Jobs(), before.Jobs());
     QVERIFY(dlg.findChild<QProgressBar*>("1003")->isHidden());
 }
 
@@ -164,8 +167,8 @@ void TestCopyProgress::overwritesExistingDestination() {
     QTemporaryDir dir;
     QVERIFY(WriteFile(dir.filePath("new.stp"), "new content"));
     QVERIFY(WriteFile(dir.filePath("dest.stp"), "an old and much longer content"));
-    theApp.m_copyJobList.Append(dir.filePath("new.stp"), dir.filePath("dest.stp"));
-    CProgressDlg dlg;
+    m_queue.jobs.Append(dir.filePath("new.stp"), dir.filePath("dest.stp"));
+    CProgressDlg dlg(m_queue);
     MakeQuick(dlg);
     QCOMPARE(dlg.DoModal(), IDOK);
     QVERIFY(dlg.AllCopied());
@@ -176,8 +179,8 @@ void TestCopyProgress::overwritesExistingDestination() {
 void TestCopyProgress::zeroByteFileShowsHundredPercent() {
     QTemporaryDir dir;
     QVERIFY(WriteFile(dir.filePath("empty.stp"), {}));
-    theApp.m_copyJobList.Append(dir.filePath("empty.stp"), dir.filePath("copy.stp"));
-    CProgressDlg dlg;
+    m_queue.jobs.Append(dir.filePath("empty.stp"), dir.filePath("copy.stp"));
+    CProgressDlg dlg(m_queue);
     Recorder rec(dlg);
     MakeQuick(dlg);
     QCOMPARE(dlg.DoModal(), IDOK);
@@ -191,9 +194,9 @@ void TestCopyProgress::percentagesGrowAndBarResetsBetweenFiles() {
     QTemporaryDir dir;
     QVERIFY(WriteFile(dir.filePath("one"), RandomBytes(600 * 1024 + 5, 2)));
     QVERIFY(WriteFile(dir.filePath("two"), RandomBytes(300 * 1024, 3)));
-    theApp.m_copyJobList.Append(dir.filePath("one"), dir.filePath("one.out"));
-    theApp.m_copyJobList.Append(dir.filePath("two"), dir.filePath("two.out"));
-    CProgressDlg dlg;
+    m_queue.jobs.Append(dir.filePath("one"), dir.filePath("one.out"));
+    m_queue.jobs.Append(dir.filePath("two"), dir.filePath("two.out"));
+    CProgressDlg dlg(m_queue);
     MakeQuick(dlg);
     dlg.SetChunkSize(1024);  // hundreds of chunks a file
     auto* bar = dlg.findChild<QProgressBar*>("1003");
@@ -236,9 +239,9 @@ void TestCopyProgress::secondsComeFromTheMonotonicClock() {
     QTemporaryDir dir;
     QVERIFY(WriteFile(dir.filePath("a"), "a"));
     QVERIFY(WriteFile(dir.filePath("b"), "b"));
-    theApp.m_copyJobList.Append(dir.filePath("a"), dir.filePath("a.out"));
-    theApp.m_copyJobList.Append(dir.filePath("b"), dir.filePath("b.out"));
-    CProgressDlg dlg;
+    m_queue.jobs.Append(dir.filePath("a"), dir.filePath("a.out"));
+    m_queue.jobs.Append(dir.filePath("b"), dir.filePath("b.out"));
+    CProgressDlg dlg(m_queue);
     Recorder rec(dlg);
     MakeQuick(dlg);
     // Start of file a at 23:59:58.6, its end at 00:00:01.1 the next day (2.5 s), then b 61.9 s.
@@ -254,7 +257,7 @@ void TestCopyProgress::secondsComeFromTheMonotonicClock() {
 }
 
 void TestCopyProgress::closesOnlyAfterThePause() {
-    CProgressDlg dlg;
+    CProgressDlg dlg(m_queue);
     dlg.SetPollInterval(5);
     dlg.SetCloseDelay(250);
     QElapsedTimer clock;
@@ -278,10 +281,10 @@ void TestCopyProgress::cancelStopsMidFileAndLeavesNoFragment() {
     QVERIFY(WriteFile(dir.filePath("small.stp"), "small"));
     QVERIFY(QDir(dir.path()).mkdir("out"));
     QVERIFY(WriteFile(dir.filePath("out/big.stp"), "older copy"));
-    theApp.m_copyJobList.Append(dir.filePath("big.stp"), dir.filePath("out/big.stp"));
-    theApp.m_copyJobList.Append(dir.filePath("small.stp"), dir.filePath("out/small.stp"));
+    m_queue.jobs.Append(dir.filePath("big.stp"), dir.filePath("out/big.stp"));
+    m_queue.jobs.Append(dir.filePath("small.stp"), dir.filePath("out/small.stp"));
 
-    CProgressDlg dlg;
+    CProgressDlg dlg(m_queue);
     Recorder rec(dlg);
     dlg.SetPollInterval(5);
     dlg.SetCloseDelay(60000);  // a cancelled run must not wait for the pause
@@ -327,17 +330,17 @@ void TestCopyProgress::cancelStopsMidFileAndLeavesNoFragment() {
 void TestCopyProgress::dialogRunsAgainAfterACancel() {
     QTemporaryDir dir;
     QVERIFY(WriteFile(dir.filePath("a"), RandomBytes(512 * 1024, 8)));
-    CProgressDlg dlg;
+    CProgressDlg dlg(m_queue);
     MakeQuick(dlg);
     dlg.SetChunkSize(4096);
-    theApp.m_copyJobList.Append(dir.filePath("a"), dir.filePath("first"));
+    m_queue.jobs.Append(dir.filePath("a"), dir.filePath("first"));
     QTimer::singleShot(0, &dlg, [&] { dlg.reject(); });  // cancelled at once
     QCOMPARE(dlg.DoModal(), IDCANCEL);
     QVERIFY(dlg.WasCancelled());
 
     // The same dialog, the next operation's list: a fresh run with fresh results.
-    theApp.m_copyJobList.RemoveAll();
-    theApp.m_copyJobList.Append(dir.filePath("a"), dir.filePath("second"));
+    m_queue.jobs.RemoveAll();
+    m_queue.jobs.Append(dir.filePath("a"), dir.filePath("second"));
     dlg.SetChunkObserver({});
     QCOMPARE(dlg.DoModal(), IDOK);
     QVERIFY(!dlg.WasCancelled());

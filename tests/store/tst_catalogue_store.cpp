@@ -88,11 +88,10 @@ private slots:
     void nullsReadEmptyAndSortFirst();
     void countReadsAsDecimalText();
     void failedStatementReportsAndLeavesEmptyResult();
-    void defaultFailureIsANoticeWithEngineMessage();
     void transactionIsAllOrNothing();
     void recordsByPosition();
     void storedProductNames();
-    void appConnectionUsedByDefault();
+    void onlyTheApplicationsConnectionShowsFailures();
     void copyOfTheOpenCatalogue();
 };
 
@@ -556,26 +555,6 @@ void TestCatalogueStore::failedStatementReportsAndLeavesEmptyResult() {
     QCOMPARE(c.failures.size(), 4);
 }
 
-void TestCatalogueStore::defaultFailureIsANoticeWithEngineMessage() {
-    ScriptedPrompter prompter;
-    QTemporaryDir dir;
-    const QString file = CatalogueDb::CatalogueFile(dir.path());
-    QVERIFY(CatalogueSchema::CreateEmpty(file));
-    CatalogueDb db;
-    QVERIFY(db.Open(file));
-    QVERIFY(!db.ExecuteSql("insert into [没有的表] values(?)", {1}));
-    QCOMPARE(prompter.Notices().size(), 1);
-    QVERIFY(prompter.Notices()[0].contains(QStringLiteral("没有的表")));
-    QVERIFY(prompter.Notices()[0].contains(QStringLiteral("失败")));
-    // Without any connection at all, a reader still gets a notice and an empty result.
-    std::unique_ptr<CatalogueDb> saved = std::move(theApp.m_db);
-    CatalogueRecordset rs;
-    QVERIFY(!rs.OpenRecordset(Sql::SelectCategories));
-    QVERIFY(rs.IsEOF());
-    QCOMPARE(prompter.Notices().size(), 2);
-    theApp.m_db = std::move(saved);
-}
-
 void TestCatalogueStore::transactionIsAllOrNothing() {
     Catalogue c;
     QVERIFY(c.db.ExecuteSql(Sql::InsertCategory, {"旧"}));
@@ -653,17 +632,34 @@ void TestCatalogueStore::storedProductNames() {
              QStringLiteral("whole"));
 }
 
-void TestCatalogueStore::appConnectionUsedByDefault() {
+// The store shows nothing itself: a connection without a handler only keeps the engine's
+// message. The application's connection shows failures as notices.
+void TestCatalogueStore::onlyTheApplicationsConnectionShowsFailures() {
     ScriptedPrompter prompter;
     QTemporaryDir dir;
-    QVERIFY(CatalogueSchema::CreateEmpty(CatalogueDb::CatalogueFile(dir.path())));
+    const QString file = CatalogueDb::CatalogueFile(dir.path());
+    QVERIFY(CatalogueSchema::CreateEmpty(file));
+    {
+        CatalogueDb bare;
+        QVERIFY(bare.Open(file));
+        QVERIFY(!bare.ExecuteSql("insert into [没有的表] values(?)", {1}));
+        QVERIFY(bare.LastError().contains(QStringLiteral("没有的表")));
+        CatalogueRecordset unconnected(nullptr);
+        QVERIFY(!unconnected.OpenRecordset(Sql::SelectCategories));
+        QVERIFY(unconnected.IsEOF());
+    }
+    QVERIFY(prompter.shown.isEmpty());
     theApp.m_paths.dataFolder = dir.path();
     QVERIFY(theApp.ConnectDatabase());
     QVERIFY(theApp.m_db->ExecuteSql(Sql::InsertCategory, {"默认"}));
-    CatalogueRecordset rs;
+    CatalogueRecordset rs(theApp.m_db.get());
     QVERIFY(rs.OpenRecordset(Sql::SelectCategories));
     QCOMPARE(rs.GetFieldString(2), QStringLiteral("默认"));
     QVERIFY(prompter.shown.isEmpty());
+    QVERIFY(!rs.OpenRecordset("select * from [没有的表]"));
+    QCOMPARE(prompter.Notices().size(), 1);
+    QVERIFY(prompter.Notices()[0].contains(QStringLiteral("没有的表")));
+    QVERIFY(prompter.Notices()[0].contains(QStringLiteral("失败")));
     theApp.ExitInstance();
     QVERIFY(!theApp.m_db);
 }

@@ -14,6 +14,7 @@
 #include "app/CCatalogueApp.h"
 #include "app/CIniFile.h"
 #include "controls/CReportCtrl.h"
+#include "publish/CopyQueue.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueSchema.h"
 #include "store/Statements.h"
@@ -194,8 +195,8 @@ void TestModelPage::downloadInTheAuthoringCopy() {
     QCOMPARE(ReadFile(inst.Path("chosen/泵体.stp")), QByteArray("pump body model"));
     QCOMPARE(Entries(inst.Path("chosen")), QStringList{"泵体.stp"});
     QCOMPARE(page->findChild<QLineEdit*>("1013")->text(), inst.Path("chosen"));
-    QCOMPARE(theApp.m_copyJobList.GetCount(), 1);
-    QCOMPARE(theApp.m_copyJobList.At(0), (CopyJob{src, inst.Path("chosen/泵体.stp")}));
+    QCOMPARE(theApp.Copies().jobs.GetCount(), 1);
+    QCOMPARE(theApp.Copies().jobs.At(0), (CopyJob{src, inst.Path("chosen/泵体.stp")}));
 }
 
 void TestModelPage::downloadInThePublishedCopy() {
@@ -213,7 +214,7 @@ void TestModelPage::downloadInThePublishedCopy() {
         QCOMPARE(prompter.Notices().size(), 1);
         QVERIFY(prompter.Notices()[0].endsWith("下载完成"));
         QCOMPARE(ReadFile(inst.Path("chosen/泵体.stp")), QByteArray("published copy of the model"));
-        QCOMPARE(theApp.m_copyJobList.At(0).source, inst.Path("pic/泵/离心泵@IS80/泵体.stp"));
+        QCOMPARE(theApp.Copies().jobs.At(0).source, inst.Path("pic/泵/离心泵@IS80/泵体.stp"));
     }
 }
 
@@ -260,16 +261,16 @@ void TestModelPage::missingSourceQueuesNothing() {
     const QString src = inst.Write("models/f.stp", "data");
     inst.Model("类", "产品@1", "f.stp", 1, state == "0" ? inst.Path("models/gone.stp") : src,
                dpath);
-    theApp.m_copyJobList.RemoveAll();
-    theApp.m_copyJobList.Append("/previous/source", "/previous/destination");
+    theApp.Copies().jobs.RemoveAll();
+    theApp.Copies().jobs.Append("/previous/source", "/previous/destination");
     ScriptedPrompter prompter;
     prompter.folderAnswers.enqueue(inst.Path("chosen"));
     auto page = ShownPage("类", "产品@1");
     ClickCell(page->List(), 0, 0);
     QCOMPARE(prompter.Notices().size(), 1);
     QVERIFY(prompter.Notices()[0].endsWith("模型文件不存在"));
-    QCOMPARE(theApp.m_copyJobList.GetCount(), 1);
-    QCOMPARE(theApp.m_copyJobList.At(0).source, QString("/previous/source"));
+    QCOMPARE(theApp.Copies().jobs.GetCount(), 1);
+    QCOMPARE(theApp.Copies().jobs.At(0).source, QString("/previous/source"));
     QVERIFY(Entries(inst.Path("chosen")).isEmpty());
     // The folder choice stays shown.
     QCOMPARE(page->findChild<QLineEdit*>("1013")->text(), inst.Path("chosen"));
@@ -279,7 +280,7 @@ void TestModelPage::cancelledFolderChoiceDoesNothing() {
     Install inst("0");
     QVERIFY(inst.Ok());
     inst.Model("类", "产品@1", "f.stp", 1, inst.Write("models/f.stp", "data"));
-    theApp.m_copyJobList.RemoveAll();
+    theApp.Copies().jobs.RemoveAll();
     ScriptedPrompter prompter;  // no answer: cancelled
     prompter.folderAnswers.enqueue(QString());
     prompter.folderAnswers.enqueue(inst.Path("no such folder"));
@@ -288,7 +289,7 @@ void TestModelPage::cancelledFolderChoiceDoesNothing() {
     ClickCell(page->List(), 0, 0);
     QCOMPARE(prompter.shown.size(), 2);  // the two folder choices, nothing else
     QVERIFY(prompter.Notices().isEmpty());
-    QVERIFY(theApp.m_copyJobList.IsEmpty());
+    QVERIFY(theApp.Copies().jobs.IsEmpty());
 }
 
 void TestModelPage::failedCopyIsReportedAsFailure() {
