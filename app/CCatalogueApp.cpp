@@ -16,13 +16,6 @@
 #include "store/CatalogueDb.h"
 
 CCatalogueApp theApp;
-QString docPathCache[3] = {QStringLiteral("hc11"), QStringLiteral("hc12"), QStringLiteral("hc13")};
-
-void ResetDocPathCache() {
-    docPathCache[0] = QStringLiteral("hc11");
-    docPathCache[1] = QStringLiteral("hc12");
-    docPathCache[2] = QStringLiteral("hc13");
-}
 
 CCatalogueApp::CCatalogueApp() : m_copies(std::make_unique<CopyQueue>()) {}
 CCatalogueApp::~CCatalogueApp() = default;
@@ -90,6 +83,10 @@ bool CCatalogueApp::ConnectDatabase() {
     });
     m_db = std::move(db);
     return true;
+}
+
+AppParts CCatalogueApp::Parts() {
+    return {*m_db, m_paths, thumbListMode, *m_copies};
 }
 
 QString CCatalogueApp::PublishState() const {

@@ -6,7 +6,9 @@
 #include <functional>
 #include <memory>
 
+#include "app/AppParts.h"
 #include "app/CIniFile.h"
+#include "app/DocPathCache.h"
 #include "app/InstallPaths.h"
 
 class CatalogueDb;
@@ -58,6 +60,8 @@ public:
     QString m_title = QStringLiteral("Vistrel");
     // The queued file copies and the copy worker's finished flag.
     CopyQueue& Copies() { return *m_copies; }
+    // What start-up hands to the windows; only while the catalogue is connected.
+    AppParts Parts();
 
     // Seams for tests and for the pieces that come later: the cover window's step and hold
     // times, and what runs as the main window.
@@ -71,8 +75,3 @@ private:
 };
 
 extern CCatalogueApp theApp;
-
-// The picture each document page loaded last; the initial values match no real path, so the
-// first showing of each page always loads its picture.
-extern QString docPathCache[3];
-void ResetDocPathCache();

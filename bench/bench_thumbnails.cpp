@@ -192,7 +192,6 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     CCatalogueApp::RegisterFontSubstitutions();
-    theApp.thumbListMode = 1;
     const QStringList paths = PreparePictures();
     double load[3] = {0, 0, 0};
     getloadavg(load, 3);

@@ -25,6 +25,7 @@
 #include <memory>
 #include <vector>
 
+#include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
 #include "app/CCatalogueApp.h"
 #include "app/CIniFile.h"
@@ -92,29 +93,6 @@ QImage MakePhoto(int variant) {
     }
     return image;
 }
-
-// Points the application at a generated installation.
-struct Installation {
-    QString root;
-    std::unique_ptr<CatalogueDb> saved;
-    InstallPaths savedPaths;
-
-    explicit Installation(const QString& folder) : root(folder) {
-        savedPaths = theApp.m_paths;
-        saved = std::move(theApp.m_db);
-        theApp.m_paths =
-            InstallPaths::FromExecutable(QDir(folder).filePath(QStringLiteral("vistrel")));
-        theApp.m_config.SetPath(theApp.m_paths.configPath);
-        auto db = std::make_unique<CatalogueDb>();
-        if (!db->Open(CatalogueDb::CatalogueFile(theApp.m_paths.dataFolder)))
-            qFatal("cannot open %s", qPrintable(theApp.m_paths.dataFolder));
-        theApp.m_db = std::move(db);
-    }
-    ~Installation() {
-        theApp.m_db = std::move(saved);
-        theApp.m_paths = savedPaths;
-    }
-};
 
 void WriteSkin(const QString& sysfile) {
     auto save = [&](const QString& name, QSize size, QColor colour) {
@@ -263,7 +241,8 @@ void BenchCategory(const QString& cache) {
     QStringList notes;
     const QString root = PrepareCategoryInstallation(cache, &notes);
     for (const QString& n : notes) std::printf("  note: %s\n", qPrintable(n));
-    Installation install(root);
+    ScopedInstallation install({.existing = root});
+    if (!install.Ok()) qFatal("cannot open %s", qPrintable(root));
     ScriptedPrompter prompter;
 
     const QString sample = QDir(root).filePath(QStringLiteral("pictures/variant0.jpg"));
@@ -294,7 +273,7 @@ void BenchCategory(const QString& cache) {
     std::sort(scaled.begin(), scaled.end());
     std::sort(cells.begin(), cells.end());
 
-    CMainDlg dlg;
+    CMainDlg dlg(install.Parts());
     dlg.show();
     if (!QTest::qWaitForWindowExposed(&dlg)) qFatal("window not shown");
     dlg.m_productList->WaitForThumbnails(60000);
@@ -362,9 +341,10 @@ void BenchSearch(const QString& cache) {
     QStringList notes;
     const QString root = PrepareSearchInstallation(cache, &notes);
     for (const QString& n : notes) std::printf("  note: %s\n", qPrintable(n));
-    Installation install(root);
+    ScopedInstallation install({.existing = root});
+    if (!install.Ok()) qFatal("cannot open %s", qPrintable(root));
     ScriptedPrompter prompter;
-    CMainDlg dlg;
+    CMainDlg dlg(install.Parts());
     dlg.show();
     if (!QTest::qWaitForWindowExposed(&dlg)) qFatal("window not shown");
 

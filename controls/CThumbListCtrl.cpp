@@ -11,7 +11,6 @@
 #include <QToolTip>
 #include <algorithm>
 
-#include "app/CCatalogueApp.h"
 #include "controls/PictureLoader.h"
 #include "controls/ThumbnailCache.h"
 
@@ -40,6 +39,10 @@ CThumbListCtrl::CThumbListCtrl(QWidget* parent)
     verticalScrollBar()->setSingleStep(kBand);
     horizontalScrollBar()->setSingleStep(kBand);
     UpdateLayout();
+}
+
+CThumbListCtrl::CThumbListCtrl(const int& thumbListMode, QWidget* parent) : CThumbListCtrl(parent) {
+    m_thumbListMode = &thumbListMode;
 }
 
 CThumbListCtrl::~CThumbListCtrl() {
@@ -73,7 +76,8 @@ void CThumbListCtrl::InitThumbList() {
 
 void CThumbListCtrl::AddThumbnail(const QString& path, int index, const QString& caption) {
     if (!PictureLoader::IsAcceptedPicture(path)) return;
-    InsertItem(index, path, caption, ThumbnailRenderer::Kind::Thumbnail, theApp.thumbListMode != 2);
+    const bool framed = !m_thumbListMode || *m_thumbListMode != 2;
+    InsertItem(index, path, caption, ThumbnailRenderer::Kind::Thumbnail, framed);
 }
 
 void CThumbListCtrl::ShowPicture(const QString& path, const QString& caption) {

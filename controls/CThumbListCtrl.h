@@ -22,7 +22,8 @@
 // gives in line. Re-initialising or emptying the list
 // drops every pending result.
 //
-// The frame follows theApp.thumbListMode at the time of the add: 2 means no frame.
+// The frame of a thumbnail follows its owner's display mode at the time of the add: 2 means no
+// frame. A list made without a mode frames every thumbnail.
 // The owner sets objectName and, if wanted, the frame shape of the scroll area
 // (setFrameShape(QFrame::NoFrame) for a borderless list).
 class CThumbListCtrl : public QAbstractScrollArea {
@@ -30,6 +31,8 @@ class CThumbListCtrl : public QAbstractScrollArea {
 
 public:
     explicit CThumbListCtrl(QWidget* parent = nullptr);
+    // A list whose frames follow `thumbListMode`, which the owner keeps for the list's life.
+    CThumbListCtrl(const int& thumbListMode, QWidget* parent);
     ~CThumbListCtrl() override;
 
     // Cell width and picture-area height in pixels (140 x 140 after construction); they take
@@ -132,6 +135,7 @@ private:
     QRect ContentItemRect(int index) const;
     QPoint ContentOffset() const;
 
+    const int* m_thumbListMode = nullptr;
     int m_thumbWidth = 140;
     int m_thumbHeight = 140;
     int m_cellWidth = 140;  // cell size fixed by the last InitThumbList

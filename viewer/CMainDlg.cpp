@@ -17,8 +17,9 @@
 #include <QWindow>
 
 #include "app/CAboutDlg.h"
-#include "app/CCatalogueApp.h"
 #include "app/CIniFile.h"
+#include "app/DocPathCache.h"
+#include "app/InstallPaths.h"
 #include "app/MessageBox.h"
 #include "app/Prompter.h"
 #include "controls/CButtonListBox.h"
@@ -73,10 +74,9 @@ int NavLeft(int clientRight, int visibleButtons) {
 
 }  // namespace
 
-CMainDlg::CMainDlg(QWidget* parent) : QDialog(parent) {
+CMainDlg::CMainDlg(const AppParts& parts, QWidget* parent) : QDialog(parent), m_parts(parts) {
     setWindowFlags(Qt::Window | Qt::FramelessWindowHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinMaxButtonsHint);
-    setWindowTitle(theApp.m_title);
     setObjectName(QStringLiteral("102"));
     CreateControls();
     qApp->installEventFilter(this);
@@ -93,7 +93,6 @@ int CMainDlg::exec() {
 
 CMainDlg::~CMainDlg() {
     qApp->removeEventFilter(this);
-    if (theApp.m_pMainWnd == this) theApp.m_pMainWnd = nullptr;
 }
 
 void CMainDlg::CreateControls() {
@@ -132,7 +131,7 @@ void CMainDlg::CreateControls() {
     m_classList->setFrameShape(QFrame::StyledPanel);
     m_classList->setFrameShadow(QFrame::Sunken);
 
-    m_productList = new CThumbListCtrl(this);
+    m_productList = new CThumbListCtrl(m_parts.thumbListMode, this);
     m_productList->setObjectName(QStringLiteral("1042"));
     m_productList->setFrameShape(QFrame::NoFrame);
 
@@ -213,7 +212,7 @@ bool CMainDlg::OnInitDialog() {
     m_clientRect = rect();
     LayoutCaptionButtons();
 
-    const CIniFile config(theApp.m_paths.configPath);
+    const CIniFile config(m_parts.paths.configPath);
     m_contact = CompanyContact::FromConfig(config);
     m_searchEdit->setText(SEARCH_HINT);
     UpdateSearchColour();
@@ -238,7 +237,7 @@ bool CMainDlg::OnInitDialog() {
         m_btnSettings->hide();
         m_btnPublish->hide();
     }
-    m_browser = std::make_unique<CatalogueBrowser>(*theApp.m_db, theApp.m_paths, m_publishState);
+    m_browser = std::make_unique<CatalogueBrowser>(m_parts.db, m_parts.paths, m_publishState);
     LayoutContent();
 
     ShowProductCentre();
@@ -246,7 +245,7 @@ bool CMainDlg::OnInitDialog() {
 }
 
 bool CMainDlg::LoadSkin() {
-    const QDir data(theApp.m_paths.dataFolder);
+    const QDir data(m_parts.paths.dataFolder);
     bool ok = true;
     for (auto [band, name] : {std::pair{&m_topBand, "top.bmp"}, {&m_bottomBand, "bottom.bmp"}}) {
         const QImage image = PictureLoader::LoadFull(data.filePath(QString::fromUtf8(name)));
@@ -598,7 +597,7 @@ void CMainDlg::ApplyProductListState(ViewMode mode) {
     m_companyText->hide();
     m_webLink->hide();
     m_viewMode = mode;
-    theApp.thumbListMode = mode == VIEW_COMPANY ? 2 : 1;
+    m_parts.thumbListMode = mode == VIEW_COMPANY ? 2 : 1;
 }
 
 void CMainDlg::ApplyDocumentState() {
@@ -642,7 +641,7 @@ void CMainDlg::FillProducts(const QList<ProductItem>& items) {
 void CMainDlg::ShowProductCentre() {
     ResetDocPathCache();
     m_viewMode = VIEW_PRODUCTS;
-    theApp.thumbListMode = 1;
+    m_parts.thumbListMode = 1;
     m_productList->SetThumbWidth(140);
     m_productList->SetThumbHeight(140);
     m_productList->InitThumbList();
@@ -707,7 +706,7 @@ void CMainDlg::OpenProduct() {
     }
     if (m_browser->HasModelFiles(m_curClass, m_curProduct)) {
         m_tab->InsertItem(3, QStringLiteral("3D模型"));
-        m_modelPage = new CModelPageDlg(m_tab);
+        m_modelPage = new CModelPageDlg(m_parts.db, m_parts.paths, m_parts.copies, m_tab);
         m_modelPage->setObjectName(QStringLiteral("136"));
         m_modelPage->setGeometry(m_tab->PageRect());
         m_modelPage->hide();
@@ -753,7 +752,7 @@ void CMainDlg::RunSearch() {
     }
     m_searchText = CatalogueBrowser::CleanSearchText(m_searchText);
     m_viewMode = VIEW_SEARCH;
-    theApp.thumbListMode = 1;
+    m_parts.thumbListMode = 1;
 
     ApplyProductListState(VIEW_SEARCH);
     ResetCategoryList();
@@ -784,7 +783,7 @@ void CMainDlg::RunSearch() {
 void CMainDlg::ShowCompanyPages() {
     m_productList->DeleteAllItems();
     m_viewMode = VIEW_COMPANY;
-    theApp.thumbListMode = 2;
+    m_parts.thumbListMode = 2;
     ApplyProductListState(VIEW_COMPANY);
     ResetCategoryList();
     m_classList->AddString(QStringLiteral("企业简介"));

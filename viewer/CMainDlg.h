@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <memory>
 
+#include "app/AppParts.h"
 #include "viewer/CatalogueBrowser.h"
 #include "viewer/CompanyContact.h"
 
@@ -45,7 +46,9 @@ public:
     static QColor BandTextColor() { return QColor(225, 225, 225); }
     static QColor HintColor() { return QColor(192, 192, 192); }
 
-    explicit CMainDlg(QWidget* parent = nullptr);
+    // The window reads the catalogue and the installation it is given, and switches the
+    // application's thumbnail mode as its views change.
+    explicit CMainDlg(const AppParts& parts, QWidget* parent = nullptr);
     ~CMainDlg() override;
 
     // True when start-up could not load a band bitmap: the window is then never shown.
@@ -146,6 +149,7 @@ private:
     bool InsideTabPage(QObject* object) const;
     void SearchButtonClicked();
 
+    AppParts m_parts;
     std::unique_ptr<CatalogueBrowser> m_browser;
     CompanyContact m_contact;
     QPixmap m_topBand;

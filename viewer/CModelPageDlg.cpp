@@ -8,7 +8,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/CCatalogueApp.h"
+#include "app/CIniFile.h"
 #include "app/MessageBox.h"
 #include "app/Prompter.h"
 #include "controls/CReportCtrl.h"
@@ -17,12 +17,14 @@
 #include "store/CatalogueRecords.h"
 #include "store/Statements.h"
 
-CModelPageDlg::CModelPageDlg(QWidget* parent)
-    : QWidget(parent), m_rs(theApp.m_db.get()), m_progressDlg(theApp.Copies(), this) {
+CModelPageDlg::CModelPageDlg(CatalogueDb& db, const InstallPaths& paths, CopyQueue& copies,
+                             QWidget* parent)
+    : QWidget(parent), m_rs(&db), m_paths(paths), m_copies(copies), m_progressDlg(copies, this) {
     setObjectName(QStringLiteral("136"));
     setFont(QFont(QStringLiteral("宋体"), 9));
     setAutoFillBackground(true);
-    m_publishState = theApp.PublishState();
+    m_publishState =
+        CIniFile(paths.configPath).GetString(QStringLiteral("SysInfo"), QStringLiteral("发布状态"));
 
     m_list = new CReportCtrl(this);
     m_list->setObjectName(QStringLiteral("1039"));
@@ -86,14 +88,15 @@ void CModelPageDlg::LoadModelList() {
     }
 }
 
-QString CModelPageDlg::ModelSource(const QString& publishState, const QString& fileName,
-                                   const QString& opath, const QString& dpath) {
+QString CModelPageDlg::ModelSource(const InstallPaths& paths, const QString& publishState,
+                                   const QString& fileName, const QString& opath,
+                                   const QString& dpath) {
     if (publishState == QLatin1String("0")) return QFileInfo(opath).isFile() ? opath : QString();
     if (publishState != QLatin1String("1") || dpath.isEmpty()) return QString();
     // The published copy reads inside its own picture folder, whatever the row says.
-    const QString folder = theApp.m_paths.ResolvePublished(dpath);
+    const QString folder = paths.ResolvePublished(dpath);
     const QString file = QDir::cleanPath(QDir(folder).filePath(FileCopier::SafeFileName(fileName)));
-    const QString root = QDir::cleanPath(theApp.m_paths.picFolder);
+    const QString root = QDir::cleanPath(paths.picFolder);
     if (root.isEmpty() || !file.startsWith(root + QLatin1Char('/'))) return QString();
     return QFileInfo(file).isFile() ? file : QString();
 }
@@ -111,7 +114,8 @@ void CModelPageDlg::DownloadModel() {
     m_rs.OpenRecordset(Sql::SelectModelFileBracketed, {m_className, m_productName, name});
     if (m_rs.IsEOF()) return;
     const ModelFileRecord rec = ModelFileRecord::Read(m_rs);
-    const QString source = ModelSource(m_publishState, rec.modelFile, rec.opath, rec.dpath);
+    const QString source =
+        ModelSource(m_paths, m_publishState, rec.modelFile, rec.opath, rec.dpath);
     if (source.isEmpty()) {
         AfxMessageBox(QStringLiteral("模型文件不存在"), MB_NOTICE);
         return;
@@ -120,10 +124,9 @@ void CModelPageDlg::DownloadModel() {
     // A name holding separators or ".." still names one file inside the chosen folder.
     const QString destination =
         QDir(m_destFolder).filePath(FileCopier::SafeFileName(rec.modelFile));
-    CopyQueue& copies = theApp.Copies();
-    copies.jobs.RemoveAll();
-    copies.scratch = QStringList{source, destination};
-    copies.jobs.AppendFrom(copies.scratch);
+    m_copies.jobs.RemoveAll();
+    m_copies.scratch = QStringList{source, destination};
+    m_copies.jobs.AppendFrom(m_copies.scratch);
     m_progressDlg.DoModal();
     AfxMessageBox(
         m_progressDlg.AllCopied() ? QStringLiteral("下载完成") : QStringLiteral("下载失败"),

@@ -3,8 +3,12 @@
 #include <QString>
 #include <QWidget>
 
+#include "app/InstallPaths.h"
 #include "publish/CProgressDlg.h"
 #include "store/CatalogueRecordset.h"
+
+class CatalogueDb;
+struct CopyQueue;
 
 class CReportCtrl;
 class QLineEdit;
@@ -16,7 +20,10 @@ class QPushButton;
 class CModelPageDlg : public QWidget {
     Q_OBJECT
 public:
-    explicit CModelPageDlg(QWidget* parent = nullptr);
+    // Reads the model rows through `db`, the copy's state from its configuration, and copies
+    // with the application's queue.
+    CModelPageDlg(CatalogueDb& db, const InstallPaths& paths, CopyQueue& copies,
+                  QWidget* parent = nullptr);
     ~CModelPageDlg() override;
 
     // The product shown: its category and stored product name ("name@typecode").
@@ -41,8 +48,8 @@ public:
 
     // Where the file of a catalogue row is read from in this copy, or "" when it cannot be
     // (missing file, unknown publish state, a published path outside the picture folder).
-    static QString ModelSource(const QString& publishState, const QString& fileName,
-                               const QString& opath, const QString& dpath);
+    static QString ModelSource(const InstallPaths& paths, const QString& publishState,
+                               const QString& fileName, const QString& opath, const QString& dpath);
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -53,6 +60,8 @@ private:
     void LayoutList();
 
     CatalogueRecordset m_rs;
+    InstallPaths m_paths;
+    CopyQueue& m_copies;
     QString m_className;
     QString m_productName;
     QString m_publishState;

@@ -4,7 +4,8 @@
 #include "viewer/CMainDlg.h"
 
 void RunMainWindow() {
-    CMainDlg dlg(nullptr);
+    CMainDlg dlg(theApp.Parts());
+    dlg.setWindowTitle(theApp.m_title);
     theApp.m_pMainWnd = &dlg;
     dlg.exec();
     theApp.m_pMainWnd = nullptr;

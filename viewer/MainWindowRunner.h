@@ -1,4 +1,5 @@
 #pragma once
 
-// Creates the main window, makes it the application's main window and runs it modally.
+// Creates the main window with the application's parts, makes it the application's main window
+// and runs it modally.
 void RunMainWindow();

@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTranslator>
 
+#include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
 #include "app/CCatalogueApp.h"
 #include "app/CSplashDlg.h"
@@ -42,6 +43,7 @@ struct Run {
     bool result = true;
 };
 
+// Runs within a ScopedInstallation, which puts the application's state back afterwards.
 Run Start(const QString& exe, bool splash = false) {
     Run run;
     ScriptedPrompter prompter;
@@ -62,39 +64,32 @@ Run Start(const QString& exe, bool splash = false) {
     };
     run.result = theApp.InitInstanceAt(exe);
     run.notices = prompter.Notices();
-    theApp.m_runMainWindow = nullptr;
-    theApp.m_showSplash = true;
     return run;
 }
 
-// An installation whose folder names hold blanks and Chinese characters.
-struct Installation {
-    QTemporaryDir tmp;
-    QString root;
-    QString exe;
-    QString sysfile;
-    Installation() {
-        root = tmp.filePath(QStringLiteral("我的 产品目录/安装 1"));
-        exe = root + QStringLiteral("/vistrel");
-        sysfile = root + QStringLiteral("/sysfile");
-        QDir().mkpath(sysfile);
-    }
-    void GoodCatalogue(const QString& category = QStringLiteral("阀门")) {
-        const QString file = CatalogueDb::CatalogueFile(sysfile);
-        QVERIFY(CatalogueSchema::CreateEmpty(file));
-        CatalogueDb db;
-        QVERIFY(db.Open(file));
-        QVERIFY(db.ExecuteSql(Sql::InsertCategory, {category}));
-    }
-};
+// An installation whose folder names hold blanks and Chinese characters, with an empty data
+// folder: start-up itself finds and connects it.
+ScopedInstallation::Options Unstarted() {
+    return {.publishState = QString(),
+            .skin = false,
+            .catalogue = false,
+            .folders = {},
+            .subfolder = QStringLiteral("我的 产品目录/安装 1")};
+}
+
+void GoodCatalogue(const ScopedInstallation& inst,
+                   const QString& category = QStringLiteral("阀门")) {
+    const QString file = CatalogueDb::CatalogueFile(inst.sysfile);
+    QVERIFY(CatalogueSchema::CreateEmpty(file));
+    CatalogueDb db;
+    QVERIFY(db.Open(file));
+    QVERIFY(db.ExecuteSql(Sql::InsertCategory, {category}));
+}
 }  // namespace
 
 class TestStartup : public QObject {
     Q_OBJECT
 private slots:
-    void cleanup() {
-        if (!qEnvironmentVariableIsSet("VISTREL_CHILD")) theApp.ExitInstance();
-    }
     void goodCatalogueRunsMainWindow();
     void badCatalogueEndsWithNotice_data();
     void badCatalogueEndsWithNotice();
@@ -109,8 +104,8 @@ private slots:
 };
 
 void TestStartup::goodCatalogueRunsMainWindow() {
-    Installation inst;
-    inst.GoodCatalogue();
+    ScopedInstallation inst(Unstarted());
+    GoodCatalogue(inst);
     const Run run = Start(inst.exe);
     QVERIFY(!run.result);  // start-up always ends the program when it returns
     QVERIFY(run.mainRan);
@@ -138,7 +133,7 @@ void TestStartup::badCatalogueEndsWithNotice_data() {
 
 void TestStartup::badCatalogueEndsWithNotice() {
     QFETCH(QString, kind);
-    Installation inst;
+    ScopedInstallation inst(Unstarted());
     const QString file = CatalogueDb::CatalogueFile(inst.sysfile);
     if (kind == "zero") Write(file, {});
     if (kind == "text") Write(file, "[SysInfo]\r\n这只是文字，不是数据库。\r\n");
@@ -168,8 +163,8 @@ void TestStartup::badCatalogueEndsWithNotice() {
 }
 
 void TestStartup::splashRunsBeforeDatabaseAndMainWindow() {
-    Installation inst;
-    inst.GoodCatalogue();
+    ScopedInstallation inst(Unstarted());
+    GoodCatalogue(inst);
     QVERIFY(QFile::copy(QStringLiteral(VISTREL_TESTDATA_IMAGES "/hopper.jpg"),
                         inst.sysfile + QStringLiteral("/splash.jpg")));
     const Run run = Start(inst.exe, true);
@@ -179,7 +174,7 @@ void TestStartup::splashRunsBeforeDatabaseAndMainWindow() {
 }
 
 void TestStartup::splashThenFailureStillEnds() {
-    Installation inst;  // no catalogue, no cover picture
+    ScopedInstallation inst(Unstarted());  // no catalogue, no cover picture
     const Run run = Start(inst.exe, true);
     QVERIFY(!run.mainRan);
     QCOMPARE(run.notices, QStringList{kFailed});
@@ -187,8 +182,8 @@ void TestStartup::splashThenFailureStillEnds() {
 }
 
 void TestStartup::subFolderUsesParentsDataFolder() {
-    Installation inst;
-    inst.GoodCatalogue(QStringLiteral("父目录的类"));
+    ScopedInstallation inst(Unstarted());
+    GoodCatalogue(inst, QStringLiteral("父目录的类"));
     Write(inst.sysfile + QStringLiteral("/config.ini"),
           QByteArray("[SysInfo]\r\n\xB7\xA2\xB2\xBC\xD7\xB4\xCC\xAC=0\r\n"));  // GBK
     const QString exe = inst.root + QStringLiteral("/工具 bin/vistrel");
@@ -204,7 +199,7 @@ void TestStartup::subFolderUsesParentsDataFolder() {
 }
 
 void TestStartup::publishedCopyReadsItsOwnConfiguration() {
-    Installation inst;
+    ScopedInstallation inst(Unstarted());
     const QString copy = inst.root + QStringLiteral("/Vistrel");
     const QString data = copy + QStringLiteral("/sysfile");
     QDir().mkpath(data);
@@ -220,8 +215,8 @@ void TestStartup::publishedCopyReadsItsOwnConfiguration() {
 }
 
 void TestStartup::configurationFolderOrMissingIsAuthoring() {
-    Installation inst;
-    inst.GoodCatalogue();
+    ScopedInstallation inst(Unstarted());
+    GoodCatalogue(inst);
     QDir().mkpath(inst.sysfile + QStringLiteral("/config.ini"));
     const Run run = Start(inst.exe);
     QVERIFY(run.mainRan);
@@ -244,8 +239,9 @@ void TestStartup::docPathCacheStartsWithMarkers() {
 void TestStartup::connectionStillOpenAtExit() {
     if (qEnvironmentVariableIsSet("VISTREL_CHILD")) {
         // In the child: open the connection and leave it open as the process ends.
-        Installation* inst = new Installation;  // kept: the folder must outlive the connection
-        inst->GoodCatalogue();
+        // Kept: the folder must outlive the connection.
+        auto* inst = new ScopedInstallation(Unstarted());
+        GoodCatalogue(*inst);
         const Run run = Start(inst->exe);
         QVERIFY(run.mainRan);
         QVERIFY(theApp.m_db);
@@ -270,8 +266,8 @@ void TestStartup::standardDialogsSpeakChinese() {
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     if (!QFile::exists(QDir(folder).filePath(QStringLiteral("qtbase_zh_CN.qm"))))
         QSKIP("Qt's Chinese translations (qt6-translations-l10n) are not installed");
-    Installation inst;
-    inst.GoodCatalogue();
+    ScopedInstallation inst(Unstarted());
+    GoodCatalogue(inst);
     QString lookIn;
     QString cancel;
     ScriptedPrompter prompter;
@@ -281,8 +277,6 @@ void TestStartup::standardDialogsSpeakChinese() {
         cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
     };
     theApp.InitInstanceAt(inst.exe);
-    theApp.m_runMainWindow = nullptr;
-    theApp.m_showSplash = true;
     QVERIFY2(lookIn != QStringLiteral("Look in:"), qPrintable(lookIn));
     QVERIFY2(cancel != QStringLiteral("Cancel"), qPrintable(cancel));
     // A second start-up in the same process adds no second translator.

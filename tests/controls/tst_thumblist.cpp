@@ -95,6 +95,7 @@ class TestThumbList : public QObject {
 
 private:
     QTemporaryDir m_dir;
+    int m_mode = 1;  // the owner's thumbnail mode the lists follow
 
     QString Path(const QString& name) const { return QDir(m_dir.path()).filePath(name); }
 
@@ -130,7 +131,7 @@ private:
     }
 
     std::unique_ptr<CThumbListCtrl> NewList(int width = 640, int height = 480) {
-        auto list = std::make_unique<CThumbListCtrl>();
+        auto list = std::make_unique<CThumbListCtrl>(m_mode, nullptr);
         list->setFrameShape(QFrame::NoFrame);
         list->resize(width, height);
         list->SetThumbWidth(140);
@@ -146,7 +147,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         CCatalogueApp::RegisterFontSubstitutions();
     }
-    void init() { theApp.thumbListMode = 1; }
+    void init() { m_mode = 1; }
 
     void acceptedExtensions_data() {
         QTest::addColumn<QString>("path");
@@ -268,7 +269,7 @@ private slots:
     void frameFollowsMode() {
         QFETCH(int, mode);
         QFETCH(bool, framed);
-        theApp.thumbListMode = mode;
+        m_mode = mode;
         const QString path = WriteSolid(QStringLiteral("frame.png"), 300, 200, Qt::red);
         auto list = NewList();
         list->AddThumbnail(path, 0, QStringLiteral("a@b"));
@@ -620,7 +621,7 @@ private slots:
             << WriteBusy(QStringLiteral("busy.tif"), 500, 300, 97, "TIFF")
             << QDir(QStringLiteral(VISTREL_TESTDATA_IMAGES)).filePath(QStringLiteral("hopper.gif"));
         for (int mode : {1, 2}) {
-            theApp.thumbListMode = mode;
+            m_mode = mode;
             auto list = NewList();
             for (int i = 0; i < paths.size(); ++i)
                 list->AddThumbnail(paths[i], i, QStringLiteral("p%1@t").arg(i));

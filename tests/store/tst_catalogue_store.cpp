@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
 #include "app/CCatalogueApp.h"
 #include "store/CatalogueDb.h"
@@ -636,12 +637,11 @@ void TestCatalogueStore::storedProductNames() {
 // message. The application's connection shows failures as notices.
 void TestCatalogueStore::onlyTheApplicationsConnectionShowsFailures() {
     ScriptedPrompter prompter;
-    QTemporaryDir dir;
-    const QString file = CatalogueDb::CatalogueFile(dir.path());
-    QVERIFY(CatalogueSchema::CreateEmpty(file));
+    ScopedInstallation inst({.skin = false, .folders = {}});
+    QVERIFY(inst.Ok());
     {
         CatalogueDb bare;
-        QVERIFY(bare.Open(file));
+        QVERIFY(bare.Open(CatalogueDb::CatalogueFile(inst.sysfile)));
         QVERIFY(!bare.ExecuteSql("insert into [没有的表] values(?)", {1}));
         QVERIFY(bare.LastError().contains(QStringLiteral("没有的表")));
         CatalogueRecordset unconnected(nullptr);
@@ -649,10 +649,8 @@ void TestCatalogueStore::onlyTheApplicationsConnectionShowsFailures() {
         QVERIFY(unconnected.IsEOF());
     }
     QVERIFY(prompter.shown.isEmpty());
-    theApp.m_paths.dataFolder = dir.path();
-    QVERIFY(theApp.ConnectDatabase());
-    QVERIFY(theApp.m_db->ExecuteSql(Sql::InsertCategory, {"默认"}));
-    CatalogueRecordset rs(theApp.m_db.get());
+    QVERIFY(inst.Db().ExecuteSql(Sql::InsertCategory, {"默认"}));
+    CatalogueRecordset rs(&inst.Db());
     QVERIFY(rs.OpenRecordset(Sql::SelectCategories));
     QCOMPARE(rs.GetFieldString(2), QStringLiteral("默认"));
     QVERIFY(prompter.shown.isEmpty());

@@ -4,8 +4,8 @@
 #include <QScrollBar>
 #include <QtTest>
 
+#include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
-#include "ViewerFixture.h"
 #include "controls/CButtonListBox.h"
 #include "controls/CHoverButton.h"
 #include "controls/CSkinBtn.h"
@@ -28,7 +28,7 @@ const QColor kReference(40, 40, 220);
 // Two categories; 导轨 holds a product with every document and model files, one with only
 // the introduction, and one whose introduction is a folder of pictures.
 struct Catalogue {
-    explicit Catalogue(ViewerFixture& f) {
+    explicit Catalogue(ScopedInstallation& f) {
         f.Category(QStringLiteral("导轨"), 1);
         f.Category(QStringLiteral("丝杠"), 2);
         product = f.Picture(QStringLiteral("media/p.png"), {300, 200}, QColor(200, 200, 0));
@@ -77,13 +77,13 @@ private slots:
     void initTestCase() { CCatalogueApp::RegisterFontSubstitutions(); }
 
     void categoriesAndThumbnails() {
-        ViewerFixture f;
+        ScopedInstallation f;
         Catalogue c(f);
         f.Category(QStringLiteral("企业简介"), 3);  // a category may carry a company item's name
         f.Product(1, QStringLiteral("企业简介"), QStringLiteral("x@1"), QStringLiteral("1"),
                   c.product);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QCOMPARE(dlg.m_classList->Entries(),
@@ -114,9 +114,9 @@ private slots:
     }
 
     void emptyCatalogue() {
-        ViewerFixture f;
+        ScopedInstallation f;
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         QCOMPARE(dlg.m_classList->GetCount(), 0);
         QCOMPARE(dlg.m_productList->GetItemCount(), 0);
         QVERIFY(dlg.m_curClass.isEmpty());
@@ -124,7 +124,7 @@ private slots:
     }
 
     void publishedThumbnailsUseTheCopysFolder() {
-        ViewerFixture f(QStringLiteral("1"));
+        ScopedInstallation f({.publishState = QStringLiteral("1")});
         f.Category(QStringLiteral("导轨"), 1);
         f.Picture(QStringLiteral("pic/导轨/A/p.jpg"), {400, 400}, QColor(0, 200, 200));
         f.Product(1, QStringLiteral("导轨"), QStringLiteral("A@1"), QStringLiteral("1"),
@@ -135,7 +135,7 @@ private slots:
                   QStringLiteral("/authoring/only/q.jpg"));
         f.Publish(QStringLiteral("导轨"), QStringLiteral("B@2"), QStringLiteral("pic"), {});
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         const QList<ProductItem> items = dlg.Browser().ProductsOfCategory(QStringLiteral("导轨"));
         QCOMPARE(items.size(), 2);
         QCOMPARE(items[0].picturePath, QDir(f.root).filePath(QStringLiteral("pic/导轨/A/p.jpg")));
@@ -146,10 +146,10 @@ private slots:
     }
 
     void openProductShowsItsDocuments() {
-        ViewerFixture f;
+        ScopedInstallation f;
         Catalogue c(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QVERIFY(dlg.m_productList->WaitForThumbnails(20000));
@@ -228,10 +228,10 @@ private slots:
     }
 
     void cacheAndProductCentre() {
-        ViewerFixture f;
+        ScopedInstallation f;
         Catalogue c(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         Open(dlg, 0);
         QCOMPARE(dlg.m_pages[0]->List()->GetItemCount(), 1);
         // The same picture again is not reloaded: an emptied page stays empty.
@@ -250,10 +250,10 @@ private slots:
     }
 
     void missingFilesOnPages() {
-        ViewerFixture f;
+        ScopedInstallation f;
         Catalogue c(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         Open(dlg, 0);
         dlg.m_tab->SetCurSel(1);
         dlg.OnTabChanged(1);
@@ -289,7 +289,7 @@ private slots:
         QFETCH(QSize, picture);
         QFETCH(QSize, shown);
         QCOMPARE(DocPictures::ShownSize(picture), shown);
-        ViewerFixture f;
+        ScopedInstallation f;
         const QString path = f.Picture(QStringLiteral("media/w.png"), picture, kIntro);
         CDocPageDlg page(133);
         page.resize(800, 600);
@@ -305,10 +305,10 @@ private slots:
     }
 
     void folderDocument() {
-        ViewerFixture f;
+        ScopedInstallation f;
         Catalogue c(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         Open(dlg, 2);
@@ -349,7 +349,7 @@ private slots:
     }
 
     void emptyFolderLeavesAnEmptyPage() {
-        ViewerFixture f;
+        ScopedInstallation f;
         QDir(f.media).mkpath(QStringLiteral("empty"));
         CDocPageDlg page(134);
         page.ShowPagePicture(QDir(f.media).filePath(QStringLiteral("empty")));
@@ -363,7 +363,7 @@ private slots:
         // ones; any other value leaves the tabs as they were.
         for (const QString& state :
              {QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("2")}) {
-            ViewerFixture f(state);
+            ScopedInstallation f({.publishState = state});
             f.Category(QStringLiteral("C"), 1);
             const QString pic = f.Picture(QStringLiteral("pic/C/p.png"), {50, 50}, kIntro);
             // Source: only the processing document; published: only the reference.
@@ -372,7 +372,7 @@ private slots:
             f.Publish(QStringLiteral("C"), QStringLiteral("A@1"), QStringLiteral("pic/C/p.png"),
                       {QStringLiteral("pic/C/p.png"), QString(), QStringLiteral("pic/C/p.png")});
             ScriptedPrompter prompter;
-            CMainDlg dlg;
+            CMainDlg dlg(f.Parts());
             dlg.m_tab->EnableItem(1, false);
             dlg.m_tab->EnableItem(2, false);
             Open(dlg, 0);
@@ -399,7 +399,7 @@ private slots:
     void publishedCopyShowsItsPictures() {
         // A published copy on a case-sensitive file system: relative pic/... paths with
         // backslashes, the files under pic/, the authoring paths pointing nowhere.
-        ViewerFixture f(QStringLiteral("1"));
+        ScopedInstallation f({.publishState = QStringLiteral("1")});
         f.Category(QStringLiteral("导轨"), 1);
         f.Picture(QStringLiteral("pic/导轨/A/p.jpg"), {300, 300}, QColor(200, 200, 0));
         f.Picture(QStringLiteral("pic/导轨/A/intro.png"), {500, 400}, kIntro);
@@ -413,7 +413,7 @@ private slots:
                   {QStringLiteral("pic\\导轨\\A\\intro.png"), QStringLiteral("pic/导轨/A/docs"),
                    QString()});
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QVERIFY(!dlg.m_btnSettings->isVisible());
@@ -434,10 +434,10 @@ private slots:
     }
 
     void enterAndEscapeInsideAPageAreIgnored() {
-        ViewerFixture f;
+        ScopedInstallation f;
         Catalogue c(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         Open(dlg, 0);
@@ -491,7 +491,7 @@ private slots:
         // The shared pictures as product pictures of one category: every product gets its item
         // and every cell comes out (picture or white ground).
         const QDir images(QStringLiteral(VISTREL_TESTDATA_IMAGES));
-        ViewerFixture f;
+        ScopedInstallation f;
         f.Category(QStringLiteral("测试"), 1);
         int accepted = 0;
         int number = 0;
@@ -501,7 +501,7 @@ private slots:
             if (PictureLoader::IsAcceptedPicture(name)) ++accepted;
         }
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QCOMPARE(dlg.m_productList->GetItemCount(), accepted);
@@ -521,7 +521,7 @@ private slots:
         QVERIFY(DocPictures::CompareFileNames(QStringLiteral("p010"), QStringLiteral("p9")) > 0);
         QCOMPARE(DocPictures::CompareFileNames(QStringLiteral("P01"), QStringLiteral("p1")), 0);
         QVERIFY(DocPictures::CompareFileNames(QStringLiteral("a"), QStringLiteral("a1")) < 0);
-        ViewerFixture f;
+        ScopedInstallation f;
         for (const char* name : {"b10.PNG", "b2.png", "a.jpeg", "c.tiff", "d.txt", "B1.bmp"})
             f.Picture(QStringLiteral("media/set/") + QString::fromUtf8(name), {10, 10}, kIntro,
                       QByteArray(name).endsWith("txt") ? "PNG" : nullptr);

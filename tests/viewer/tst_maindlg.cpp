@@ -11,8 +11,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
-#include "ViewerFixture.h"
 #include "controls/CButtonListBox.h"
 #include "controls/CHoverButton.h"
 #include "controls/CHyperLink.h"
@@ -32,7 +32,7 @@ T* Control(CMainDlg& dlg, int id) {
     return dlg.findChild<T*>(QString::number(id), Qt::FindDirectChildrenOnly);
 }
 
-void FillSmallCatalogue(ViewerFixture& f) {
+void FillSmallCatalogue(ScopedInstallation& f) {
     f.Category(QStringLiteral("导轨"), 1);
     f.Category(QStringLiteral("丝杠"), 2);
     const QString red = f.Picture(QStringLiteral("media/a.png"), {400, 300}, Qt::red);
@@ -57,11 +57,11 @@ private slots:
     void initTestCase() { CCatalogueApp::RegisterFontSubstitutions(); }
 
     void startUpState() {
-        ViewerFixture f;
+        ScopedInstallation f;
         QVERIFY(f.Ok());
         FillSmallCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         QVERIFY(!dlg.QuitRequested());
         QVERIFY(prompter.shown.isEmpty());
         QVERIFY(dlg.windowFlags() & Qt::FramelessWindowHint);
@@ -153,12 +153,12 @@ private slots:
     }
 
     void skinButtonsGetTheirBitmaps() {
-        ViewerFixture f;
+        ScopedInstallation f;
         ScriptedPrompter prompter;
         // Give one button a hover picture of its own size and colour to check the file order.
         f.SaveBmp(QStringLiteral("min1.bmp"), {32, 19}, QColor(250, 10, 10));
         f.SaveBmp(QStringLiteral("min2.bmp"), {32, 19}, QColor(10, 250, 10));
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         const QImage normal = dlg.m_btnMin->Bitmap(CSkinBtn::Normal).toImage();
         QVERIFY(!normal.isNull());
         QCOMPARE(dlg.m_btnMin->Bitmap(CSkinBtn::Hover).toImage().pixelColor(3, 3),
@@ -181,11 +181,11 @@ private slots:
     }
     void missingBandQuitsCleanly() {
         QFETCH(QString, missing);
-        ViewerFixture f;
+        ScopedInstallation f;
         FillSmallCatalogue(f);
         QVERIFY(QFile::remove(QDir(f.sysfile).filePath(missing)));
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         QVERIFY(dlg.QuitRequested());
         QCOMPARE(prompter.Notices().size(), 1);
         QCOMPARE(prompter.Notices().first().trimmed(), QStringLiteral("Not Open SetImage Bitmap"));
@@ -217,9 +217,9 @@ private slots:
     void publishStateHidesAuthoringButtons() {
         QFETCH(QString, state);
         QFETCH(bool, hidden);
-        ViewerFixture f(state);
+        ScopedInstallation f({.publishState = state});
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QCOMPARE(dlg.m_publishState, state.isNull() ? QString("") : state);
@@ -242,18 +242,18 @@ private slots:
     }
 
     void paintsBandsAndTexts() {
-        ViewerFixture f;
+        ScopedInstallation f;
         f.SetConfig(QStringLiteral("企业名称"), QStringLiteral("Acme"));
         f.SetConfig(QStringLiteral("企业QQ"), QStringLiteral("12345"));
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         const QImage shot = dlg.grab().toImage();
         QCOMPARE(shot.size(), QSize(1024, 700));
         // Top band over the whole width, above row 59.
-        QVERIFY(SameColour(shot.pixelColor(200, 5), ViewerFixture::TopColour(), 2));
-        QVERIFY(SameColour(shot.pixelColor(1010, 50), ViewerFixture::TopColour(), 2));
+        QVERIFY(SameColour(shot.pixelColor(200, 5), ScopedInstallation::TopColour(), 2));
+        QVERIFY(SameColour(shot.pixelColor(1010, 50), ScopedInstallation::TopColour(), 2));
         // Left band in the side colour below the top band, above the bottom band.
         QVERIFY(SameColour(shot.pixelColor(30, 300), CMainDlg::SideColor(), 0));
         // Its outline is black.
@@ -261,7 +261,7 @@ private slots:
         // Frame ground between the category list and the product list.
         QVERIFY(SameColour(shot.pixelColor(75, 300), CMainDlg::FrameColor(), 0));
         // Bottom band.
-        QVERIFY(SameColour(shot.pixelColor(5, 699 - 3), ViewerFixture::BottomColour(), 2));
+        QVERIFY(SameColour(shot.pixelColor(5, 699 - 3), ScopedInstallation::BottomColour(), 2));
         // The texts in the bottom band: light pixels where the company name and the hint are.
         auto lightPixels = [&](QRect area) {
             int n = 0;
@@ -293,10 +293,10 @@ private slots:
     }
 
     void tallTopBandIsDrawnWhole() {
-        ViewerFixture f;
+        ScopedInstallation f;
         f.SaveBmp(QStringLiteral("top.bmp"), QSize(300, 80), QColor(200, 30, 30));
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         const QImage shot = dlg.grab().toImage();
@@ -308,10 +308,10 @@ private slots:
     }
 
     void escapeNeverCloses() {
-        ViewerFixture f;
+        ScopedInstallation f;
         FillSmallCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         QTest::keyClick(&dlg, Qt::Key_Escape);
@@ -325,19 +325,19 @@ private slots:
     }
 
     void closeButtonEndsTheDialog() {
-        ViewerFixture f;
+        ScopedInstallation f;
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         QTimer::singleShot(0, &dlg, [&] { QTest::mouseClick(dlg.m_btnClose, Qt::LeftButton); });
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
         QVERIFY(!dlg.isVisible());
     }
 
     void maximiseAndRestoreRelayOut() {
-        ViewerFixture f;
+        ScopedInstallation f;
         FillSmallCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         // Open the product with model files, so page 136 exists.
@@ -385,9 +385,9 @@ private slots:
     }
 
     void dragByTheTopBand() {
-        ViewerFixture f;
+        ScopedInstallation f;
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         const QPoint start = dlg.pos();
@@ -408,9 +408,9 @@ private slots:
     }
 
     void systemMenuOnTheTopBand() {
-        ViewerFixture f;
+        ScopedInstallation f;
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         std::unique_ptr<QMenu> menu(dlg.CreateSystemMenu(&dlg));
@@ -454,14 +454,14 @@ private slots:
     // ---- company pages and chat ----
 
     void companyPagesAuthoring() {
-        ViewerFixture f;
+        ScopedInstallation f;
         FillSmallCatalogue(f);
         const QString picture =
             f.Picture(QStringLiteral("media/company.png"), {500, 300}, QColor(250, 180, 0));
         f.Company(picture, QString(), QStringLiteral("地址：上海\n电话：021-1234"),
                   QStringLiteral("http://www.harbelt.example/cn"));
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QTest::mouseClick(dlg.m_btnCompany, Qt::LeftButton);
@@ -528,12 +528,12 @@ private slots:
     }
 
     void companyPagesPublished() {
-        ViewerFixture f(QStringLiteral("1"));
+        ScopedInstallation f({.publishState = QStringLiteral("1")});
         f.Picture(QStringLiteral("pic/企业/company.jpg"), {4000, 1000}, QColor(0, 160, 60));
         f.Company(QStringLiteral("/nowhere/company.jpg"), QStringLiteral("pic\\企业\\company.jpg"),
                   QStringLiteral("文字"), QStringLiteral("www.harbelt.example"));
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         dlg.ShowCompanyPages();
@@ -548,11 +548,11 @@ private slots:
     }
 
     void companyWithoutPictureOrRow() {
-        ViewerFixture f;
+        ScopedInstallation f;
         f.Company(QDir(f.media).filePath(QStringLiteral("missing.png")), QString(),
                   QStringLiteral("t"), QStringLiteral("harbelt.example"));
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.ShowCompanyPages();
         QCOMPARE(dlg.m_productList->GetItemCount(), 0);
         // The introduction entry adds the item anyway; the list draws a white cell.
@@ -579,9 +579,9 @@ private slots:
         const QDir images(QStringLiteral(VISTREL_TESTDATA_IMAGES));
         const QStringList files = images.entryList(QDir::Files);
         QVERIFY(!files.isEmpty());
-        ViewerFixture f;
+        ScopedInstallation f;
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         for (const QString& name : files) {
             f.Company(images.filePath(name), QString(), QString(), QString());
             dlg.ShowCompanyPages();
@@ -595,9 +595,9 @@ private slots:
 
     void chatAddress() {
         {
-            ViewerFixture f;
+            ScopedInstallation f;
             ScriptedPrompter prompter;
-            CMainDlg dlg;
+            CMainDlg dlg(f.Parts());
             dlg.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dlg));
             QTest::mouseClick(dlg.m_btnChat, Qt::LeftButton);
@@ -608,12 +608,12 @@ private slots:
                          .arg(CompanyContact::kDefaultQQ));
         }
         {
-            ViewerFixture f;
+            ScopedInstallation f;
             f.SetConfig(QStringLiteral("企业QQ"), QStringLiteral("4006128866"));
             f.SetConfig(QStringLiteral("聊天服务器"), QStringLiteral("chat.example.com"));
             ScriptedPrompter prompter;
             prompter.urlResults.enqueue(2);  // a failure is not reported
-            CMainDlg dlg;
+            CMainDlg dlg(f.Parts());
             dlg.OpenChat();
             QCOMPARE(prompter.shown.size(), 1);
             QCOMPARE(prompter.shown[0].text,
@@ -623,7 +623,7 @@ private slots:
     }
 
     void contactSettingsFallBackToDefaults() {
-        ViewerFixture f;
+        ScopedInstallation f;
         f.SetConfig(QStringLiteral("企业QQ"), QStringLiteral("abc"));
         f.SetConfig(QStringLiteral("聊天服务器"), QStringLiteral("evil.example/x?y="));
         f.SetConfig(QStringLiteral("企业名称"), QStringLiteral("   "));

@@ -7,6 +7,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
 #include "app/CCatalogueApp.h"
 #include "controls/CButtonListBox.h"
@@ -16,7 +17,6 @@
 #include "controls/CSkinTabCtrl.h"
 #include "controls/CThumbListCtrl.h"
 #include "controls/CTransparentStatic.h"
-#include "store/CatalogueDb.h"
 #include "tools/install/DemoInstaller.h"
 #include "viewer/CDocPageDlg.h"
 #include "viewer/CMainDlg.h"
@@ -24,34 +24,6 @@
 #include "viewer/DocPictureColumn.h"
 
 namespace {
-
-// Points the application at an installation folder for the life of the object.
-class UseInstallation {
-public:
-    explicit UseInstallation(const QString& folder) {
-        savedPaths = theApp.m_paths;
-        savedDb = std::move(theApp.m_db);
-        theApp.m_paths =
-            InstallPaths::FromExecutable(QDir(folder).filePath(QStringLiteral("vistrel")));
-        theApp.m_config.SetPath(theApp.m_paths.configPath);
-        auto db = std::make_unique<CatalogueDb>();
-        ok = db->Open(CatalogueDb::CatalogueFile(theApp.m_paths.dataFolder));
-        theApp.m_db = std::move(db);
-        ResetDocPathCache();
-    }
-    ~UseInstallation() {
-        theApp.m_db = std::move(savedDb);
-        theApp.m_paths = savedPaths;
-        theApp.m_config.SetPath(savedPaths.configPath);
-        theApp.thumbListMode = 1;
-        ResetDocPathCache();
-    }
-    bool ok = false;
-
-private:
-    InstallPaths savedPaths;
-    std::unique_ptr<CatalogueDb> savedDb;
-};
 
 QString ScreenFile(const QString& name) {
     const QDir dir(QCoreApplication::applicationDirPath());
@@ -107,10 +79,10 @@ private slots:
     }
 
     void authoringDemo() {
-        UseInstallation install(m_authoring);
-        QVERIFY(install.ok);
+        ScopedInstallation install({.existing = m_authoring});
+        QVERIFY(install.Ok());
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(install.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QVERIFY(!dlg.QuitRequested());
@@ -186,10 +158,10 @@ private slots:
     }
 
     void publishedCopy() {
-        UseInstallation install(m_published);
-        QVERIFY(install.ok);
+        ScopedInstallation install({.existing = m_published});
+        QVERIFY(install.Ok());
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(install.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QCOMPARE(dlg.m_publishState, QStringLiteral("1"));

@@ -5,85 +5,35 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <memory>
 
+#include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
 #include "app/CCatalogueApp.h"
-#include "app/CIniFile.h"
 #include "controls/CReportCtrl.h"
 #include "publish/CopyQueue.h"
-#include "store/CatalogueDb.h"
-#include "store/CatalogueSchema.h"
-#include "store/Statements.h"
 #include "viewer/CModelPageDlg.h"
 
 namespace {
 
-// An installation in a temporary folder (catalogue, config.ini, pic/), with the application
-// pointed at it for the fixture's life.
-class Install {
-public:
-    explicit Install(const QString& publishState) {
-        root = dir.path();
-        QDir(root).mkpath("sysfile");
-        QDir(root).mkpath("pic");
-        QDir(root).mkpath("models");
-        QDir(root).mkpath("chosen");
-        CIniFile(QDir(root).filePath("sysfile/config.ini"))
-            .WriteString("SysInfo", "发布状态", publishState);
-        const QString file = CatalogueDb::CatalogueFile(QDir(root).filePath("sysfile"));
-        created = CatalogueSchema::CreateEmpty(file);
-        savedPaths = theApp.m_paths;
-        savedConfig = theApp.m_config.Path();
-        savedDb = std::move(theApp.m_db);
-        theApp.m_paths = InstallPaths::FromExecutable(QDir(root).filePath("vistrel"));
-        theApp.m_config.SetPath(theApp.m_paths.configPath);
-        auto db = std::make_unique<CatalogueDb>();
-        opened = db->Open(file);
-        theApp.m_db = std::move(db);
-    }
-    ~Install() {
-        theApp.m_db = std::move(savedDb);
-        theApp.m_paths = savedPaths;
-        theApp.m_config.SetPath(savedConfig);
-    }
-    bool Ok() const { return created && opened; }
+// An installation with the folders the downloads use.
+ScopedInstallation::Options Installation(const QString& publishState) {
+    return {.publishState = publishState, .skin = false, .folders = {"pic", "models", "chosen"}};
+}
 
-    QString Path(const QString& relative) const { return QDir(root).filePath(relative); }
-    QString Write(const QString& relative, const QByteArray& data) const {
-        const QString path = Path(relative);
-        QDir().mkpath(QFileInfo(path).absolutePath());
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly) || f.write(data) != data.size()) return QString();
-        return path;
-    }
-    void Model(const QString& cls, const QString& product, const QString& file, int number,
-               const QString& opath, const QString& dpath = QString(),
-               const QString& note = QString()) const {
-        theApp.m_db->ExecuteSql(Sql::InsertModel, {cls, product, file, number, opath});
-        theApp.m_db->ExecuteSql(Sql::SetModelNote, {note, cls, product, file});
-        if (!dpath.isEmpty()) theApp.m_db->ExecuteSql(Sql::SetModelsDpath, {dpath, cls, product});
-    }
-
-    QTemporaryDir dir;
-    QString root;
-
-private:
-    bool created = false;
-    bool opened = false;
-    InstallPaths savedPaths;
-    QString savedConfig;
-    std::unique_ptr<CatalogueDb> savedDb;
-};
+// A page of the application's catalogue and installation.
+CModelPageDlg* NewPage(QWidget* parent) {
+    const AppParts parts = theApp.Parts();
+    return new CModelPageDlg(parts.db, parts.paths, parts.copies, parent);
+}
 
 using namespace TestFiles;
 
 // A page shown at a usual size with a quick progress dialog.
 std::unique_ptr<CModelPageDlg> ShownPage(const QString& cls, const QString& product) {
-    auto page = std::make_unique<CModelPageDlg>(nullptr);
+    std::unique_ptr<CModelPageDlg> page(NewPage(nullptr));
     page->ProgressDialog().SetPollInterval(5);
     page->ProgressDialog().SetCloseDelay(5);
     page->resize(760, 400);
@@ -117,7 +67,7 @@ private slots:
 };
 
 void TestModelPage::listShowsTheProductsFilesInOrder() {
-    Install inst("0");
+    ScopedInstallation inst(Installation("0"));
     QVERIFY(inst.Ok());
     // Inserted out of order; another product's file must not appear.
     inst.Model("阀门", "球阀@Q41F", "b.stp", 2, "/x/b.stp", {}, "第二");
@@ -160,9 +110,9 @@ void TestModelPage::listShowsTheProductsFilesInOrder() {
 }
 
 void TestModelPage::layoutFollowsThePageSize() {
-    Install inst("0");
+    ScopedInstallation inst(Installation("0"));
     QVERIFY(inst.Ok());
-    CModelPageDlg page(nullptr);
+    CModelPageDlg page(inst.Db(), theApp.m_paths, theApp.Copies());
     page.resize(800, 400);
     page.show();
     QCOMPARE(page.List()->geometry(), QRect(0, 0, 795, 390));
@@ -176,7 +126,7 @@ void TestModelPage::layoutFollowsThePageSize() {
 }
 
 void TestModelPage::downloadInTheAuthoringCopy() {
-    Install inst("0");
+    ScopedInstallation inst(Installation("0"));
     QVERIFY(inst.Ok());
     const QString src = inst.Write("models/泵体.stp", "pump body model");
     inst.Model("泵", "离心泵@IS80", "泵体.stp", 1, src, "pic/泵/离心泵@IS80", "主体");
@@ -201,7 +151,7 @@ void TestModelPage::downloadInTheAuthoringCopy() {
 
 void TestModelPage::downloadInThePublishedCopy() {
     for (const QString& dpath : {QString("pic/泵/离心泵@IS80"), QString("pic\\泵\\离心泵@IS80")}) {
-        Install inst("1");
+        ScopedInstallation inst(Installation("1"));
         QVERIFY(inst.Ok());
         inst.Write("pic/泵/离心泵@IS80/泵体.stp", "published copy of the model");
         // The editor's path is not there in a published copy.
@@ -219,7 +169,7 @@ void TestModelPage::downloadInThePublishedCopy() {
 }
 
 void TestModelPage::sameFileNameInTwoProductsCopiesTheShownOne() {
-    Install inst("0");
+    ScopedInstallation inst(Installation("0"));
     QVERIFY(inst.Ok());
     const QString a = inst.Write("models/a/part.stp", "product A");
     const QString b = inst.Write("models/b/part.stp", "product B");
@@ -254,7 +204,7 @@ void TestModelPage::missingSourceQueuesNothing_data() {
 void TestModelPage::missingSourceQueuesNothing() {
     QFETCH(QString, state);
     QFETCH(QString, dpath);
-    Install inst(state);
+    ScopedInstallation inst(Installation(state));
     QVERIFY(inst.Ok());
     // The authoring file exists for the states other than "0", and the climbing path would
     // reach it: none of them may be used.
@@ -277,7 +227,7 @@ void TestModelPage::missingSourceQueuesNothing() {
 }
 
 void TestModelPage::cancelledFolderChoiceDoesNothing() {
-    Install inst("0");
+    ScopedInstallation inst(Installation("0"));
     QVERIFY(inst.Ok());
     inst.Model("类", "产品@1", "f.stp", 1, inst.Write("models/f.stp", "data"));
     theApp.Copies().jobs.RemoveAll();
@@ -293,7 +243,7 @@ void TestModelPage::cancelledFolderChoiceDoesNothing() {
 }
 
 void TestModelPage::failedCopyIsReportedAsFailure() {
-    Install inst("0");
+    ScopedInstallation inst(Installation("0"));
     QVERIFY(inst.Ok());
     inst.Model("类", "产品@1", "f.stp", 1, inst.Write("models/f.stp", "data"));
     QVERIFY(QDir(inst.Path("chosen")).mkdir("f.stp"));  // a folder where the file would go
@@ -311,7 +261,7 @@ void TestModelPage::failedCopyIsReportedAsFailure() {
 }
 
 void TestModelPage::hostileFileNamesStayInsideTheChosenFolder() {
-    Install inst("0");
+    ScopedInstallation inst(Installation("0"));
     QVERIFY(inst.Ok());
     const QStringList names{"../evil.stp", "a/b.stp", "..", "..\\win.stp"};
     for (int n = 1; n <= names.size(); ++n)
@@ -333,7 +283,7 @@ void TestModelPage::hostileFileNamesStayInsideTheChosenFolder() {
 }
 
 void TestModelPage::otherColumnsOnlySelectAndButtonDownloadsSelection() {
-    Install inst("0");
+    ScopedInstallation inst(Installation("0"));
     QVERIFY(inst.Ok());
     inst.Model("类", "产品@1", "one.stp", 1, inst.Write("models/one.stp", "1"));
     inst.Model("类", "产品@1", "two.stp", 2, inst.Write("models/two.stp", "2"));
@@ -349,11 +299,11 @@ void TestModelPage::otherColumnsOnlySelectAndButtonDownloadsSelection() {
 }
 
 void TestModelPage::enterAndEscapeStayInThePage() {
-    Install inst("0");
+    ScopedInstallation inst(Installation("0"));
     QVERIFY(inst.Ok());
     inst.Model("类", "产品@1", "one.stp", 1, inst.Write("models/one.stp", "1"));
     QDialog window;
-    auto* page = new CModelPageDlg(&window);
+    auto* page = NewPage(&window);
     page->LoadModelList("类", "产品@1");
     page->setGeometry(0, 0, 600, 300);
     window.resize(600, 300);

@@ -5,8 +5,8 @@
 #include <QPlainTextEdit>
 #include <QtTest>
 
+#include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
-#include "ViewerFixture.h"
 #include "controls/CButtonListBox.h"
 #include "controls/CHoverButton.h"
 #include "controls/CHyperLink.h"
@@ -20,7 +20,7 @@
 namespace {
 
 // Three categories; the type codes to search sit in the Key column.
-void FillCatalogue(ViewerFixture& f) {
+void FillCatalogue(ScopedInstallation& f) {
     f.Category(QStringLiteral("导轨"), 1);
     f.Category(QStringLiteral("丝杠"), 2);
     f.Category(QStringLiteral("联轴器"), 3);
@@ -64,10 +64,10 @@ private slots:
     void initTestCase() { CCatalogueApp::RegisterFontSubstitutions(); }
 
     void typingAndClickingTheButton() {
-        ViewerFixture f;
+        ScopedInstallation f;
         FillCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
@@ -127,10 +127,10 @@ private slots:
     // After a notice or another program the window is not active; the click that brings the
     // visitor back into the box must still empty it, or the typing lands behind the placeholder.
     void clickIntoTheBoxOfAnInactiveWindowEmptiesIt() {
-        ViewerFixture f;
+        ScopedInstallation f;
         FillCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         QWidget other;
@@ -161,10 +161,10 @@ private slots:
     }
 
     void placeholderOrEmptyGivesANotice() {
-        ViewerFixture f;
+        ScopedInstallation f;
         FillCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         // Enter with the focus elsewhere, while the box shows its placeholder.
@@ -182,10 +182,10 @@ private slots:
     }
 
     void fragmentsMatchAnywhere() {
-        ViewerFixture f;
+        ScopedInstallation f;
         FillCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         Search(dlg, QStringLiteral("HGH"));  // start
         QCOMPARE(Items(dlg), QStringList{QStringLiteral("导轨@HGH20")});
         Search(dlg, QStringLiteral("H20"));  // middle
@@ -204,10 +204,10 @@ private slots:
     }
 
     void wildcardsAndQuotesAreLiteral() {
-        ViewerFixture f;
+        ScopedInstallation f;
         FillCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         Search(dlg, QStringLiteral("%"));
         QCOMPARE(Items(dlg), QStringList{QStringLiteral("百分@P1")});
         Search(dlg, QStringLiteral("_"));
@@ -223,10 +223,10 @@ private slots:
     }
 
     void noHits() {
-        ViewerFixture f;
+        ScopedInstallation f;
         FillCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.ShowCompanyPages();
         Search(dlg, QStringLiteral("nothing-like-this"));
         QCOMPARE(prompter.Notices().size(), 1);
@@ -246,10 +246,10 @@ private slots:
     }
 
     void noCategoriesStopsAfterTheList() {
-        ViewerFixture f;
+        ScopedInstallation f;
         FillCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         QVERIFY(dlg.m_productList->WaitForThumbnails(20000));
         const QStringList before = Items(dlg);
         QCOMPARE(before.size(), 2);
@@ -263,10 +263,10 @@ private slots:
     }
 
     void hitOpensInItsOwnCategory() {
-        ViewerFixture f;
+        ScopedInstallation f;
         FillCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         Search(dlg, QStringLiteral("LK"));
@@ -296,7 +296,7 @@ private slots:
 
     void everyHitIsListed() {
         // Far more hits than a fixed table would hold; every one opens in its category.
-        ViewerFixture f;
+        ScopedInstallation f;
         f.Category(QStringLiteral("A"), 1);
         f.Category(QStringLiteral("B"), 2);
         const QString pic = f.Picture(QStringLiteral("media/p.png"), {64, 64}, Qt::gray);
@@ -307,7 +307,7 @@ private slots:
         }
         QVERIFY(theApp.m_db->Database().commit());
         ScriptedPrompter prompter;
-        CMainDlg dlg;
+        CMainDlg dlg(f.Parts());
         Search(dlg, QStringLiteral("K"));
         QCOMPARE(dlg.m_productList->GetItemCount(), 360);
         QCOMPARE(dlg.m_hitClass.size(), 360);

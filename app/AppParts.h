@@ -1,0 +1,15 @@
+#pragma once
+
+class CatalogueDb;
+struct CopyQueue;
+struct InstallPaths;
+
+// What the application lends its windows: the catalogue connection, the installation paths, the
+// process-wide thumbnail display mode and the queue of file copies. The application keeps
+// owning them; a window holds the references for its own life only.
+struct AppParts {
+    CatalogueDb& db;
+    const InstallPaths& paths;
+    int& thumbListMode;
+    CopyQueue& copies;
+};
