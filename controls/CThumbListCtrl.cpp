@@ -75,9 +75,11 @@ void CThumbListCtrl::InitThumbList() {
 }
 
 void CThumbListCtrl::AddThumbnail(const QString& path, int index, const QString& caption) {
-    if (!PictureLoader::IsAcceptedPicture(path)) return;
+    // A path that names no picture we read still gets its item, a blank cell, so that the
+    // owner's item i stays its product i.
+    const QString picture = PictureLoader::IsAcceptedPicture(path) ? path : QString();
     const bool framed = !m_thumbListMode || *m_thumbListMode != 2;
-    InsertItem(index, path, caption, ThumbnailRenderer::Kind::Thumbnail, framed);
+    InsertItem(index, picture, caption, ThumbnailRenderer::Kind::Thumbnail, framed);
 }
 
 void CThumbListCtrl::ShowPicture(const QString& path, const QString& caption) {
@@ -326,7 +328,9 @@ void CThumbListCtrl::UpdateLayout() {
     const QSize size = ItemSize();
     const int columns = Columns();
     const int rows = (GetItemCount() + columns - 1) / columns;
-    const int contentWidth = 2 * kMargin + columns * size.width() + (columns - 1) * kGapX;
+    // An empty list has nothing to scroll to, whatever size its cells had.
+    const int contentWidth =
+        rows == 0 ? 0 : 2 * kMargin + columns * size.width() + (columns - 1) * kGapX;
     const int contentHeight =
         rows == 0 ? 0 : 2 * kMargin + rows * size.height() + (rows - 1) * kGapY;
     const QSize view = viewport()->size();

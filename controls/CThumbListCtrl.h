@@ -50,10 +50,11 @@ public:
     int ImageListGeneration() const { return m_imageListCreated; }
 
     // Adds one thumbnail item at `index` (clamped to 0..count, later items move down) with
-    // `caption` as its text. Paths without an accepted picture extension are ignored; a
-    // missing or undecodable file still gets its item with a white cell.
+    // `caption` as its text. Every call adds its item: an empty path, a path without an
+    // accepted picture extension, a missing or undecodable file give a white cell.
     void AddThumbnail(const QString& path, int index, const QString& caption);
-    // Adds the picture unframed, at its fitted size, as item 0.
+    // Adds the picture unframed, at its fitted size, as item 0; a path without an accepted
+    // picture extension adds nothing.
     void ShowPicture(const QString& path, const QString& caption);
 
     // List-control operations the owners use.

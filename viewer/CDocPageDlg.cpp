@@ -39,9 +39,8 @@ CDocPageDlg::CDocPageDlg(int pageId, QWidget* parent)
 CDocPageDlg::~CDocPageDlg() = default;
 
 void CDocPageDlg::ShowPagePicture(const QString& path) {
+    // A missing document leaves the page empty: what it showed belongs to another product.
     const bool exists = DocPictures::Exists(path);
-    if (!exists && m_pageId != 133) return;
-
     m_list->DeleteAllItems();
     m_column->Clear();
     m_shown.clear();

@@ -20,8 +20,8 @@ public:
     int PageId() const { return m_pageId; }
     static int ListIdOf(int pageId);
 
-    // Shows the document at `path` (a picture file or a folder of pictures). Pages 134 and 135
-    // keep what they show when nothing exists at the path; page 133 is left empty then.
+    // Shows the document at `path` (a picture file or a folder of pictures); the page is left
+    // empty when nothing readable exists at the path.
     void ShowPagePicture(const QString& path);
 
     CThumbListCtrl* List() const { return m_list; }

@@ -632,6 +632,7 @@ void CMainDlg::FillCategoryList() {
 }
 
 void CMainDlg::FillProducts(const QList<ProductItem>& items) {
+    // A product without a usable picture gets its blank cell: item i is always product i.
     for (int i = 0; i < items.size(); ++i)
         m_productList->AddThumbnail(items[i].picturePath, i, items[i].productName);
 }
@@ -772,10 +773,10 @@ void CMainDlg::RunSearch() {
         return;
     }
     m_searchActive = true;
-    m_hitClass.clear();
-    m_hitClass.reserve(hits.size());
-    for (const ProductItem& hit : hits) m_hitClass << hit.className;
     FillProducts(hits);
+    // Every hit has its item (pictureless ones too), so entry i is the category of item i.
+    m_hitClass.clear();
+    for (const ProductItem& hit : hits) m_hitClass << hit.className;
 }
 
 // ---- company pages -----------------------------------------------------------------------

@@ -171,15 +171,6 @@ private slots:
         QCOMPARE(PictureLoader::IsAcceptedPicture(path), accepted);
     }
 
-    void otherExtensionsAddNothing() {
-        auto list = NewList();
-        list->AddThumbnail(Path("notes.txt"), 0, QStringLiteral("a@b"));
-        list->ShowPicture(Path("model.stp"), QString());
-        QCOMPARE(list->GetItemCount(), 0);
-        list->AddThumbnail(Path("missing.JPG"), 0, QStringLiteral("a@b"));
-        QCOMPARE(list->GetItemCount(), 1);
-    }
-
     void fitting_data() {
         QTest::addColumn<QSize>("picture");
         QTest::addColumn<QSize>("box");
@@ -420,14 +411,19 @@ private slots:
         text.close();
 
         auto list = NewList();
+        list->ShowPicture(Path("model.stp"), QString());  // a single picture: only what we read
+        QCOMPARE(list->GetItemCount(), 0);
         list->AddThumbnail(Path("does-not-exist.jpg"), 0, QStringLiteral("缺失@M-1"));
         list->AddThumbnail(Path("corrupt.png"), 1, QStringLiteral("损坏@C-1"));
         list->AddThumbnail(Path("text.jpg"), 2, QStringLiteral("文本@T-1"));
-        QCOMPARE(list->GetItemCount(), 3);
+        // A thumbnail whose path names no picture we read, or nothing, keeps its item too.
+        list->AddThumbnail(Path("notes.txt"), 3, QStringLiteral("文本@T-2"));
+        list->AddThumbnail(QString(), 4, QStringLiteral("无图@N-1"));
+        QCOMPARE(list->GetItemCount(), 5);
         QVERIFY(list->WaitForThumbnails(20000));
         const QImage blank = ThumbnailRenderer::Blank(140, 140, Kind::Thumbnail, true);
         const QImage screen = GrabViewport(*list);
-        for (int i = 0; i < 3; ++i) {
+        for (int i = 0; i < 5; ++i) {
             QVERIFY(list->IsThumbnailReady(i));
             QCOMPARE(list->ItemImage(i), blank);
             QCOMPARE(AboveCaption(screen, list->IconRect(i)), AboveCaption(blank));

@@ -12,7 +12,6 @@
 #include "controls/CSkinTabCtrl.h"
 #include "controls/CThumbListCtrl.h"
 #include "controls/CTransparentStatic.h"
-#include "controls/PictureLoader.h"
 #include "viewer/CDocPageDlg.h"
 #include "viewer/CMainDlg.h"
 #include "viewer/CModelPageDlg.h"
@@ -82,13 +81,19 @@ private slots:
         f.Category(QStringLiteral("企业简介"), 3);  // a category may carry a company item's name
         f.Product(1, QStringLiteral("企业简介"), QStringLiteral("x@1"), QStringLiteral("1"),
                   c.product);
+        // Products without a usable picture are listed as they are counted.
+        const QStringList unusable{QString(), QDir(f.media).filePath(QStringLiteral("gone.png")),
+                                   c.product + QStringLiteral(".txt")};
+        for (int i = 0; i < unusable.size(); ++i)
+            f.Product(i + 2, QStringLiteral("企业简介"), QStringLiteral("无图@%1").arg(i), "x",
+                      unusable[i]);
         ScriptedPrompter prompter;
         CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         QCOMPARE(dlg.m_classList->Entries(),
                  QStringList({QStringLiteral("导轨|3"), QStringLiteral("丝杠|1"),
-                              QStringLiteral("企业简介|1")}));
+                              QStringLiteral("企业简介|4")}));
         // Products in Number order, captions the stored names.
         QCOMPARE(dlg.m_productList->GetItemCount(), 3);
         QCOMPARE(dlg.m_productList->GetItemText(0), QStringLiteral("直线导轨@HGH20"));
@@ -109,7 +114,9 @@ private slots:
         QTest::mouseClick(dlg.m_classList->ButtonAt(2), Qt::LeftButton);
         QCOMPARE(dlg.m_curClass, QStringLiteral("企业简介"));
         QCOMPARE(dlg.m_viewMode, VIEW_PRODUCTS);
-        QCOMPARE(dlg.m_productList->GetItemCount(), 1);
+        QCOMPARE(dlg.m_productList->GetItemCount(), 4);
+        Open(dlg, 3);
+        QCOMPARE(dlg.m_title->text(), QStringLiteral("企业简介--无图"));
         QVERIFY(prompter.shown.isEmpty());
     }
 
@@ -255,26 +262,38 @@ private slots:
         ScriptedPrompter prompter;
         CMainDlg dlg(f.Parts());
         Open(dlg, 0);
-        dlg.m_tab->SetCurSel(1);
-        dlg.OnTabChanged(1);
+        for (int t : {1, 2}) {
+            dlg.m_tab->SetCurSel(t);
+            dlg.OnTabChanged(t);
+        }
         QCOMPARE(dlg.m_pages[1]->ShownFiles(), QStringList{c.process});
+        QCOMPARE(dlg.m_pages[2]->ShownFiles(), QStringList{c.reference});
         QVERIFY(QFile::remove(c.process));
         QVERIFY(QFile::remove(c.intro));
-        // Another product whose pictures are gone: page 134 keeps its picture, page 133 empties.
+        // Another product whose 追加加工 and 技术参考 files are gone: empty pages, never the
+        // sheets of the product shown before.
         dlg.OnBack();
         dlg.OpenCategory(QStringLiteral("丝杠|1"));
         Open(dlg, 0);
         QCOMPARE(dlg.m_pages[0]->ShownFiles(), QStringList{c.reference});
-        dlg.m_tab->SetCurSel(1);
-        dlg.OnTabChanged(1);
-        QCOMPARE(docPathCache[1], c.intro);
-        QCOMPARE(dlg.m_pages[1]->ShownFiles(), QStringList{c.process});
-        QCOMPARE(dlg.m_pages[1]->List()->GetItemCount(), 1);
+        for (int t : {1, 2}) {
+            dlg.m_tab->SetCurSel(t);
+            dlg.OnTabChanged(t);
+            QVERIFY(dlg.m_pages[t]->ShownFiles().isEmpty());
+            QCOMPARE(dlg.m_pages[t]->List()->GetItemCount(), 0);
+            QCOMPARE(dlg.m_pages[t]->List()->horizontalScrollBar()->maximum(), 0);
+        }
+        QCOMPARE(docPathCache[2], c.process);
         dlg.ShowProductCentre();
         Open(dlg, 0);  // 直线导轨: its introduction is gone
         QVERIFY(dlg.m_pages[0]->ShownFiles().isEmpty());
         QCOMPARE(dlg.m_pages[0]->List()->GetItemCount(), 0);
         QVERIFY(prompter.shown.isEmpty());
+        // An empty folder of pictures shows an empty column.
+        QVERIFY(QDir(f.media).mkpath(QStringLiteral("empty")));
+        dlg.m_pages[1]->ShowPagePicture(QDir(f.media).filePath(QStringLiteral("empty")));
+        QVERIFY(dlg.m_pages[1]->ShowsFolder());
+        QVERIFY(dlg.m_pages[1]->ShownFiles().isEmpty());
     }
 
     void widthRule_data() {
@@ -346,16 +365,6 @@ private slots:
         QVERIFY(!page->ShowsFolder());
         QCOMPARE(page->ShownFiles(), QStringList{c.intro});
         QCOMPARE(column->Count(), 0);
-    }
-
-    void emptyFolderLeavesAnEmptyPage() {
-        ScopedInstallation f;
-        QDir(f.media).mkpath(QStringLiteral("empty"));
-        CDocPageDlg page(134);
-        page.ShowPagePicture(QDir(f.media).filePath(QStringLiteral("empty")));
-        QVERIFY(page.ShowsFolder());
-        QVERIFY(page.ShownFiles().isEmpty());
-        QCOMPARE(page.Column()->Count(), 0);
     }
 
     void tabEnablingByPublishState() {
@@ -493,22 +502,19 @@ private slots:
         const QDir images(QStringLiteral(VISTREL_TESTDATA_IMAGES));
         ScopedInstallation f;
         f.Category(QStringLiteral("测试"), 1);
-        int accepted = 0;
-        int number = 0;
-        for (const QString& name : images.entryList(QDir::Files)) {
-            f.Product(++number, QStringLiteral("测试"), name + QStringLiteral("@") + name, name,
+        int count = 0;
+        for (const QString& name : images.entryList(QDir::Files))
+            f.Product(++count, QStringLiteral("测试"), name + QStringLiteral("@") + name, name,
                       images.filePath(name));
-            if (PictureLoader::IsAcceptedPicture(name)) ++accepted;
-        }
         ScriptedPrompter prompter;
         CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QCOMPARE(dlg.m_productList->GetItemCount(), accepted);
+        QCOMPARE(dlg.m_productList->GetItemCount(), count);
         QVERIFY(dlg.m_productList->WaitForThumbnails(120000));
-        for (int i = 0; i < accepted; ++i) QVERIFY(!dlg.m_productList->ItemImage(i).isNull());
+        for (int i = 0; i < count; ++i) QVERIFY(!dlg.m_productList->ItemImage(i).isNull());
         // A good picture among them shows its content (hopper.png: not a white cell).
-        for (int i = 0; i < accepted; ++i) {
+        for (int i = 0; i < count; ++i) {
             if (dlg.m_productList->GetItemText(i).startsWith(QStringLiteral("hopper.png@"))) {
                 QVERIFY(CentreColour(dlg.m_productList->ItemImage(i)) != QColor(Qt::white));
             }

@@ -181,41 +181,27 @@ private slots:
         QCOMPARE(dlg.m_viewMode, VIEW_PRODUCTS);
     }
 
-    void fragmentsMatchAnywhere() {
+    void fragmentsMatchAnywhereAndLiterally() {
         ScopedInstallation f;
         FillCatalogue(f);
         ScriptedPrompter prompter;
         CMainDlg dlg(f.Parts());
-        Search(dlg, QStringLiteral("HGH"));  // start
-        QCOMPARE(Items(dlg), QStringList{QStringLiteral("导轨@HGH20")});
-        Search(dlg, QStringLiteral("H20"));  // middle
-        QCOMPARE(Items(dlg), QStringList{QStringLiteral("导轨@HGH20")});
-        Search(dlg, QStringLiteral("0CA"));  // end
-        QCOMPARE(Items(dlg), QStringList{QStringLiteral("导轨@HGH20")});
-        // Blanks are part of the fragment.
-        Search(dlg, QStringLiteral(" 12"));
-        QCOMPARE(Items(dlg), QStringList{QStringLiteral("空格@AB 12")});
+        // Start, middle and end of the Key; blanks are part of the fragment; "%", "_" and "'"
+        // are plain characters.
+        const std::pair<const char*, const char*> searches[] = {
+            {"HGH", "导轨@HGH20"}, {"H20", "导轨@HGH20"}, {"0CA", "导轨@HGH20"},
+            {" 12", "空格@AB 12"}, {"%", "百分@P1"},      {"_", "下划@P2"},
+            {"A_B", "下划@P2"},    {"O'N", "引号@P4"}};
+        for (const auto& [text, hit] : searches) {
+            Search(dlg, QString::fromUtf8(text));
+            QCOMPARE(Items(dlg), QStringList{QString::fromUtf8(hit)});
+        }
         // "[" is removed and the field keeps the shortened text.
         Search(dlg, QStringLiteral("[a"));
         QCOMPARE(dlg.m_searchText, QStringLiteral("a"));
         QVERIFY(Items(dlg).contains(QStringLiteral("丝杠@SFU1605")));
         QVERIFY(Items(dlg).contains(QStringLiteral("滑块@AB12")));
         QVERIFY(prompter.shown.isEmpty());
-    }
-
-    void wildcardsAndQuotesAreLiteral() {
-        ScopedInstallation f;
-        FillCatalogue(f);
-        ScriptedPrompter prompter;
-        CMainDlg dlg(f.Parts());
-        Search(dlg, QStringLiteral("%"));
-        QCOMPARE(Items(dlg), QStringList{QStringLiteral("百分@P1")});
-        Search(dlg, QStringLiteral("_"));
-        QCOMPARE(Items(dlg), QStringList{QStringLiteral("下划@P2")});
-        Search(dlg, QStringLiteral("A_B"));
-        QCOMPARE(Items(dlg), QStringList{QStringLiteral("下划@P2")});
-        Search(dlg, QStringLiteral("O'N"));
-        QCOMPARE(Items(dlg), QStringList{QStringLiteral("引号@P4")});
         Search(dlg, QStringLiteral("\\"));
         QCOMPARE(Items(dlg), QStringList());
         QCOMPARE(prompter.Notices(),
@@ -292,6 +278,17 @@ private slots:
         dlg.m_productList->SetSelectionMark(0);
         dlg.OpenProduct();
         QCOMPARE(dlg.m_title->text(), QStringLiteral("丝杠--丝杠"));
+
+        // A first hit without a picture keeps its (blank) cell, so the second hit still opens
+        // in its own category.
+        QVERIFY(theApp.m_db->ExecuteSql("update [小类表] set [Opath]='' where [Key]='AB12'"));
+        Search(dlg, QStringLiteral("AB"));
+        QCOMPARE(Items(dlg),
+                 QStringList({QStringLiteral("滑块@AB12"), QStringLiteral("空格@AB 12")}));
+        QCOMPARE(dlg.m_hitClass, QStringList({QStringLiteral("导轨"), QStringLiteral("丝杠")}));
+        QTest::mouseClick(dlg.m_productList->viewport(), Qt::LeftButton, {},
+                          dlg.m_productList->ItemRect(1).center());
+        QCOMPARE(dlg.m_title->text(), QStringLiteral("丝杠--空格"));
     }
 
     void everyHitIsListed() {
