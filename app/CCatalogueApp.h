@@ -39,7 +39,7 @@ public:
 
     // 发布状态 from the configuration ("1" marks a published copy).
     QString PublishState() const;
-    bool IsPublished() const { return PublishState() == QLatin1String("1"); }
+    bool IsPublished() const { return InstallPaths::IsPublishedState(PublishState()); }
 
     // Maps the Windows font names the windows use onto the installed CJK font.
     static void RegisterFontSubstitutions();

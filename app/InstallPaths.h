@@ -20,6 +20,10 @@ struct InstallPaths {
     // The published picture folder: "pic", or an existing "Pic" that older copies used.
     static QString PictureFolder(const QString& exeFolder);
 
+    // Whether 发布状态 marks a published copy. The one rule every window follows: only "1" is a
+    // published copy; "0", a missing key or any other text is the authoring copy.
+    static bool IsPublishedState(const QString& state) { return state == QLatin1String("1"); }
+
     // Resolves a published relative path such as "pic/类/产品/a.jpg" or "pic\\..." against
     // picFolder (the leading four characters name the folder itself). Empty in, empty out.
     QString ResolvePublished(const QString& relative) const;

@@ -233,7 +233,7 @@ bool CMainDlg::OnInitDialog() {
     m_classList->SetItemHeight(40);
 
     m_publishState = config.GetString(QStringLiteral("SysInfo"), QStringLiteral("发布状态"));
-    if (m_publishState == QLatin1String("1")) {
+    if (InstallPaths::IsPublishedState(m_publishState)) {
         m_btnSettings->hide();
         m_btnPublish->hide();
     }
@@ -296,7 +296,7 @@ void CMainDlg::LayoutContent() {
     m_classList->setGeometry(l + 76, t + 61, 183, (b - 25) - (t + 59) - 8);
     m_btnBack->setGeometry(l + 84, t + 65, 72, 28);
     m_title->setGeometry(l + 170, t + 61, std::max(0, r - 5 - (l + 170)), 36);
-    const bool authoring = m_publishState != QLatin1String("1");
+    const bool authoring = !InstallPaths::IsPublishedState(m_publishState);
     const int navLeft = NavLeft(r, authoring ? 4 : 2);
     m_btnProducts->setGeometry(navLeft, t + 14, 96, 36);
     m_btnCompany->setGeometry(navLeft + 100, t + 14, 96, 36);

@@ -7,6 +7,8 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStandardPaths>
+#include <algorithm>
 
 #include "app/CIniFile.h"
 #include "app/MessageBox.h"
@@ -88,11 +90,25 @@ void CModelPageDlg::LoadModelList() {
     }
 }
 
+QString& CModelPageDlg::LastChosenFolder() {
+    static QString folder;
+    return folder;
+}
+
+QString CModelPageDlg::ChooserStartFolder() {
+    // Never the working directory, which is often the installation itself.
+    for (const QString& folder :
+         {LastChosenFolder(), QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)})
+        if (!folder.isEmpty() && QFileInfo(folder).isDir()) return folder;
+    return QDir::homePath();
+}
+
 QString CModelPageDlg::ModelSource(const InstallPaths& paths, const QString& publishState,
                                    const QString& fileName, const QString& opath,
                                    const QString& dpath) {
-    if (publishState == QLatin1String("0")) return QFileInfo(opath).isFile() ? opath : QString();
-    if (publishState != QLatin1String("1") || dpath.isEmpty()) return QString();
+    if (!InstallPaths::IsPublishedState(publishState))
+        return QFileInfo(opath).isFile() ? opath : QString();
+    if (dpath.isEmpty()) return QString();
     // The published copy reads inside its own picture folder, whatever the row says.
     const QString folder = paths.ResolvePublished(dpath);
     const QString file = QDir::cleanPath(QDir(folder).filePath(FileCopier::SafeFileName(fileName)));
@@ -104,9 +120,11 @@ QString CModelPageDlg::ModelSource(const InstallPaths& paths, const QString& pub
 void CModelPageDlg::DownloadModel() {
     const int row = m_clickedRow;
     if (row < 0 || row >= m_list->GetItemCount()) return;
-    const QString chosen = Prompter().ChooseFolder(QStringLiteral("请选择目录"), QString());
+    const QString chosen =
+        Prompter().ChooseFolder(QStringLiteral("请选择目录"), ChooserStartFolder());
     if (chosen.isEmpty() || !QFileInfo(chosen).isDir()) return;
     m_destFolder = QDir::cleanPath(QDir::fromNativeSeparators(chosen));
+    LastChosenFolder() = m_destFolder;
     m_destEdit->setText(m_destFolder);
 
     // The file of the product shown, not any product's file of that name.
@@ -128,9 +146,15 @@ void CModelPageDlg::DownloadModel() {
     m_copies.scratch = QStringList{source, destination};
     m_copies.jobs.AppendFrom(m_copies.scratch);
     m_progressDlg.DoModal();
-    AfxMessageBox(
-        m_progressDlg.AllCopied() ? QStringLiteral("下载完成") : QStringLiteral("下载失败"),
-        MB_NOTICE);
+    const QList<CopyOutcome>& results = m_progressDlg.Results();
+    const bool failed = std::any_of(results.begin(), results.end(), [](const CopyOutcome& o) {
+        return o.status == CopyOutcome::Failed;
+    });
+    // A cancel the visitor chose is no failure; the copy has left nothing of the file behind.
+    if (failed)
+        AfxMessageBox(QStringLiteral("下载失败"), MB_NOTICE);
+    else if (m_progressDlg.AllCopied())
+        AfxMessageBox(QStringLiteral("下载完成"), MB_NOTICE);
 }
 
 void CModelPageDlg::OnCellClicked(int row, int column) {

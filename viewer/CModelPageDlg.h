@@ -47,9 +47,16 @@ public:
     CProgressDlg& ProgressDialog() { return m_progressDlg; }
 
     // Where the file of a catalogue row is read from in this copy, or "" when it cannot be
-    // (missing file, unknown publish state, a published path outside the picture folder).
+    // (missing file, a published path outside the picture folder). Only "1" reads the published
+    // copy's folder; any other state reads the authoring path, as the main window takes it.
     static QString ModelSource(const InstallPaths& paths, const QString& publishState,
                                const QString& fileName, const QString& opath, const QString& dpath);
+
+    // Where the folder chooser opens: the folder chosen last in this run (any product's page),
+    // else the desktop folder, else the home folder.
+    static QString ChooserStartFolder();
+    // The folder chosen last in this run ("" before the first choice).
+    static QString& LastChosenFolder();
 
 protected:
     void resizeEvent(QResizeEvent* event) override;

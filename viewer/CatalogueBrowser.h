@@ -32,7 +32,7 @@ public:
     CatalogueBrowser(CatalogueDb& db, const InstallPaths& paths, const QString& publishState);
 
     const QString& PublishState() const { return m_publishState; }
-    bool IsPublished() const { return m_publishState == QLatin1String("1"); }
+    bool IsPublished() const { return InstallPaths::IsPublishedState(m_publishState); }
 
     // A path of this copy: the published value resolved under picFolder in a published copy,
     // otherwise the source value as stored.

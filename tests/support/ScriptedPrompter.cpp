@@ -32,8 +32,8 @@ QStringList ScriptedPrompter::OpenFiles(const QString& caption, const QString&, 
     return filesAnswers.isEmpty() ? QStringList() : filesAnswers.dequeue();
 }
 
-QString ScriptedPrompter::ChooseFolder(const QString& caption, const QString&) {
-    shown.append({"folder", caption, {}, 0});
+QString ScriptedPrompter::ChooseFolder(const QString& caption, const QString& folder) {
+    shown.append({"folder", caption, {}, 0, folder});
     return folderAnswers.isEmpty() ? QString() : folderAnswers.dequeue();
 }
 

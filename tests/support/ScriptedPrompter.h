@@ -17,6 +17,7 @@ public:
         QString text;  // the text, caption of a chooser, or the address
         QString caption;
         unsigned style = 0;
+        QString folder{};  // where the folder chooser opens
     };
 
     ScriptedPrompter();

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <memory>
+#include <utility>
 
 #include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
@@ -54,13 +55,11 @@ class TestModelPage : public QObject {
 private slots:
     void listShowsTheProductsFilesInOrder();
     void layoutFollowsThePageSize();
-    void downloadInTheAuthoringCopy();
-    void downloadInThePublishedCopy();
-    void sameFileNameInTwoProductsCopiesTheShownOne();
+    void downloadInEitherCopy_data();
+    void downloadInEitherCopy();
     void missingSourceQueuesNothing_data();
     void missingSourceQueuesNothing();
-    void cancelledFolderChoiceDoesNothing();
-    void failedCopyIsReportedAsFailure();
+    void folderChoiceFailureAndCancel();
     void hostileFileNamesStayInsideTheChosenFolder();
     void otherColumnsOnlySelectAndButtonDownloadsSelection();
     void enterAndEscapeStayInThePage();
@@ -125,63 +124,48 @@ void TestModelPage::layoutFollowsThePageSize() {
     for (int c = 0; c < 4; ++c) QCOMPARE(page.List()->columnWidth(c), smaller[c]);
 }
 
-void TestModelPage::downloadInTheAuthoringCopy() {
-    ScopedInstallation inst(Installation("0"));
-    QVERIFY(inst.Ok());
-    const QString src = inst.Write("models/泵体.stp", "pump body model");
-    inst.Model("泵", "离心泵@IS80", "泵体.stp", 1, src, "pic/泵/离心泵@IS80", "主体");
-    inst.Write("chosen/泵体.stp", "an older download, to be replaced");
-    ScriptedPrompter prompter;
-    prompter.folderAnswers.enqueue(inst.Path("chosen"));
-
-    auto page = ShownPage("泵", "离心泵@IS80");
-    QCOMPARE(page->PublishState(), QString("0"));
-    ClickCell(page->List(), 0, 0);
-    QCOMPARE(prompter.shown.size(), 2);
-    QCOMPARE(prompter.shown[0].kind, QString("folder"));
-    QCOMPARE(prompter.shown[0].text, QString("请选择目录"));
-    QCOMPARE(prompter.Notices().size(), 1);
-    QVERIFY(prompter.Notices()[0].endsWith("下载完成"));
-    QCOMPARE(ReadFile(inst.Path("chosen/泵体.stp")), QByteArray("pump body model"));
-    QCOMPARE(Entries(inst.Path("chosen")), QStringList{"泵体.stp"});
-    QCOMPARE(page->findChild<QLineEdit*>("1013")->text(), inst.Path("chosen"));
-    QCOMPARE(theApp.Copies().jobs.GetCount(), 1);
-    QCOMPARE(theApp.Copies().jobs.At(0), (CopyJob{src, inst.Path("chosen/泵体.stp")}));
+void TestModelPage::downloadInEitherCopy_data() {
+    QTest::addColumn<QString>("state");
+    QTest::newRow("authoring copy") << "0";
+    // A copy whose state is missing or unknown is an authoring copy, for downloads too.
+    QTest::newRow("unknown publish state") << "2";
+    QTest::newRow("no publish state") << "";
+    QTest::newRow("published copy") << "1";
 }
 
-void TestModelPage::downloadInThePublishedCopy() {
+void TestModelPage::downloadInEitherCopy() {
+    QFETCH(QString, state);
     for (const QString& dpath : {QString("pic/泵/离心泵@IS80"), QString("pic\\泵\\离心泵@IS80")}) {
-        ScopedInstallation inst(Installation("1"));
+        ScopedInstallation inst(Installation(state));
         QVERIFY(inst.Ok());
-        inst.Write("pic/泵/离心泵@IS80/泵体.stp", "published copy of the model");
-        // The editor's path is not there in a published copy.
-        inst.Model("泵", "离心泵@IS80", "泵体.stp", 1, "/nowhere/泵体.stp", dpath);
+        // Each copy has the file where it reads it from: the editor's path, or its pic/ folder.
+        const QString src = inst.Write(
+            state == "1" ? "pic/泵/离心泵@IS80/泵体.stp" : "models/泵体.stp", "pump body model");
+        // The same file name in another product, first in the table, and in the same product
+        // name of another category: the file of the product shown is the one copied.
+        const QString other = inst.Write("models/other/泵体.stp", "another product's model");
+        inst.Model("泵", "甲@A1", "泵体.stp", 1, other, "pic/泵/甲@A1");
+        inst.Model("另类", "离心泵@IS80", "泵体.stp", 1, other, "pic/另类/离心泵@IS80");
+        inst.Write("pic/另类/离心泵@IS80/泵体.stp", "another product's model");
+        inst.Model("泵", "离心泵@IS80", "泵体.stp", 1, state == "1" ? "/nowhere/泵体.stp" : src,
+                   dpath, "主体");
+        inst.Write("chosen/泵体.stp", "an older download, to be replaced");
         ScriptedPrompter prompter;
         prompter.folderAnswers.enqueue(inst.Path("chosen"));
         auto page = ShownPage("泵", "离心泵@IS80");
-        QCOMPARE(page->PublishState(), QString("1"));
+        QCOMPARE(page->PublishState(), state);
         ClickCell(page->List(), 0, 0);
+        QCOMPARE(prompter.shown.size(), 2);
+        QCOMPARE(prompter.shown[0].kind, QString("folder"));
+        QCOMPARE(prompter.shown[0].text, QString("请选择目录"));
         QCOMPARE(prompter.Notices().size(), 1);
         QVERIFY(prompter.Notices()[0].endsWith("下载完成"));
-        QCOMPARE(ReadFile(inst.Path("chosen/泵体.stp")), QByteArray("published copy of the model"));
-        QCOMPARE(theApp.Copies().jobs.At(0).source, inst.Path("pic/泵/离心泵@IS80/泵体.stp"));
+        QCOMPARE(ReadFile(inst.Path("chosen/泵体.stp")), QByteArray("pump body model"));
+        QCOMPARE(Entries(inst.Path("chosen")), QStringList{"泵体.stp"});
+        QCOMPARE(page->findChild<QLineEdit*>("1013")->text(), inst.Path("chosen"));
+        QCOMPARE(theApp.Copies().jobs.GetCount(), 1);
+        QCOMPARE(theApp.Copies().jobs.At(0), (CopyJob{src, inst.Path("chosen/泵体.stp")}));
     }
-}
-
-void TestModelPage::sameFileNameInTwoProductsCopiesTheShownOne() {
-    ScopedInstallation inst(Installation("0"));
-    QVERIFY(inst.Ok());
-    const QString a = inst.Write("models/a/part.stp", "product A");
-    const QString b = inst.Write("models/b/part.stp", "product B");
-    inst.Model("类", "甲@A1", "part.stp", 1, a);  // first in the table
-    inst.Model("类", "乙@B1", "part.stp", 1, b);
-    inst.Model("另类", "乙@B1", "part.stp", 1, a);  // same product name, other category
-    ScriptedPrompter prompter;
-    prompter.folderAnswers.enqueue(inst.Path("chosen"));
-    auto page = ShownPage("类", "乙@B1");
-    ClickCell(page->List(), 0, 0);
-    QCOMPARE(ReadFile(inst.Path("chosen/part.stp")), QByteArray("product B"));
-    QVERIFY(prompter.Notices().last().endsWith("下载完成"));
 }
 
 void TestModelPage::missingSourceQueuesNothing_data() {
@@ -195,10 +179,6 @@ void TestModelPage::missingSourceQueuesNothing_data() {
                                                        << "";
     QTest::newRow("published path climbing out") << "1"
                                                  << "pic/../models";
-    QTest::newRow("unknown publish state") << "2"
-                                           << "pic/类/产品";
-    QTest::newRow("no publish state") << ""
-                                      << "pic/类/产品";
 }
 
 void TestModelPage::missingSourceQueuesNothing() {
@@ -206,8 +186,8 @@ void TestModelPage::missingSourceQueuesNothing() {
     QFETCH(QString, dpath);
     ScopedInstallation inst(Installation(state));
     QVERIFY(inst.Ok());
-    // The authoring file exists for the states other than "0", and the climbing path would
-    // reach it: none of them may be used.
+    // The authoring file exists for the published copy, and the climbing path would reach it:
+    // neither may be used.
     const QString src = inst.Write("models/f.stp", "data");
     inst.Model("类", "产品@1", "f.stp", 1, state == "0" ? inst.Path("models/gone.stp") : src,
                dpath);
@@ -226,38 +206,61 @@ void TestModelPage::missingSourceQueuesNothing() {
     QCOMPARE(page->findChild<QLineEdit*>("1013")->text(), inst.Path("chosen"));
 }
 
-void TestModelPage::cancelledFolderChoiceDoesNothing() {
+void TestModelPage::folderChoiceFailureAndCancel() {
     ScopedInstallation inst(Installation("0"));
     QVERIFY(inst.Ok());
-    inst.Model("类", "产品@1", "f.stp", 1, inst.Write("models/f.stp", "data"));
-    theApp.Copies().jobs.RemoveAll();
-    ScriptedPrompter prompter;  // no answer: cancelled
-    prompter.folderAnswers.enqueue(QString());
-    prompter.folderAnswers.enqueue(inst.Path("no such folder"));
-    auto page = ShownPage("类", "产品@1");
-    ClickCell(page->List(), 0, 0);
-    ClickCell(page->List(), 0, 0);
-    QCOMPARE(prompter.shown.size(), 2);  // the two folder choices, nothing else
-    QVERIFY(prompter.Notices().isEmpty());
-    QVERIFY(theApp.Copies().jobs.IsEmpty());
-}
-
-void TestModelPage::failedCopyIsReportedAsFailure() {
-    ScopedInstallation inst(Installation("0"));
-    QVERIFY(inst.Ok());
-    inst.Model("类", "产品@1", "f.stp", 1, inst.Write("models/f.stp", "data"));
+    const QString src = inst.Write("models/f.stp", RandomBytes(1 << 20, 3));
+    inst.Model("类", "产品@1", "f.stp", 1, src);
     QVERIFY(QDir(inst.Path("chosen")).mkdir("f.stp"));  // a folder where the file would go
+    QVERIFY(QDir().mkpath(inst.Path("home")) && QDir().mkpath(inst.Path("done")));
+    theApp.Copies().jobs.RemoveAll();
+    CModelPageDlg::LastChosenFolder().clear();
+    const QByteArray home = qgetenv("HOME");  // a home without a desktop folder at first
+    qputenv("HOME", QFile::encodeName(inst.Path("home")));
     ScriptedPrompter prompter;
-    prompter.folderAnswers.enqueue(inst.Path("chosen"));
+    prompter.folderAnswers << QString() << inst.Path("no such folder") << inst.Path("chosen")
+                           << inst.Path("done") << inst.Path("done");
     auto page = ShownPage("类", "产品@1");
     QStringList status;
     connect(&page->ProgressDialog(), &CProgressDlg::statusTextChanged, page.get(),
             [&](const QString& t) { status << t; });
     ClickCell(page->List(), 0, 0);
+    QVERIFY(QDir().mkpath(inst.Path("home/Desktop")));
+    ClickCell(page->List(), 0, 0);
+    QCOMPARE(prompter.shown.size(), 2);  // cancelled choices: the two choosers, nothing else
+    QVERIFY(theApp.Copies().jobs.IsEmpty());
+    ClickCell(page->List(), 0, 0);
     QCOMPARE(status.last(), QString("复制出错，请检查路径是否正确"));
-    QCOMPARE(prompter.Notices().size(), 1);
-    QVERIFY(prompter.Notices()[0].endsWith("下载失败"));
-    QVERIFY(QFileInfo(inst.Path("chosen/f.stp")).isDir());
+    QCOMPARE(prompter.Notices(), QStringList{CCatalogueApp::NoticeText("下载失败")});
+    page = ShownPage("类", "产品@1");  // the page of the next product opened
+    ClickCell(page->List(), 0, 0);
+    // The same download again, cancelled after its first chunk: no failure is reported and
+    // the completed file stays as it was.
+    CProgressDlg& dlg = page->ProgressDialog();
+    dlg.SetChunkSize(64 * 1024);
+    bool asked = false;
+    dlg.SetChunkObserver([&](int, qint64, qint64) {
+        if (!std::exchange(asked, true))
+            QMetaObject::invokeMethod(
+                &dlg, [&] { dlg.reject(); }, Qt::BlockingQueuedConnection);
+    });
+    ClickCell(page->List(), 0, 0);
+    QVERIFY(dlg.WasCancelled());
+    QCOMPARE(prompter.Notices().size(), 2);
+    QVERIFY(prompter.Notices()[1].endsWith("下载完成"));
+    QCOMPARE(Entries(inst.Path("done")), QStringList{"f.stp"});
+    QCOMPARE(ReadFile(inst.Path("done/f.stp")), ReadFile(src));
+    QVERIFY(QDir(inst.Path("done")).removeRecursively());
+    ClickCell(page->List(), 0, 0);
+    qputenv("HOME", home);
+    // The chooser opens where the visitor chose last in this run, else on the desktop, else at
+    // home; never in the working directory.
+    QStringList folders;
+    for (const auto& shown : prompter.shown)
+        if (shown.kind == "folder") folders << shown.folder;
+    const QString desktop = inst.Path("home/Desktop");
+    QCOMPARE(folders, QStringList({inst.Path("home"), desktop, desktop, inst.Path("chosen"),
+                                   inst.Path("done"), desktop}));
 }
 
 void TestModelPage::hostileFileNamesStayInsideTheChosenFolder() {
