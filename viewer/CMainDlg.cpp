@@ -158,6 +158,8 @@ void CMainDlg::CreateControls() {
     m_webLink = new CHyperLink(this);
     m_webLink->setObjectName(QStringLiteral("1044"));
     m_webLink->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    // The link keeps the rectangle the layout gives it, so a click anywhere in it counts.
+    m_webLink->SetAutoSize(false);
 
     connect(m_btnProducts, &QAbstractButton::clicked, this, [this] { ShowProductCentre(); });
     connect(m_btnCompany, &QAbstractButton::clicked, this, [this] { ShowCompanyPages(); });

@@ -497,6 +497,13 @@ private slots:
         QCOMPARE(dlg.m_webLink->GetTooltipText(), QStringLiteral("浏览企业网站"));
         QCOMPARE(dlg.m_companyText->palette().color(QPalette::Base), QColor(240, 240, 240));
         QCOMPARE(dlg.m_webLink->palette().color(QPalette::WindowText), QColor(Qt::black));
+        // The link keeps the layout's rectangle, and a click far from its text opens it.
+        const QRect linkRect(QPoint(260, 700 - 265), QPoint(1024 - 181, 700 - 201));
+        QCOMPARE(dlg.m_webLink->geometry(), linkRect);
+        QTest::mouseClick(dlg.m_webLink, Qt::LeftButton, {},
+                          QPoint(linkRect.width() - 2, linkRect.height() - 2));
+        QCOMPARE(prompter.shown.size(), 1);
+        QCOMPARE(prompter.shown[0].kind, QStringLiteral("url"));
 
         // 企业简介 again: the picture as thumbnail 0 in the company size, text and link hidden.
         QTest::mouseClick(dlg.m_classList->ButtonAt(0), Qt::LeftButton);
@@ -524,7 +531,7 @@ private slots:
         QCOMPARE(theApp.thumbListMode, 1);
         QCOMPARE(dlg.m_classList->GetCount(), 2);
         QCOMPARE(dlg.m_productList->GetItemCount(), 2);
-        QVERIFY(prompter.shown.isEmpty());
+        QCOMPARE(prompter.shown.size(), 1);
     }
 
     void companyPagesPublished() {
