@@ -16,5 +16,5 @@ int main(int argc, char** argv) {
     theApp.InitInstance();
     theApp.ExitInstance();
     SetPrompter(nullptr);
-    return 0;
+    return theApp.ExitCode();
 }

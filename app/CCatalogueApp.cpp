@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QTranslator>
 #include <QWidget>
+#include <cstdio>
 
 #include "app/CSplashDlg.h"
 #include "app/GbkCodec.h"
@@ -26,6 +27,7 @@ bool CCatalogueApp::InitInstance() {
 
 bool CCatalogueApp::InitInstanceAt(const QString& exePath) {
     thumbListMode = 1;
+    m_startupFailure.clear();
     RegisterFontSubstitutions();
     InstallQtTranslations();
     m_paths = InstallPaths::FromExecutable(exePath);
@@ -73,7 +75,10 @@ bool CCatalogueApp::ConnectDatabase() {
         releaseRegistered = true;
     }
     auto db = std::make_unique<CatalogueDb>();
-    if (!db->Open(CatalogueDb::CatalogueFile(m_paths.dataFolder))) {
+    const QString file = CatalogueDb::CatalogueFile(m_paths.dataFolder);
+    QString why;
+    if (!db->Open(file, &why)) {
+        ReportStartupFailure(file + QStringLiteral(": ") + why);
         AfxMessageBox(QStringLiteral("抱歉，连接数据库失败！"), MB_NOTICE);
         m_db.reset();
         return false;
@@ -87,6 +92,13 @@ bool CCatalogueApp::ConnectDatabase() {
 
 AppParts CCatalogueApp::Parts() {
     return {*m_db, m_paths, thumbListMode, *m_copies};
+}
+
+void CCatalogueApp::ReportStartupFailure(const QString& what) {
+    m_startupFailure = what.simplified();  // one line, whatever an engine message holds
+    const QByteArray line = "vistrel: " + m_startupFailure.toLocal8Bit() + '\n';
+    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stderr);
+    std::fflush(stderr);
 }
 
 QString CCatalogueApp::PublishState() const {

@@ -37,6 +37,14 @@ public:
     // statement on the connection is shown as a notice with the engine's message.
     bool ConnectDatabase();
 
+    // A failure that ends the program before or instead of its main window: `what` names the
+    // file and what is wrong with it. It goes to standard error as one line, since the notice
+    // is gone after 900 ms, and the process then ends with a non-zero exit code.
+    void ReportStartupFailure(const QString& what);
+    QString StartupFailure() const { return m_startupFailure; }
+    // The process's exit code: 0, or 1 after a start-up failure.
+    int ExitCode() const { return m_startupFailure.isEmpty() ? 0 : 1; }
+
     // 发布状态 from the configuration ("1" marks a published copy).
     QString PublishState() const;
     bool IsPublished() const { return InstallPaths::IsPublishedState(PublishState()); }
@@ -72,6 +80,7 @@ public:
 
 private:
     std::unique_ptr<CopyQueue> m_copies;
+    QString m_startupFailure;
 };
 
 extern CCatalogueApp theApp;

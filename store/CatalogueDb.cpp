@@ -35,7 +35,8 @@ QString CheckTables(const QSqlDatabase& db) {
             QStringLiteral("select count(*) from sqlite_master where type='table' and name=?"));
         q.addBindValue(table);
         if (!q.exec() || !q.next()) return q.lastError().text();
-        if (q.value(0).toInt() == 0) return QStringLiteral("no table %1").arg(table);
+        if (q.value(0).toInt() == 0)
+            return QStringLiteral("not a catalogue: table [%1] missing").arg(table);
         q.finish();
         // Table names are our own constants, not values.
         q.prepare(QStringLiteral("select * from [%1] limit 0").arg(table));
@@ -43,7 +44,10 @@ QString CheckTables(const QSqlDatabase& db) {
         const int columns = q.record().count();
         q.finish();
         if (columns < CatalogueSchema::ColumnCount(table))
-            return QStringLiteral("table %1 has %2 columns").arg(table).arg(columns);
+            return QStringLiteral("not a catalogue: table [%1] has %2 of its %3 columns")
+                .arg(table)
+                .arg(columns)
+                .arg(CatalogueSchema::ColumnCount(table));
     }
     return QString();
 }
@@ -84,8 +88,9 @@ bool CatalogueDb::Open(const QString& file, QString* error) {
         return false;
     };
     const QFileInfo info(file);
-    if (!info.isFile()) return fail(QStringLiteral("no catalogue file at %1").arg(file));
-    if (!HasSqliteHeader(file)) return fail(QStringLiteral("not an SQLite database: %1").arg(file));
+    if (!info.exists()) return fail(QStringLiteral("missing"));
+    if (!info.isFile()) return fail(QStringLiteral("not a file"));
+    if (!HasSqliteHeader(file)) return fail(QStringLiteral("not a catalogue (no SQLite database)"));
 
     m_mode = ChooseOpenMode(IsWritable(info.absolutePath()), IsWritable(info.absoluteFilePath()));
     // A URI name with mode=rw lets SQLite refuse to create a missing file.
@@ -108,7 +113,8 @@ bool CatalogueDb::Open(const QString& file, QString* error) {
         db.setConnectOptions(IsReadOnly() ? QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY")
                                           : QStringLiteral("QSQLITE_OPEN_URI"));
         db.setDatabaseName(uri);
-        why = db.open() ? CheckTables(db) : db.lastError().text();
+        why = db.open() ? CheckTables(db)
+                        : QStringLiteral("cannot be opened: ") + db.lastError().text();
     }
     if (!why.isEmpty()) return fail(why);
     return true;

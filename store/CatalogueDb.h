@@ -30,7 +30,8 @@ public:
     static bool IsWritable(const QString& path);
 
     // Opens an existing SQLite catalogue holding the four tables. On failure returns false and
-    // gives the reason in `error`; nothing is created or changed on disk.
+    // gives in `error` what is wrong with the file (missing, not a catalogue, which table or
+    // how many columns); nothing is created or changed on disk.
     bool Open(const QString& file, QString* error = nullptr);
     void Close();
     bool IsOpen() const;

@@ -250,9 +250,13 @@ bool CMainDlg::LoadSkin() {
     const QDir data(m_parts.paths.dataFolder);
     bool ok = true;
     for (auto [band, name] : {std::pair{&m_topBand, "top.bmp"}, {&m_bottomBand, "bottom.bmp"}}) {
-        const QImage image = PictureLoader::LoadFull(data.filePath(QString::fromUtf8(name)));
-        *band = QPixmap::fromImage(image);
+        const QString path = data.filePath(QString::fromUtf8(name));
+        *band = QPixmap::fromImage(PictureLoader::LoadFull(path));
         if (band->isNull()) {
+            if (m_startupFailure.isEmpty())
+                m_startupFailure =
+                    path + (QFileInfo::exists(path) ? QStringLiteral(": bitmap cannot be read")
+                                                    : QStringLiteral(": bitmap missing"));
             AfxMessageBox(QStringLiteral("Not Open SetImage Bitmap"), MB_NOTICE);
             ok = false;
         }

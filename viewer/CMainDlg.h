@@ -53,6 +53,8 @@ public:
 
     // True when start-up could not load a band bitmap: the window is then never shown.
     bool QuitRequested() const { return m_quitRequested; }
+    // Why: the bitmap and what is wrong with it ("" when start-up went well).
+    QString StartupFailure() const { return m_startupFailure; }
     // The modal run; returns 0 at once when start-up asked to quit.
     int exec() override;
 
@@ -158,6 +160,7 @@ private:
     QFont m_linkFont;
     QFont m_bandFont;
     bool m_quitRequested = false;
+    QString m_startupFailure;
     bool m_dragging = false;
     QPoint m_dragOffset;
     QRect m_normalGeometry;

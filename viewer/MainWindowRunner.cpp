@@ -6,6 +6,7 @@
 void RunMainWindow() {
     CMainDlg dlg(theApp.Parts());
     dlg.setWindowTitle(theApp.m_title);
+    if (dlg.QuitRequested()) theApp.ReportStartupFailure(dlg.StartupFailure());
     theApp.m_pMainWnd = &dlg;
     dlg.exec();
     theApp.m_pMainWnd = nullptr;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QLibraryInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -93,11 +94,10 @@ private slots:
     void goodCatalogueRunsMainWindow();
     void badCatalogueEndsWithNotice_data();
     void badCatalogueEndsWithNotice();
+    void failedStartEndsWithCodeAndReason();
     void splashRunsBeforeDatabaseAndMainWindow();
-    void splashThenFailureStillEnds();
     void subFolderUsesParentsDataFolder();
     void publishedCopyReadsItsOwnConfiguration();
-    void configurationFolderOrMissingIsAuthoring();
     void docPathCacheStartsWithMarkers();
     void connectionStillOpenAtExit();
     void standardDialogsSpeakChinese();
@@ -106,6 +106,7 @@ private slots:
 void TestStartup::goodCatalogueRunsMainWindow() {
     ScopedInstallation inst(Unstarted());
     GoodCatalogue(inst);
+    QDir().mkpath(inst.sysfile + QStringLiteral("/config.ini"));  // a folder reads as missing
     const Run run = Start(inst.exe);
     QVERIFY(!run.result);  // start-up always ends the program when it returns
     QVERIFY(run.mainRan);
@@ -113,6 +114,7 @@ void TestStartup::goodCatalogueRunsMainWindow() {
     QVERIFY(run.dbOpenDuringMain);
     QCOMPARE(run.categoryRead, QStringLiteral("阀门"));
     QCOMPARE(run.notices, QStringList{});
+    QCOMPARE(theApp.ExitCode(), 0);
     QCOMPARE(theApp.m_paths.exePath, inst.exe);
     QCOMPARE(theApp.m_paths.dataFolder, inst.sysfile);
     QCOMPARE(theApp.m_paths.picFolder, inst.root + QStringLiteral("/pic"));
@@ -124,28 +126,37 @@ void TestStartup::goodCatalogueRunsMainWindow() {
 
 void TestStartup::badCatalogueEndsWithNotice_data() {
     QTest::addColumn<QString>("kind");
-    QTest::newRow("missing") << "missing";
-    QTest::newRow("zero bytes") << "zero";
-    QTest::newRow("text file") << "text";
-    QTest::newRow("no tables") << "notables";
-    QTest::newRow("folder") << "folder";
+    QTest::addColumn<QString>("reason");
+    const QString notSqlite = "not a catalogue (no SQLite database)";
+    QTest::newRow("missing") << "missing"
+                             << "missing";
+    QTest::newRow("zero bytes") << "zero" << notSqlite;
+    QTest::newRow("text file") << "text" << notSqlite;
+    QTest::newRow("no tables") << "notables"
+                               << "not a catalogue: table [大类表] missing";
+    QTest::newRow("few columns") << "fewcolumns"
+                                 << "not a catalogue: table [小类表] has 3 of its 13 columns";
+    QTest::newRow("folder") << "folder"
+                            << "not a file";
 }
 
 void TestStartup::badCatalogueEndsWithNotice() {
     QFETCH(QString, kind);
+    QFETCH(QString, reason);
     ScopedInstallation inst(Unstarted());
     const QString file = CatalogueDb::CatalogueFile(inst.sysfile);
     if (kind == "zero") Write(file, {});
     if (kind == "text") Write(file, "[SysInfo]\r\n这只是文字，不是数据库。\r\n");
     if (kind == "folder") QDir().mkpath(file);
-    if (kind == "notables") {
+    if (kind == "notables" || kind == "fewcolumns") {
         QVERIFY(CatalogueSchema::CreateEmpty(file));
         CatalogueDb db;
         QVERIFY(db.Open(file));
-        for (const QString& t : CatalogueSchema::TableNames())
-            QVERIFY(
-                db.Database().exec(QStringLiteral("drop table [%1]").arg(t)).lastError().type() ==
-                QSqlError::NoError);
+        QStringList sql{"drop table [小类表]", "create table [小类表] (a, b, c)"};
+        if (kind == "notables")
+            for (const QString& t : CatalogueSchema::TableNames()) sql << "drop table [" + t + "]";
+        for (const QString& s : sql)
+            QVERIFY(db.Database().exec(s).lastError().type() == QSqlError::NoError);
     }
     const QStringList before = Listing(inst.sysfile);
     const qint64 sizeBefore = QFileInfo(file).size();
@@ -155,11 +166,34 @@ void TestStartup::badCatalogueEndsWithNotice() {
     QVERIFY(!run.mainRan);
     QCOMPARE(run.notices, QStringList{kFailed});
     QCOMPARE(CCatalogueApp::NoticeText(QStringLiteral("抱歉，连接数据库失败！")), kFailed);
+    QCOMPARE(theApp.StartupFailure(), file + ": " + reason);
+    QCOMPARE(theApp.ExitCode(), 1);
     QVERIFY(!theApp.m_db);
     // Nothing was created or changed in the data folder.
     QCOMPARE(Listing(inst.sysfile), before);
     QCOMPARE(QFileInfo(file).size(), sizeBefore);
     QCOMPARE(QFileInfo::exists(file), kind != "missing");
+}
+
+// The program itself, cover window included: a start-up failure ends it with exit code 1 and
+// one line on standard error that names the file and what is wrong with it.
+void TestStartup::failedStartEndsWithCodeAndReason() {
+    ScopedInstallation inst(Unstarted());
+    QVERIFY(QFile::copy(QStringLiteral(VISTREL_EXE), inst.exe));
+    const QString reasons[] = {CatalogueDb::CatalogueFile(inst.sysfile) + ": missing",
+                               inst.sysfile + "/top.bmp: bitmap missing"};
+    for (int i = 0; i < 2; ++i) {
+        if (i == 1) GoodCatalogue(inst);  // a catalogue, but no skin
+        QProcess program;
+        program.start(inst.exe, {});
+        QVERIFY(program.waitForFinished(60000));
+        QCOMPARE(program.exitCode(), 1);
+        // Our one line; Qt may add warnings of its own.
+        const QString err = QString::fromLocal8Bit(program.readAllStandardError());
+        QCOMPARE(err.split('\n').filter(QRegularExpression("^vistrel: ")),
+                 QStringList{"vistrel: " + reasons[i]});
+        if (i == 0) QCOMPARE(Listing(inst.sysfile), QStringList{});  // nothing created
+    }
 }
 
 void TestStartup::splashRunsBeforeDatabaseAndMainWindow() {
@@ -171,14 +205,6 @@ void TestStartup::splashRunsBeforeDatabaseAndMainWindow() {
     QVERIFY(run.mainRan);
     QVERIFY(run.splashGoneBeforeMain);
     QCOMPARE(run.notices, QStringList{});
-}
-
-void TestStartup::splashThenFailureStillEnds() {
-    ScopedInstallation inst(Unstarted());  // no catalogue, no cover picture
-    const Run run = Start(inst.exe, true);
-    QVERIFY(!run.mainRan);
-    QCOMPARE(run.notices, QStringList{kFailed});
-    QCOMPARE(Listing(inst.sysfile), QStringList{});
 }
 
 void TestStartup::subFolderUsesParentsDataFolder() {
@@ -214,26 +240,13 @@ void TestStartup::publishedCopyReadsItsOwnConfiguration() {
     QVERIFY(theApp.IsPublished());
 }
 
-void TestStartup::configurationFolderOrMissingIsAuthoring() {
-    ScopedInstallation inst(Unstarted());
-    GoodCatalogue(inst);
-    QDir().mkpath(inst.sysfile + QStringLiteral("/config.ini"));
-    const Run run = Start(inst.exe);
-    QVERIFY(run.mainRan);
-    QCOMPARE(theApp.PublishState(), QString(""));
-    QVERIFY(!theApp.IsPublished());
-}
-
 void TestStartup::docPathCacheStartsWithMarkers() {
-    // Before anything has been shown, no real path can equal them.
-    QCOMPARE(docPathCache[0], QStringLiteral("hc11"));
-    QCOMPARE(docPathCache[1], QStringLiteral("hc12"));
-    QCOMPARE(docPathCache[2], QStringLiteral("hc13"));
+    // Before anything has been shown, no real path can equal them; a reset brings them back.
+    const QStringList markers{"hc11", "hc12", "hc13"};
+    QCOMPARE(QStringList(docPathCache, docPathCache + 3), markers);
     docPathCache[1] = QStringLiteral("/some/picture.jpg");
     ResetDocPathCache();
-    QCOMPARE(docPathCache[0], QStringLiteral("hc11"));
-    QCOMPARE(docPathCache[1], QStringLiteral("hc12"));
-    QCOMPARE(docPathCache[2], QStringLiteral("hc13"));
+    QCOMPARE(QStringList(docPathCache, docPathCache + 3), markers);
 }
 
 void TestStartup::connectionStillOpenAtExit() {

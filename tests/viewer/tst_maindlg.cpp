@@ -187,6 +187,8 @@ private slots:
         ScriptedPrompter prompter;
         CMainDlg dlg(f.Parts());
         QVERIFY(dlg.QuitRequested());
+        QCOMPARE(dlg.StartupFailure(),
+                 QDir(f.sysfile).filePath(missing) + QStringLiteral(": bitmap missing"));
         QCOMPARE(prompter.Notices().size(), 1);
         QCOMPARE(prompter.Notices().first().trimmed(), QStringLiteral("Not Open SetImage Bitmap"));
         // Start-up still ran to its end.
