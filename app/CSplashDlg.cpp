@@ -8,11 +8,17 @@
 
 #include "app/DialogUnits.h"
 
+namespace {
+QFont WindowFont() {
+    return QFont(QStringLiteral("新宋体"), 9);
+}
+}  // namespace
+
 CSplashDlg::CSplashDlg(const QString& picturePath, QWidget* parent)
     : QDialog(parent, Qt::SplashScreen | Qt::FramelessWindowHint), m_timer(new QTimer(this)) {
     setObjectName(QStringLiteral("130"));
-    setFont(QFont(QStringLiteral("新宋体"), 9));
-    setFixedSize(DialogUnits(font()).Size(626, 397));
+    setFont(WindowFont());
+    setFixedSize(WindowSize());
     setAttribute(Qt::WA_OpaquePaintEvent);
 
     QImage whole;  // a missing or unreadable picture leaves the window white
@@ -27,6 +33,10 @@ CSplashDlg::CSplashDlg(const QString& picturePath, QWidget* parent)
 
     m_timer->setInterval(15);
     connect(m_timer, &QTimer::timeout, this, &CSplashDlg::Step);
+}
+
+QSize CSplashDlg::WindowSize() {
+    return DialogUnits(WindowFont()).Size(626, 397);
 }
 
 void CSplashDlg::SetStepInterval(int ms) {

@@ -15,6 +15,10 @@ class CSplashDlg : public QDialog {
 public:
     explicit CSplashDlg(const QString& picturePath, QWidget* parent = nullptr);
 
+    // The window's size: 626 x 397 dialog units of its font. A cover picture of this size
+    // fills it.
+    static QSize WindowSize();
+
     // Time of one fade step (about 15 ms in the product) and of the hold at full opacity.
     void SetStepInterval(int ms);
     void SetHoldTime(int ms) { m_holdMs = qMax(0, ms); }

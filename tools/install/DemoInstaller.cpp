@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <functional>
 
+#include "app/CCatalogueApp.h"
 #include "app/CIniFile.h"
+#include "app/CSplashDlg.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueSchema.h"
 #include "store/Statements.h"
@@ -483,9 +485,18 @@ bool DemoInstaller::WriteSkin(const QString& dataFolder, QString* error) {
         jobs.append(
             {Join(dataFolder, b.fileName), PictureFormat::Bmp, [image] { return image; }, {}});
     }
+    // The cover window shows its picture 1:1, so the picture is made the window's size (which
+    // follows the window's font, with the substitutions the program registers). It is drawn at
+    // its design size and scaled as a whole: text drawn under a scaling transform does not
+    // come out the same from one run to the next.
+    CCatalogueApp::RegisterFontSubstitutions();
+    const QSize cover = CSplashDlg::WindowSize();
     jobs.append({Join(dataFolder, QStringLiteral("splash.jpg")),
                  PictureFormat::Jpeg,
-                 [] { return SkinPainter::Splash(); },
+                 [cover] {
+                     return SkinPainter::Splash().scaled(cover, Qt::IgnoreAspectRatio,
+                                                         Qt::SmoothTransformation);
+                 },
                  {}});
     return RunPictureJobs(jobs, error);
 }
