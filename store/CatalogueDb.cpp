@@ -138,7 +138,8 @@ QSqlDatabase CatalogueDb::Database() const {
     return QSqlDatabase::database(m_name, false);
 }
 
-bool CatalogueDb::ExecuteSql(const char* sql, const QVariantList& params) {
+bool CatalogueDb::ExecuteSql(const char* sql, const QVariantList& params, int* rowsAffected) {
+    if (rowsAffected) *rowsAffected = 0;
     if (!IsOpen()) {
         ReportFailure(QStringLiteral("未连接数据库"));
         return false;
@@ -153,6 +154,7 @@ bool CatalogueDb::ExecuteSql(const char* sql, const QVariantList& params) {
         ReportFailure(q.lastError().text());
         return false;
     }
+    if (rowsAffected) *rowsAffected = q.numRowsAffected();
     return true;
 }
 

@@ -39,8 +39,9 @@ public:
     OpenMode Mode() const { return m_mode; }
     QSqlDatabase Database() const;
 
-    // Runs a statement that returns no rows. A failure is reported and returns false.
-    bool ExecuteSql(const char* sql, const QVariantList& params = {});
+    // Runs a statement that returns no rows. A failure is reported and returns false. The
+    // number of rows the statement changed goes to `rowsAffected` when given.
+    bool ExecuteSql(const char* sql, const QVariantList& params = {}, int* rowsAffected = nullptr);
     // Runs several statements as one transaction: all of them, or none.
     bool ExecuteAll(const QList<QPair<const char*, QVariantList>>& statements);
 

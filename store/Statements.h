@@ -135,6 +135,9 @@ inline constexpr const char* UpdateCompany =
     "update [企业表] set [Opath] =?,[Company] =?,[Web] =? ";
 inline constexpr const char* UpdateCompanyAlt =
     "update [企业表] set  [Opath]=?,[Company]=?,[Web]=? ";
+// name, opath, company, web: the company row of a catalogue that has none
+inline constexpr const char* InsertCompany =
+    "insert into [企业表]([ClassName],[Opath],[Company],[Web]) values(?,?,?,?)";
 // dpath, name
 inline constexpr const char* SetCompanyDpath = "update [企业表] set [Dpath]=? where [ClassName]=?";
 
