@@ -1,0 +1,120 @@
+#include "publish/CFolderTreeCtrl.h"
+
+#include <QDir>
+#include <QFileIconProvider>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QKeyEvent>
+
+namespace {
+class NodeItem : public QTreeWidgetItem {
+public:
+    static constexpr int kType = QTreeWidgetItem::UserType + 53;
+    explicit NodeItem(const FolderTree::Node& n) : QTreeWidgetItem(kType), node(n) {}
+    FolderTree::Node node;
+    bool childrenRead = false;
+};
+}  // namespace
+
+CFolderTreeCtrl::CFolderTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
+    setHeaderHidden(true);
+    setColumnCount(1);
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setUniformRowHeights(true);
+    header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    header()->setStretchLastSection(false);
+    connect(this, &QTreeWidget::itemExpanded, this,
+            [this](QTreeWidgetItem* item) { ReadChildren(item); });
+    connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (current) ReadChildren(current);
+        emit SelectionChanged();
+    });
+}
+
+const FolderTree::Node* CFolderTreeCtrl::NodeOf(const QTreeWidgetItem* item) {
+    if (!item || item->type() != NodeItem::kType) return nullptr;
+    return &static_cast<const NodeItem*>(item)->node;
+}
+
+void CFolderTreeCtrl::AttachSystemIcons() {
+    const QFileIconProvider provider;
+    m_folderIcon = provider.icon(QFileIconProvider::Folder);
+    m_homeIcon = provider.icon(QFileInfo(QDir::homePath()));
+    m_desktopIcon = provider.icon(QFileIconProvider::Desktop);
+    m_computerIcon = provider.icon(QFileIconProvider::Computer);
+    m_driveIcon = provider.icon(QFileIconProvider::Drive);
+    m_icons = true;
+}
+
+QIcon CFolderTreeCtrl::IconFor(FolderTree::Kind kind) const {
+    if (!m_icons) return QIcon();
+    switch (kind) {
+        case FolderTree::Kind::Home:
+            return m_homeIcon.isNull() ? m_folderIcon : m_homeIcon;
+        case FolderTree::Kind::Desktop:
+            return m_desktopIcon;
+        case FolderTree::Kind::Computer:
+            return m_computerIcon;
+        case FolderTree::Kind::Volume:
+            return m_driveIcon;
+        case FolderTree::Kind::Folder:
+            break;
+    }
+    return m_folderIcon;
+}
+
+QTreeWidgetItem* CFolderTreeCtrl::MakeItem(const FolderTree::Node& node) {
+    auto* item = new NodeItem(node);
+    item->setText(0, node.name);
+    item->setIcon(0, IconFor(node.kind));
+    if (!node.path.isEmpty()) item->setToolTip(0, node.path);
+    item->setChildIndicatorPolicy(node.hasChildren
+                                      ? QTreeWidgetItem::ShowIndicator
+                                      : QTreeWidgetItem::DontShowIndicatorWhenChildless);
+    return item;
+}
+
+void CFolderTreeCtrl::FillFromDesktop() {
+    clear();
+    for (const FolderTree::Node& node : FolderTree::Roots()) addTopLevelItem(MakeItem(node));
+    if (QTreeWidgetItem* first = topLevelItem(0)) {
+        first->setExpanded(true);
+        setCurrentItem(first);
+    }
+}
+
+void CFolderTreeCtrl::ReadChildren(QTreeWidgetItem* item) {
+    if (!item || item->type() != NodeItem::kType) return;
+    auto* nodeItem = static_cast<NodeItem*>(item);
+    if (nodeItem->childrenRead) return;
+    nodeItem->childrenRead = true;
+    ++m_childReads;
+    // The canonical folders from here up: a link back to one of them ends the branch.
+    QStringList ancestry;
+    for (const QTreeWidgetItem* up = item; up; up = up->parent())
+        if (const FolderTree::Node* n = NodeOf(up); n && !n->canonical.isEmpty())
+            ancestry << n->canonical;
+    QList<QTreeWidgetItem*> children;
+    for (const FolderTree::Node& child : FolderTree::Children(nodeItem->node, ancestry))
+        children << MakeItem(child);
+    item->addChildren(children);
+    item->setChildIndicatorPolicy(QTreeWidgetItem::DontShowIndicatorWhenChildless);
+}
+
+bool CFolderTreeCtrl::GetSelectedPath(QString& path) const {
+    const FolderTree::Node* node = NodeOf(currentItem());
+    if (!node || node->path.isEmpty()) return false;
+    path = node->path;
+    return true;
+}
+
+void CFolderTreeCtrl::keyPressEvent(QKeyEvent* event) {
+    // "*" would expand the whole branch below the node, which for "/" means the whole disk:
+    // it opens one level here.
+    if (event->key() == Qt::Key_Asterisk) {
+        if (QTreeWidgetItem* item = currentItem()) item->setExpanded(true);
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
