@@ -1,0 +1,45 @@
+#include "authoring/AuthoringWidgets.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+
+namespace AuthoringWidgets {
+
+Qt::WindowFlags DialogFlags() {
+    return Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint;
+}
+
+QLineEdit* Edit(QWidget* parent, const char* id) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(QString::fromLatin1(id));
+    return edit;
+}
+
+QComboBox* EditableCombo(QWidget* parent, const char* id) {
+    auto* combo = new QComboBox(parent);
+    combo->setObjectName(QString::fromLatin1(id));
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->setMaxVisibleItems(20);
+    return combo;
+}
+
+QPushButton* Button(QWidget* parent, const char* id, const QString& text) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(id));
+    button->setAutoDefault(false);
+    return button;
+}
+
+void ShowText(QComboBox* combo, const QString& text) {
+    combo->setCurrentIndex(-1);
+    combo->setEditText(text);
+}
+
+int ChosenIndex(const QComboBox* combo) {
+    const int index = combo->currentIndex();
+    return index >= 0 && combo->currentText() == combo->itemText(index) ? index : -1;
+}
+
+}  // namespace AuthoringWidgets
