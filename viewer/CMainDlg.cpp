@@ -817,7 +817,10 @@ void CMainDlg::ShowCompanyBranch(const QString& item) {
         if (company) {
             const QString path = m_browser->CompanyPicturePath(*company);
             m_productList->DeleteAllItems();
-            m_productList->AddThumbnail(path, 0, QString());
+            // A missing picture file still draws its white cell; a company without a picture
+            // (or with a file we do not read) shows nothing.
+            if (PictureLoader::IsAcceptedPicture(path))
+                m_productList->AddThumbnail(path, 0, QString());
         }
         return;
     }

@@ -571,6 +571,13 @@ private slots:
         // A web text without "www." links to the whole text.
         dlg.OpenCategory(QStringLiteral("联系我们"));
         QCOMPARE(dlg.m_webLink->GetLinkUrl(), QStringLiteral("harbelt.example"));
+        // No picture at all, or a file that is no picture: no cell.
+        for (const char* opath : {"", "company.txt"}) {
+            QVERIFY(theApp.m_db->ExecuteSql("update [企业表] set [Opath]=?",
+                                            {QString::fromUtf8(opath)}));
+            dlg.OpenCategory(QStringLiteral("企业简介"));
+            QCOMPARE(dlg.m_productList->GetItemCount(), 0);
+        }
 
         // Without a company row the two entries are shown and the right side stays empty.
         QVERIFY(theApp.m_db->ExecuteSql("delete from [企业表]"));
