@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <memory>
 #include <utility>
@@ -215,7 +216,8 @@ void TestModelPage::folderChoiceFailureAndCancel() {
     QVERIFY(QDir().mkpath(inst.Path("home")) && QDir().mkpath(inst.Path("done")));
     theApp.Copies().jobs.RemoveAll();
     CModelPageDlg::LastChosenFolder().clear();
-    const QByteArray home = qgetenv("HOME");  // a home without a desktop folder at first
+    // A home without a desktop folder at first; the real one comes back however the test ends.
+    const auto restoreHome = qScopeGuard([home = qgetenv("HOME")] { qputenv("HOME", home); });
     qputenv("HOME", QFile::encodeName(inst.Path("home")));
     ScriptedPrompter prompter;
     prompter.folderAnswers << QString() << inst.Path("no such folder") << inst.Path("chosen")
@@ -252,7 +254,6 @@ void TestModelPage::folderChoiceFailureAndCancel() {
     QCOMPARE(ReadFile(inst.Path("done/f.stp")), ReadFile(src));
     QVERIFY(QDir(inst.Path("done")).removeRecursively());
     ClickCell(page->List(), 0, 0);
-    qputenv("HOME", home);
     // The chooser opens where the visitor chose last in this run, else on the desktop, else at
     // home; never in the working directory.
     QStringList folders;
