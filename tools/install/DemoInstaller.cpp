@@ -12,6 +12,7 @@
 #include "app/CCatalogueApp.h"
 #include "app/CIniFile.h"
 #include "app/CSplashDlg.h"
+#include "publish/PublishPlan.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueSchema.h"
 #include "store/Statements.h"
@@ -49,23 +50,23 @@ struct TextFile {
     QByteArray bytes;
 };
 
-// Where a product's files lie: `root` is demo-media (authoring) or pic (published); the
-// product picture sits in the category folder, documents and models in the product's folder.
+// Where a product's files lie, relative to a root: demo-media for the authoring copy, where
+// every file sits in the product's folder; the folder itself for a published copy, whose layout
+// the publish plan gives.
 struct ProductFiles {
-    QString picture;                // relative to root
-    QString documents[3];           // relative to root; [0] may be a folder
-    QStringList introductionPages;  // relative to root, when [0] is a folder
-    QString modelFolder;            // relative to root
-    QStringList models;             // relative to root
+    QString picture;
+    QString documents[3];           // [0] may be a folder
+    QStringList introductionPages;  // when [0] is a folder
+    QString modelFolder;
+    QStringList models;
 };
 
-ProductFiles FilesOf(const DemoProduct& p, bool published) {
+ProductFiles FilesOf(const DemoProduct& p) {
     ProductFiles f;
     const QString category = DemoCatalogue::Categories()[p.category].name;
     const QString productDir = category + QLatin1Char('/') + p.StoredName();
-    // Publishing puts product pictures into the category's folder.
-    f.picture = (published ? category : productDir) + QLatin1Char('/') + p.typeCode +
-                QLatin1Char('.') + DemoCatalogue::Suffix(p.PictureFileFormat());
+    f.picture = productDir + QLatin1Char('/') + p.typeCode + QLatin1Char('.') +
+                DemoCatalogue::Suffix(p.PictureFileFormat());
     const QString names[3] = {QStringLiteral("产品介绍"), QStringLiteral("追加加工"),
                               QStringLiteral("技术参考")};
     for (int d = 0; d < 3; ++d)
@@ -78,6 +79,21 @@ ProductFiles FilesOf(const DemoProduct& p, bool published) {
     }
     f.modelFolder = productDir + QLatin1Char('/') + kModelFolder;
     for (const QString& m : p.ModelFiles()) f.models << f.modelFolder + QLatin1Char('/') + m;
+    return f;
+}
+
+// The published copy's files of a product: where the plan puts the files its rows name.
+ProductFiles PublishedFiles(PublishPlan& plan, const ProductRecord& row,
+                            const QList<ModelFileRecord>& models, const ProductFiles& source) {
+    const PublishPlan::ProductPaths paths = plan.AddProduct(row);
+    ProductFiles f;
+    f.picture = paths.picture;
+    for (int d = 0; d < 3; ++d) f.documents[d] = paths.documents[d];
+    // The pages of a folder document keep their names inside the copied folder.
+    for (const QString& page : source.introductionPages)
+        f.introductionPages << f.documents[0] + page.mid(source.documents[0].size());
+    f.modelFolder = paths.modelFolder;
+    for (const ModelFileRecord& m : models) f.models << plan.AddModel(m).file;
     return f;
 }
 
@@ -340,11 +356,14 @@ bool WriteInstallation(const QString& folderIn, Target target, DemoInstaller::Va
     const QString data = DemoInstaller::DataFolder(folder);
     if (!QDir().mkpath(data)) return Fail(error, QStringLiteral("cannot create %1").arg(data));
     const bool published = target == Target::Published;
-    // Authoring paths are full paths under demo-media; a published copy's files lie under pic
-    // and its source columns keep the authoring paths, as publishing leaves them.
+    // Authoring paths are full paths under demo-media; a published copy's files lie where the
+    // publish plan puts them (its paths start with pic/) and its source columns keep the
+    // authoring paths, as publishing leaves them.
     const QString sourceRoot = DemoInstaller::MediaFolder(folder);
-    const QString fileRoot = published ? DemoInstaller::PicFolder(folder) : sourceRoot;
-    if (!PrepareMediaFolder(fileRoot, error)) return false;
+    const QString fileRoot = published ? folder : sourceRoot;
+    if (!PrepareMediaFolder(published ? DemoInstaller::PicFolder(folder) : sourceRoot, error))
+        return false;
+    PublishPlan plan;
 
     const QList<DemoProduct> products =
         DemoCatalogue::Products(variant == DemoInstaller::Variant::Small);
@@ -357,14 +376,29 @@ bool WriteInstallation(const QString& folderIn, Target target, DemoInstaller::Va
     for (int c = 0; c < categories.size(); ++c) {
         sql.append({Sql::InsertCategory, {categories[c].name}});
         sql.append({Sql::SetCategoryNumber, {c + 1, categories[c].name}});
+        plan.AddCategory({categories[c].name});
     }
     using Sheet = DataSheetPainter::Sheet;
     for (const DemoProduct& p : products) {
-        const ProductFiles f = FilesOf(p, published);
-        const ProductFiles source = FilesOf(p, false);
+        const ProductFiles source = FilesOf(p);
         const QString cls = categories[p.category].name;
         const QString stored = p.StoredName();
         auto at = [&](const QString& root, const QString& rel) { return Join(root, rel); };
+        ProductRecord row;
+        row.className = cls;
+        row.productName = stored;
+        row.key = p.Key();
+        row.opath = at(sourceRoot, source.picture);
+        row.oIntroduce = at(sourceRoot, source.documents[0]);
+        row.oAddProcess = at(sourceRoot, source.documents[1]);
+        row.oTecReference = at(sourceRoot, source.documents[2]);
+        const QStringList modelNames = p.ModelFiles();
+        const QStringList notes = p.ModelNotes();
+        QList<ModelFileRecord> models;
+        for (int m = 0; m < modelNames.size(); ++m)
+            models.append({cls, stored, modelNames[m], QString::number(m + 1),
+                           at(sourceRoot, source.models[m]), QString(), notes[m]});
+        const ProductFiles f = published ? PublishedFiles(plan, row, models, source) : source;
         jobs.append({at(fileRoot, f.picture),
                      p.PictureFileFormat(),
                      [p] { return PartPainter::ProductPicture(p); },
@@ -407,41 +441,40 @@ bool WriteInstallation(const QString& folderIn, Target target, DemoInstaller::Va
                      [p, refSize] { return DataSheetPainter::Paint(p, Sheet::Reference, refSize); },
                      {}});
         folders << at(fileRoot, f.modelFolder);
-        const QStringList modelNames = p.ModelFiles();
         for (int m = 0; m < f.models.size(); ++m)
             texts.append({at(fileRoot, f.models[m]), ModelFile(p, modelNames[m])});
 
         sql.append({Sql::InsertProduct,
-                    {p.indexInCategory + 1, cls, stored, p.Key(), at(sourceRoot, source.picture),
-                     at(sourceRoot, source.documents[0]), at(sourceRoot, source.documents[1]),
-                     at(sourceRoot, source.documents[2])}});
+                    {p.indexInCategory + 1, cls, stored, row.key, row.opath, row.oIntroduce,
+                     row.oAddProcess, row.oTecReference}});
         if (published) {
-            const QString pic = QStringLiteral("pic/");
-            sql.append({Sql::SetProductDpath, {pic + f.picture, cls, stored}});
-            sql.append({Sql::SetProductPIntroduce, {pic + f.documents[0], cls, stored}});
-            sql.append({Sql::SetProductPAddProcess, {pic + f.documents[1], cls, stored}});
-            sql.append({Sql::SetProductPTecReference, {pic + f.documents[2], cls, stored}});
+            sql.append({Sql::SetProductDpath, {f.picture, cls, stored}});
+            sql.append({Sql::SetProductPIntroduce, {f.documents[0], cls, stored}});
+            sql.append({Sql::SetProductPAddProcess, {f.documents[1], cls, stored}});
+            sql.append({Sql::SetProductPTecReference, {f.documents[2], cls, stored}});
         }
-        const QStringList notes = p.ModelNotes();
-        for (int m = 0; m < modelNames.size(); ++m) {
-            sql.append({Sql::InsertModel,
-                        {cls, stored, modelNames[m], m + 1, at(sourceRoot, source.models[m])}});
-            sql.append({Sql::SetModelNote, {notes[m], cls, stored, modelNames[m]}});
+        for (int m = 0; m < models.size(); ++m) {
+            sql.append({Sql::InsertModel, {cls, stored, modelNames[m], m + 1, models[m].opath}});
+            sql.append({Sql::SetModelNote, {models[m].note, cls, stored, modelNames[m]}});
         }
         if (published && !modelNames.isEmpty())
-            sql.append(
-                {Sql::SetModelsDpath, {QStringLiteral("pic/") + f.modelFolder, cls, stored}});
+            sql.append({Sql::SetModelsDpath, {f.modelFolder, cls, stored}});
     }
     const QString companyRel = kCompanyFolder + QLatin1Char('/') + kCompanyPicture;
-    jobs.append({Join(fileRoot, companyRel),
+    CompanyRecord company;
+    company.className = kCompanyFolder;
+    company.opath = Join(sourceRoot, companyRel);
+    const QString companyFile = published ? plan.AddCompany(company).dpath : companyRel;
+    jobs.append({Join(fileRoot, companyFile),
                  PictureFormat::Jpeg,
                  [] { return PartPainter::CompanyPicture(); },
                  {}});
     sql.append({Sql::UpdateCompany,
-                {Join(sourceRoot, companyRel), DemoCatalogue::CompanyInformation(),
-                 DemoCatalogue::CompanyWeb()}});
+                {company.opath, DemoCatalogue::CompanyInformation(), DemoCatalogue::CompanyWeb()}});
+    if (published) sql.append({Sql::SetCompanyDpath, {companyFile, kCompanyFolder}});
+    // Every folder of the published layout, also those no file lands in.
     if (published)
-        sql.append({Sql::SetCompanyDpath, {QStringLiteral("pic/") + companyRel, kCompanyFolder}});
+        for (const QString& dir : plan.Folders()) folders << Join(folder, dir);
 
     if (!RunPictureJobs(jobs, error)) return false;
     for (const QString& dir : folders)
