@@ -2,6 +2,8 @@
 
 #include <QDir>
 
+#include "publish/FileCopier.h"
+
 namespace {
 const QString kPic = QStringLiteral("pic");
 const QString kModelFolder = QStringLiteral("3D模型");
@@ -18,9 +20,12 @@ QString PublishPlan::FileName(const QString& source) {
 }
 
 QString PublishPlan::Component(const QString& name) {
-    // Names are used as the catalogue spells them; every name that becomes part of a published
-    // path passes through here.
-    return name;
+    // Every name that becomes part of a published path passes through here, so none can climb
+    // out of its folder or hide in it: separators and dot names are neutralised and a leading
+    // dot is replaced.
+    QString safe = FileCopier::SafeFileName(name);
+    if (safe.startsWith(QLatin1Char('.'))) safe[0] = QLatin1Char('_');
+    return safe;
 }
 
 QString PublishPlan::Join(const QStringList& parts) {
@@ -68,7 +73,8 @@ PublishPlan::ModelPaths PublishPlan::AddModel(const ModelFileRecord& model) {
     paths.modelFile = model.modelFile;
     paths.dpath =
         Join({kPic, Component(model.className), Component(model.productName), kModelFolder});
-    paths.file = Join({paths.dpath, Component(model.modelFile)});
+    // The viewer finds a model file by this name inside the folder its row stores.
+    paths.file = Join({paths.dpath, FileCopier::SafeFileName(model.modelFile)});
     if (!model.opath.isEmpty()) m_modelJobs.append({model.opath, paths.file});
     return paths;
 }

@@ -20,7 +20,7 @@
 class PublishPlan {
 public:
     // The relative paths of one product row. An empty path stands for a source column that is
-    // empty: its published column stays as it is and nothing is copied for it.
+    // empty: nothing is copied for it.
     struct ProductPaths {
         QString className;
         QString productName;
@@ -62,7 +62,8 @@ public:
 
     // The name of the file or folder a source path names: its last component.
     static QString FileName(const QString& source);
-    // A catalogue name (category, product, file) as one component of a published path.
+    // A catalogue name (category, product, file) as one component of a published path: never
+    // empty, ".", ".." or hidden, never holding a separator.
     static QString Component(const QString& name);
 
 private:

@@ -113,6 +113,9 @@ inline constexpr const char* SetModelNote =
 // dpath, class, product
 inline constexpr const char* SetModelsDpath =
     "update [3D模型表] set [Dpath]=? where [ClassName]=? and [ProductName]=?";
+// dpath, class, product, file
+inline constexpr const char* SetModelDpath =
+    "update [3D模型表] set [Dpath]=? where [ClassName]=? and [ProductName]=? and [3DModel]=?";
 // new class, old class
 inline constexpr const char* RenameModelsClass =
     "update [3D模型表] set [ClassName]=? where [ClassName]=?";

@@ -1,13 +1,19 @@
+#include <unistd.h>
+
 #include <QGuiApplication>
 #include <QTextStream>
+#include <cstdio>
 
+#include "publish/PublishCommand.h"
 #include "tools/install/DemoInstaller.h"
 
 namespace {
 int Usage(QTextStream& err) {
     err << "usage: vistrel-install empty FILE.db\n"
            "       vistrel-install demo FOLDER       (authoring demo beside the executable)\n"
-           "       vistrel-install published FOLDER  (a published copy: sysfile and pic)\n";
+           "       vistrel-install published FOLDER  (a published copy: sysfile and pic)\n"
+           "       vistrel-install publish INSTALLATION ROOT [--cover FILE] [--logo FILE]\n"
+           "                                         (publish an authoring installation)\n";
     return 2;
 }
 }  // namespace
@@ -20,6 +26,10 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     QTextStream err(stderr);
+    if (args.size() >= 2 && args[1] == QLatin1String("publish")) {
+        QTextStream out(stdout);
+        return PublishCommand::Run(args.mid(2), out, err, ::isatty(STDOUT_FILENO));
+    }
     if (args.size() != 3) return Usage(err);
     const QString command = args[1], target = args[2];
     QString error;

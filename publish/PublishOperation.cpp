@@ -1,0 +1,268 @@
+#include "publish/PublishOperation.h"
+
+#include <sys/stat.h>
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator>
+#include <QSet>
+
+#include "app/CIniFile.h"
+#include "publish/FileCopier.h"
+#include "publish/PublishPlan.h"
+#include "store/CatalogueDb.h"
+#include "store/CatalogueRecordset.h"
+#include "store/Statements.h"
+
+namespace {
+
+const QString kSysInfo = QStringLiteral("SysInfo");
+const QString kPublishState = QStringLiteral("发布状态");
+
+// The path with links resolved as far as it exists; a root that is still to be made keeps
+// the rest of its path as given.
+QString Resolved(const QString& path) {
+    QString existing = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    QStringList rest;
+    while (!QFileInfo::exists(existing) && existing != QLatin1String("/")) {
+        rest.prepend(QFileInfo(existing).fileName());
+        existing = QFileInfo(existing).absolutePath();
+    }
+    QString resolved = QFileInfo(existing).canonicalFilePath();
+    if (resolved.isEmpty()) resolved = existing;
+    for (const QString& part : rest) resolved = QDir(resolved).filePath(part);
+    return QDir::cleanPath(resolved);
+}
+
+// `path` is `folder` or lies below it (both resolved).
+bool Within(const QString& path, const QString& folder) {
+    return path == folder ||
+           path.startsWith(folder == QLatin1String("/") ? folder : folder + QLatin1Char('/'));
+}
+
+// A source column names something on disk when it is a regular file, or for a document also
+// a folder; a FIFO, device or socket counts as missing.
+bool Names(const QString& source, bool folderToo) {
+    struct stat st {};
+    return !source.isEmpty() && ::stat(QFile::encodeName(source).constData(), &st) == 0 &&
+           (S_ISREG(st.st_mode) || (folderToo && S_ISDIR(st.st_mode)));
+}
+
+bool IsRegularFile(const QString& path) {
+    return Names(path, false);
+}
+
+// The published value of a column: the plan's path when its source names something, otherwise
+// empty, so the copy shows nothing rather than a file that is not there.
+QString Published(const QString& source, const QString& path, bool folderToo = false) {
+    return Names(source, folderToo) ? path : QString();
+}
+
+}  // namespace
+
+PublishOperation::PublishOperation(CatalogueDb& db, const InstallPaths& paths)
+    : m_db(db), m_paths(paths) {}
+
+bool PublishOperation::IsRefusedRoot(const QString& root, const InstallPaths& paths) {
+    const QString target = Resolved(root);
+    const QString copy = Resolved(PublishPlan::CopyFolder(target));
+    const QString data = Resolved(paths.dataFolder);
+    if (Within(target, data)) return true;  // the data folder would be copied into itself
+    if (Within(Resolved(paths.exeFolder), copy) || Within(data, copy)) return true;
+    // A copy started below an authoring installation would open that installation's data.
+    const CIniFile ini(QDir(target).filePath(QStringLiteral("sysfile/config.ini")));
+    return ini.GetString(kSysInfo, kPublishState) == QLatin1String("0");
+}
+
+PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJobs& runJobs,
+                                                const Notify& notify) {
+    m_errors.clear();
+    m_jobs.clear();
+    if (root.isEmpty()) {
+        notify(NoRootText());
+        return Outcome::NoRoot;
+    }
+    if (IsRefusedRoot(root, m_paths)) {
+        notify(RefusedText());
+        return Outcome::Refused;
+    }
+    const bool published = Prepare(root) && runJobs(m_jobs);
+    if (!published && m_errors.isEmpty()) m_errors << QStringLiteral("not every file was copied");
+    notify(published ? SuccessText() : FailureText());
+    return published ? Outcome::Published : Outcome::Failed;
+}
+
+bool PublishOperation::Fail(const QString& why) {
+    m_errors << why;
+    return false;
+}
+
+bool PublishOperation::MakeFolder(const QString& folder) {
+    if (!Within(QDir::cleanPath(folder), m_copy))
+        return Fail(QStringLiteral("%1 lies outside the copy").arg(folder));
+    return QDir().mkpath(folder) || Fail(QStringLiteral("cannot create %1").arg(folder));
+}
+
+bool PublishOperation::Prepare(const QString& root) {
+    m_copy = Resolved(PublishPlan::CopyFolder(root));
+    const QDir copy(m_copy);
+
+    // What goes where, from the catalogue's rows.
+    PublishPlan plan;
+    QList<QPair<ProductRecord, PublishPlan::ProductPaths>> products;
+    QList<QPair<ModelFileRecord, PublishPlan::ModelPaths>> models;
+    QList<QPair<CompanyRecord, PublishPlan::CompanyPaths>> companies;
+    CatalogueRecordset categoryRs(&m_db), productRs(&m_db), modelRs(&m_db), companyRs(&m_db);
+    const auto read = [this](CatalogueRecordset& rs, const char* sql, const QVariantList& params) {
+        return rs.OpenRecordset(sql, params) ||
+               Fail(QStringLiteral("cannot read the catalogue: %1").arg(m_db.LastError()));
+    };
+    if (!read(categoryRs, Sql::SelectCategories, {})) return false;
+    for (; !categoryRs.IsEOF(); categoryRs.MoveNext()) {
+        const CategoryRecord category = CategoryRecord::Read(categoryRs);
+        plan.AddCategory(category);
+        if (!read(productRs, Sql::SelectProductsOfClassPublish, {category.className})) return false;
+        for (; !productRs.IsEOF(); productRs.MoveNext()) {
+            const ProductRecord product = ProductRecord::Read(productRs);
+            products.append({product, plan.AddProduct(product)});
+            if (!read(modelRs, Sql::SelectModelsOfProductPublish,
+                      {category.className, product.productName}))
+                return false;
+            for (; !modelRs.IsEOF(); modelRs.MoveNext()) {
+                const ModelFileRecord model = ModelFileRecord::Read(modelRs);
+                models.append({model, plan.AddModel(model)});
+            }
+        }
+    }
+    if (!read(companyRs, Sql::SelectCompany, {})) return false;
+    for (; !companyRs.IsEOF(); companyRs.MoveNext()) {
+        const CompanyRecord company = CompanyRecord::Read(companyRs);
+        companies.append({company, plan.AddCompany(company)});
+    }
+    plan.SetCover(IsRegularFile(m_cover) ? m_cover : QString());
+    plan.SetLogo(IsRegularFile(m_logo) ? m_logo : QString());
+
+    // 1. The folders of the copy.
+    if (!MakeFolder(m_copy)) return false;
+    for (const QString& folder : plan.Folders())
+        if (!MakeFolder(copy.filePath(folder))) return false;
+
+    // 2. The relative paths, all or none.
+    QList<QPair<const char*, QVariantList>> updates;
+    QSet<QString> documents;  // the destinations that may be folders
+    for (const auto& [row, paths] : products) {
+        const QVariantList key = {row.className, row.productName};
+        updates.append(
+            {Sql::SetProductDpath, QVariantList{Published(row.opath, paths.picture)} + key});
+        const char* columns[3] = {Sql::SetProductPIntroduce, Sql::SetProductPAddProcess,
+                                  Sql::SetProductPTecReference};
+        const QString sources[3] = {row.oIntroduce, row.oAddProcess, row.oTecReference};
+        for (int d = 0; d < 3; ++d) {
+            updates.append(
+                {columns[d], QVariantList{Published(sources[d], paths.documents[d], true)} + key});
+            documents.insert(paths.documents[d]);
+        }
+    }
+    for (const auto& [row, paths] : models)
+        updates.append(
+            {Sql::SetModelDpath,
+             {Published(row.opath, paths.dpath), row.className, row.productName, row.modelFile}});
+    for (const auto& [row, paths] : companies)
+        updates.append({Sql::SetCompanyDpath, {Published(row.opath, paths.dpath), row.className}});
+    if (!m_db.ExecuteAll(updates))
+        return Fail(QStringLiteral("cannot write the relative paths: %1").arg(m_db.LastError()));
+
+    // 3. The company picture, at once (the table holds one row).
+    if (!companies.isEmpty()) {
+        const auto& [company, paths] = companies.first();
+        if (IsRegularFile(company.opath) && !CopyFile(company.opath, copy.filePath(paths.dpath)))
+            return false;
+    }
+
+    // 4. The jobs: every file a column names, folder documents with their content.
+    for (const CopyJob& job : plan.Jobs())
+        if (!Queue(job.source, copy.filePath(job.destination), documents.contains(job.destination)))
+            return false;
+
+    // 5.-7. The data folder, its configuration marked published, and the executable.
+    if (!CopyDataFolder(copy.filePath(QStringLiteral("sysfile")))) return false;
+    CIniFile config(copy.filePath(QStringLiteral("sysfile/config.ini")));
+    if (!config.WriteString(kSysInfo, kPublishState, QStringLiteral("1")))
+        return Fail(QStringLiteral("cannot write %1").arg(config.Path()));
+    return CopyFile(m_paths.exePath, copy.filePath(QStringLiteral("Vistrel")));
+}
+
+bool PublishOperation::Queue(const QString& source, const QString& destination, bool folderToo) {
+    if (!Within(QDir::cleanPath(destination), m_copy))
+        return Fail(QStringLiteral("%1 lies outside the copy").arg(destination));
+    if (IsRegularFile(source)) {
+        m_jobs.append({source, destination});
+        return true;
+    }
+    if (!Names(source, folderToo)) return true;  // names nothing: its column was cleared
+    if (!MakeFolder(destination)) return false;
+    const QDir from(source);
+    QDirIterator it(source, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        // A folder that holds the root must not copy the copy into itself.
+        if (Within(Resolved(path), m_copy)) continue;
+        const QString target = QDir(destination).filePath(from.relativeFilePath(path));
+        if (it.fileInfo().isDir()) {
+            if (!MakeFolder(target)) return false;
+        } else if (IsRegularFile(path)) {
+            m_jobs.append({path, target});
+        }
+    }
+    return true;
+}
+
+bool PublishOperation::CopyFile(const QString& source, const QString& destination) {
+    FileCopier copier;
+    return copier.Copy(source, destination) == FileCopier::Result::Copied ||
+           Fail(copier.ErrorString());
+}
+
+bool PublishOperation::CopyDataFolder(const QString& destination) {
+    // The catalogue is copied by SQLite itself, so the copy is consistent even while it is open;
+    // it replaces the old one in one step, and an old journal beside it is removed first so it
+    // can never be replayed into the new file.
+    const QString catalogue = CatalogueDb::CatalogueFile(destination);
+    const QString fresh = QDir(destination)
+                              .filePath(QStringLiteral(".vistrel-%1.db")
+                                            .arg(QRandomGenerator::global()->generate64(), 0, 16));
+    if (!m_db.SaveCopyTo(fresh))
+        return Fail(QStringLiteral("cannot copy the catalogue: %1").arg(m_db.LastError()));
+    const QString sideFiles[3] = {catalogue + QStringLiteral("-journal"),
+                                  catalogue + QStringLiteral("-wal"),
+                                  catalogue + QStringLiteral("-shm")};
+    for (const QString& side : sideFiles) QFile::remove(side);
+    if (::rename(QFile::encodeName(fresh).constData(), QFile::encodeName(catalogue).constData()) !=
+        0) {
+        QFile::remove(fresh);
+        return Fail(QStringLiteral("cannot write %1").arg(catalogue));
+    }
+
+    // Everything else as files, sub-folders included.
+    const QString source = QDir::cleanPath(m_paths.dataFolder);
+    const QString own = CatalogueDb::CatalogueFile(source);
+    const QStringList skipped = {own, own + QStringLiteral("-journal"),
+                                 own + QStringLiteral("-wal"), own + QStringLiteral("-shm")};
+    const QDir from(source);
+    QDirIterator it(source, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        if (skipped.contains(path)) continue;  // copied above
+        const QString target = QDir(destination).filePath(from.relativeFilePath(path));
+        if (it.fileInfo().isDir()) {
+            if (!MakeFolder(target)) return false;
+        } else if (IsRegularFile(path) && !CopyFile(path, target)) {
+            return false;
+        }
+    }
+    return true;
+}
