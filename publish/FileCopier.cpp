@@ -118,7 +118,7 @@ FileCopier::Result FileCopier::Copy(const QString& source, const QString& destin
     TempFile out;
     if (!out.Create(QFile::encodeName(dstInfo.absolutePath()), mode))
         return Fail(destination, errno);
-    if (S_ISREG(dstStat.st_mode)) ::fchmod(out.Fd(), mode);  // not narrowed by the umask
+    ::fchmod(out.Fd(), mode);  // the umask would narrow the bits open() was given
 
     ::posix_fadvise(in.Get(), 0, 0, POSIX_FADV_SEQUENTIAL);
     const qint64 total = st.st_size;

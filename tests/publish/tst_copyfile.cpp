@@ -175,7 +175,7 @@ void TestCopyFile::permissionsOfNewAndReplacedFiles() {
     QTemporaryDir dir;
     const QString src = dir.filePath("src");
     QVERIFY(WriteFile(src, "x"));
-    QVERIFY(::chmod(QFile::encodeName(src).constData(), 0640) == 0);
+    QVERIFY(::chmod(QFile::encodeName(src).constData(), 0664) == 0);
     const QString replaced = dir.filePath("replaced");
     QVERIFY(WriteFile(replaced, "old"));
     QVERIFY(::chmod(QFile::encodeName(replaced).constData(), 0604) == 0);
@@ -188,7 +188,7 @@ void TestCopyFile::permissionsOfNewAndReplacedFiles() {
     QCOMPARE(over, FileCopier::Result::Copied);
     struct stat st {};
     QCOMPARE(::stat(QFile::encodeName(dir.filePath("fresh")).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 0777, mode_t(0640));  // the source's, never wider
+    QCOMPARE(st.st_mode & 0777, mode_t(0664));  // the source's, not narrowed by the umask
     QCOMPARE(::stat(QFile::encodeName(replaced).constData(), &st), 0);
     QCOMPARE(st.st_mode & 0777, mode_t(0604));
     QCOMPARE(ReadFile(replaced), QByteArray("x"));
