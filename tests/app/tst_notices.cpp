@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QLabel>
-#include <QMessageBox>
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
@@ -12,7 +11,6 @@
 #include "app/CCatalogueApp.h"
 #include "app/CMsgBoxDlg.h"
 #include "app/MessageBox.h"
-#include "app/WidgetPrompter.h"
 
 namespace {
 const QString kSeven = QStringLiteral("       ");
@@ -51,32 +49,6 @@ bool NearlyCentred(const QRect& inner, const QRect& outer) {
     return qAbs(d.x()) <= 2 && qAbs(d.y()) <= 2;
 }
 
-// Answers the next message box that opens by clicking the button with `text`, or by Escape.
-void AnswerNextBox(const QString& buttonText, QString* caption, QString* body,
-                   QMessageBox::Icon* icon, QStringList* buttons) {
-    QTimer::singleShot(0, qApp, [=] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box) {
-            for (QWidget* w : QApplication::topLevelWidgets())
-                if (auto* b = qobject_cast<QMessageBox*>(w); b && b->isVisible()) box = b;
-        }
-        if (!box) return;
-        *caption = box->windowTitle();
-        *body = box->text();
-        *icon = box->icon();
-        for (QAbstractButton* b : box->buttons()) *buttons << b->text();
-        if (buttonText.isEmpty()) {
-            QTest::keyClick(box, Qt::Key_Escape);
-            return;
-        }
-        for (QAbstractButton* b : box->buttons())
-            if (b->text() == buttonText) {
-                b->click();
-                return;
-            }
-        box->done(0);
-    });
-}
 }  // namespace
 
 class TestNotices : public QObject {
@@ -88,7 +60,6 @@ private slots:
     void otherStylesAndConfirmations();
     void noticeIsCentredOnTheMainWindowOrTheScreen();
     void noticeLastsItsTimeAndGoes();
-    void widgetPrompterBoxes();
 };
 
 void TestNotices::shortNoticesGetSevenSpaces_data() {
@@ -168,32 +139,6 @@ void TestNotices::noticeLastsItsTimeAndGoes() {
     const QImage shot = dlg.grab().toImage();
     QCOMPARE(shot.pixelColor(0, shot.height() / 2), QColor(0x5b, 0x7a, 0x99));
     QCOMPARE(shot.pixelColor(3, 3), QColor(Qt::white));
-}
-
-void TestNotices::widgetPrompterBoxes() {
-    WidgetPrompter prompter;
-    QString caption, body;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QStringList buttons;
-    AnswerNextBox(QString(), &caption, &body, &icon, &buttons);
-    QCOMPARE(prompter.MessageBox(QStringLiteral("继续?"), QStringLiteral("Vistrel"),
-                                 MB_OKCANCEL | MB_ICONQUESTION),
-             IDCANCEL);
-    QCOMPARE(caption, QStringLiteral("Vistrel"));
-    QCOMPARE(body, QStringLiteral("继续?"));
-    QCOMPARE(icon, QMessageBox::Question);
-    QCOMPARE(buttons.size(), 2);
-
-    buttons.clear();
-    AnswerNextBox(QStringLiteral("是(&Y)"), &caption, &body, &icon, &buttons);
-    QVERIFY(prompter.Confirm(QStringLiteral("确认要删除吗?"), QStringLiteral("提示"), false));
-    QCOMPARE(caption, QStringLiteral("提示"));
-    QCOMPARE(icon, QMessageBox::NoIcon);
-    QCOMPARE(buttons, (QStringList{QStringLiteral("是(&Y)"), QStringLiteral("否(&N)")}));
-    // Escape answers No.
-    AnswerNextBox(QString(), &caption, &body, &icon, &buttons);
-    QVERIFY(!prompter.Confirm(QStringLiteral("确认要删除吗?"), QStringLiteral("提示"), true));
-    QCOMPARE(icon, QMessageBox::Question);
 }
 
 QTEST_MAIN(TestNotices)

@@ -99,7 +99,6 @@ private slots:
     void subFolderUsesParentsDataFolder();
     void publishedCopyReadsItsOwnConfiguration();
     void connectionStillOpenAtExit();
-    void standardDialogsSpeakChinese();
 };
 
 void TestStartup::goodCatalogueRunsMainWindow() {
@@ -247,31 +246,6 @@ void TestStartup::connectionStillOpenAtExit() {
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QVERIFY2(child.exitCode() == 0, output.constData());
     QVERIFY2(output.contains("Totals: 3 passed, 0 failed"), output.constData());
-}
-
-// The folder chooser and the standard message boxes are Qt's own: their labels and buttons must
-// not appear in English beside the program's Chinese texts.
-void TestStartup::standardDialogsSpeakChinese() {
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    if (!QFile::exists(QDir(folder).filePath(QStringLiteral("qtbase_zh_CN.qm"))))
-        QSKIP("Qt's Chinese translations (qt6-translations-l10n) are not installed");
-    ScopedInstallation inst(Unstarted());
-    GoodCatalogue(inst);
-    QString lookIn;
-    QString cancel;
-    ScriptedPrompter prompter;
-    theApp.m_showSplash = false;
-    theApp.m_runMainWindow = [&] {
-        lookIn = QCoreApplication::translate("QFileDialog", "Look in:");
-        cancel = QCoreApplication::translate("QPlatformTheme", "Cancel");
-    };
-    theApp.InitInstanceAt(inst.exe);
-    QVERIFY2(lookIn != QStringLiteral("Look in:"), qPrintable(lookIn));
-    QVERIFY2(cancel != QStringLiteral("Cancel"), qPrintable(cancel));
-    // A second start-up in the same process adds no second translator.
-    const int before = QCoreApplication::instance()->findChildren<QTranslator*>().size();
-    CCatalogueApp::InstallQtTranslations();
-    QCOMPARE(QCoreApplication::instance()->findChildren<QTranslator*>().size(), before);
 }
 
 QTEST_MAIN(TestStartup)

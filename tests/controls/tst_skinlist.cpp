@@ -195,34 +195,6 @@ private slots:
             QVERIFY(Px(Grab(button), 0, 16) != QColor(229, 151, 0));
         }
     }
-
-    void captionColoursAndPressedShift() {
-        QWidget window;
-        window.resize(200, 80);
-        auto* button = new CHoverButton(QStringLiteral("甲|乙|128"), &window);
-        button->setGeometry(0, 0, 200, 32);
-        auto* other = new QWidget(&window);
-        other->setFocusPolicy(Qt::StrongFocus);
-        window.show();
-        other->setFocus();
-        const QRect countArea(100, 0, 100, 32);
-        const QRect nameArea(20, 0, 80, 32);
-        // Not focused: everything in the normal colour, nothing red.
-        QImage img = Grab(button);
-        QCOMPARE(CountPixels(img, img.rect(), IsReddish), 0);
-        QVERIFY(CountPixels(img, nameArea, IsDark) > 5);
-        QVERIFY(CountPixels(img, countArea, IsDark) > 5);
-        // Focused: the count turns red, the name stays dark.
-        button->setFocus();
-        img = Grab(button);
-        QVERIFY(CountPixels(img, countArea, IsReddish) > 5);
-        QCOMPARE(CountPixels(img, nameArea, IsReddish), 0);
-        // Pressed, the caption moves one pixel down and right.
-        other->setFocus();
-        const QRect up = InkBox(Grab(button), nameArea, IsDark);
-        button->setDown(true);
-        QCOMPARE(InkBox(Grab(button), nameArea, IsDark).topLeft(), up.topLeft() + QPoint(1, 1));
-    }
 };
 
 QTEST_MAIN(TestSkinList)

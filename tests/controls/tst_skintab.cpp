@@ -162,20 +162,6 @@ private slots:
         QCOMPARE(ink.center().x() / 100, third);
         QCOMPARE(ink.center().y() / 20, 1);
     }
-
-    void transparentLabelElidesLongText() {
-        CTransparentStatic label(
-            QStringLiteral("一个非常非常长的产品名称，放不下的时候以省略号结束"));
-        label.SetTextColor(Qt::black);
-        label.resize(80, 20);
-        label.setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        label.show();
-        // Elided and right-aligned: the line runs from the left edge to the right edge.
-        const QImage img = label.grab().toImage();
-        const QRect ink = InkBox(img, img.rect(), [](QColor c) { return c.red() < 128; });
-        QVERIFY(ink.right() >= 74);
-        QVERIFY(ink.left() <= 10);
-    }
 };
 
 QTEST_MAIN(TestSkinTab)

@@ -197,29 +197,6 @@ private slots:
                  qPrintable(error));
     }
 
-    void emptyCatalogueHasTheFourTablesInOrder() {
-        const QString file = m_tmp.filePath(QStringLiteral("empty.db"));
-        QString error;
-        QVERIFY2(DemoInstaller::WriteEmpty(file, &error), qPrintable(error));
-        {
-            CatalogueDb db;
-            QVERIFY2(db.Open(file, &error), qPrintable(error));
-            // Readers take values by position, so the order is what matters.
-            QCOMPARE(Columns(db, QStringLiteral("小类表")),
-                     (QStringList{"Number", "ClassName", "ProductName", "Key", "Opath", "Dpath",
-                                  "OIntroduce", "OAddProcess", "OTecReference", "PIntroduce",
-                                  "PAddProcess", "PTecReference"}));
-            QCOMPARE(Columns(db, QStringLiteral("3D模型表")),
-                     (QStringList{"ClassName", "ProductName", "3DModel", "Number", "Opath", "Dpath",
-                                  "Note"}));
-            QCOMPARE(ReadTable(db, QStringLiteral("企业表")).size(), 1);
-        }
-        // An existing file is never overwritten.
-        const QByteArray before = ReadAll(file);
-        QVERIFY(!DemoInstaller::WriteEmpty(file, &error));
-        QCOMPARE(ReadAll(file), before);
-    }
-
     void demoCatalogueIsConsistent() {
         QSet<QString> codes;
         for (const DemoProduct& p : DemoCatalogue::Products()) {
@@ -348,32 +325,6 @@ private slots:
         const QImage expected = GifWriter::Quantize(image).convertToFormat(QImage::Format_RGB32);
         if (colours <= 256) QCOMPARE(expected, image);  // no colour lost when they all fit
         QCOMPARE(decoded, expected);
-    }
-
-    void everyFormatIsWritten() {
-        const QImage image = SkinPainter::Splash(QSize(120, 80));
-        for (PictureFormat f : {PictureFormat::Jpeg, PictureFormat::Png, PictureFormat::Bmp,
-                                PictureFormat::Gif, PictureFormat::Tiff}) {
-            const QString file = m_tmp.filePath(QStringLiteral("fmt.") + DemoCatalogue::Suffix(f));
-            QString error;
-            QVERIFY2(DemoInstaller::SavePicture(image, file, f, &error), qPrintable(error));
-            QCOMPARE(QImage(file).size(), QSize(120, 80));
-        }
-        // A smooth picture stays close to itself through the GIF palette.
-        QImage smooth(256, 64, QImage::Format_RGB32);
-        for (int y = 0; y < 64; ++y)
-            for (int x = 0; x < 256; ++x) smooth.setPixel(x, y, qRgb(x, 255 - x, (x + y) % 256));
-        const QImage q = GifWriter::Quantize(smooth).convertToFormat(QImage::Format_RGB32);
-        for (int y = 0; y < 64; y += 3)
-            for (int x = 0; x < 256; x += 3) {
-                const QRgb a = smooth.pixel(x, y), b = q.pixel(x, y);
-                QVERIFY(qAbs(qRed(a) - qRed(b)) <= 48 && qAbs(qGreen(a) - qGreen(b)) <= 48 &&
-                        qAbs(qBlue(a) - qBlue(b)) <= 48);
-            }
-        QString error;
-        QVERIFY(!DemoInstaller::SavePicture(image, m_tmp.filePath(QStringLiteral("no/dir/x.png")),
-                                            PictureFormat::Png, &error));
-        QVERIFY(!error.isEmpty());
     }
 };
 

@@ -196,21 +196,6 @@ private slots:
         QVERIFY(prompter.shown.isEmpty());
     }
 
-    void widthRule() {
-        QCOMPARE(DocPictures::ShownSize(QSize(20, 10)), QSize(20, 10));
-        ScopedInstallation f;
-        const QString path = f.Picture(QStringLiteral("media/w.png"), {3301, 1000}, kIntro);
-        CDocPageDlg page(133);
-        page.resize(800, 600);
-        page.show();
-        page.ShowPagePicture(path);
-        QCOMPARE(page.List()->GetThumbWidth(), 3300);
-        QCOMPARE(page.List()->GetThumbHeight(), 999);
-        QVERIFY(page.WaitForPictures(30000));
-        // The picture is drawn 30 pixels down at its shown size.
-        QVERIFY(SameColour(page.List()->ItemImage(0).pixelColor(1650, 30 + 500), kIntro));
-    }
-
     void folderDocument() {
         ScopedInstallation f;
         Catalogue c(f);

@@ -4,7 +4,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -86,24 +85,6 @@ private slots:
         for (QWidget* b :
              {dlg.m_btnProducts, dlg.m_btnCompany, dlg.m_btnSettings, dlg.m_btnPublish})
             QVERIFY(!b->geometry().intersects(dlg.m_searchEdit->geometry().adjusted(-4, 0, 4, 0)));
-    }
-
-    void skinButtonsGetTheirBitmaps() {
-        ScopedInstallation f;
-        ScriptedPrompter prompter;
-        // Give one button a hover picture of its own size and colour to check the file order.
-        f.SaveBmp(QStringLiteral("min1.bmp"), {32, 19}, QColor(250, 10, 10));
-        f.SaveBmp(QStringLiteral("min2.bmp"), {32, 19}, QColor(10, 250, 10));
-        CMainDlg dlg(f.Parts());
-        const QImage normal = dlg.m_btnMin->Bitmap(CSkinBtn::Normal).toImage();
-        QVERIFY(!normal.isNull());
-        QCOMPARE(dlg.m_btnMin->Bitmap(CSkinBtn::Hover).toImage().pixelColor(3, 3),
-                 QColor(250, 10, 10));
-        QCOMPARE(dlg.m_btnMin->Bitmap(CSkinBtn::Pressed).toImage().pixelColor(3, 3),
-                 QColor(10, 250, 10));
-        QCOMPARE(dlg.m_btnMin->Bitmap(CSkinBtn::Disabled).toImage(), normal);
-        for (CSkinBtn* b : {dlg.m_btnProducts, dlg.m_btnBack, dlg.m_btnChat, dlg.m_btnClose})
-            QVERIFY2(!b->Bitmap(CSkinBtn::Normal).isNull(), qPrintable(b->objectName()));
     }
 
     void missingBandQuitsCleanly_data() {
@@ -209,20 +190,6 @@ private slots:
         QVERIFY(mask.contains(QPoint(500, 1)));
     }
 
-    void tallTopBandIsDrawnWhole() {
-        ScopedInstallation f;
-        f.SaveBmp(QStringLiteral("top.bmp"), QSize(300, 80), QColor(200, 30, 30));
-        ScriptedPrompter prompter;
-        CMainDlg dlg(f.Parts());
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        const QImage shot = dlg.grab().toImage();
-        // Drawn over the left band down to its own height, and tiled along x.
-        QVERIFY(SameColour(shot.pixelColor(30, 75), QColor(200, 30, 30), 2));
-        QVERIFY(SameColour(shot.pixelColor(650, 8), QColor(200, 30, 30), 2));
-        QVERIFY(SameColour(shot.pixelColor(30, 85), CMainDlg::SideColor(), 0));
-    }
-
     // Escape never closes the window; its close button does.
     void escapeNeverCloses() {
         ScopedInstallation f;
@@ -237,90 +204,6 @@ private slots:
         });
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
         QVERIFY(prompter.shown.isEmpty());
-    }
-
-    void maximiseAndRestoreRelayOut() {
-        ScopedInstallation f;
-        FillSmallCatalogue(f);
-        ScriptedPrompter prompter;
-        CMainDlg dlg(f.Parts());
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        // Open the product with model files, so page 136 exists.
-        dlg.OpenCategory(QStringLiteral("导轨|2"));
-        dlg.m_productList->SetSelectionMark(1);
-        dlg.OpenProduct();
-        QCOMPARE(dlg.m_tabCount, 4);
-        QVERIFY(dlg.m_modelPage);
-
-        const QRect screen = dlg.screen()->availableGeometry();
-        QTest::mouseClick(dlg.m_btnMax, Qt::LeftButton);
-        QVERIFY(dlg.m_maximized);
-        QTRY_COMPARE(dlg.size(), screen.size());
-        auto checkLayout = [&] {
-            const int r = dlg.width();
-            const int b = dlg.height();
-            QCOMPARE(dlg.m_tab->geometry().bottomRight(), QPoint(r - 5 - 1, b - 35 - 1));
-            QCOMPARE(dlg.m_productList->geometry(),
-                     QRect(QPoint(260, 59), QPoint(r - 5 - 1, b - 35 - 1)));
-            QCOMPARE(dlg.m_btnClose->geometry(), QRect(r - 40, 5, 32, 19));
-            const QRect page = dlg.m_tab->rect().adjusted(8, 20, -8, -8);
-            for (CDocPageDlg* p : dlg.m_pages) QCOMPARE(p->geometry(), page);
-            QCOMPARE(dlg.m_modelPage->geometry(), page);
-        };
-        checkLayout();
-
-        // A double click on the top band restores.
-        QTest::mouseDClick(&dlg, Qt::LeftButton, {}, QPoint(300, 30));
-        QVERIFY(!dlg.m_maximized);
-        QTRY_COMPARE(dlg.size(), QSize(1024, 700));
-        checkLayout();
-
-        // A double click below the top band does nothing.
-        QTest::mouseDClick(&dlg, Qt::LeftButton, {}, QPoint(30, 300));
-        QVERIFY(!dlg.m_maximized);
-    }
-
-    // The top band moves the window; its menu opens the About box and minimises.
-    void dragAndMenuOfTheTopBand() {
-        ScopedInstallation f;
-        ScriptedPrompter prompter;
-        CMainDlg dlg(f.Parts());
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        const QPoint start = dlg.pos();
-        auto drag = [&](QPoint from, QPoint to) {
-            for (auto [type, at, buttons] :
-                 {std::tuple(QEvent::MouseButtonPress, from, Qt::MouseButtons(Qt::LeftButton)),
-                  std::tuple(QEvent::MouseMove, to, Qt::MouseButtons(Qt::LeftButton)),
-                  std::tuple(QEvent::MouseButtonRelease, to, Qt::MouseButtons())}) {
-                QMouseEvent e(type, at, dlg.mapToGlobal(at), Qt::LeftButton, buttons, {});
-                QApplication::sendEvent(&dlg, &e);
-            }
-        };
-        drag(QPoint(40, 300), QPoint(90, 340));  // below the top band nothing moves
-        QCOMPARE(dlg.pos(), start);
-        drag(QPoint(300, 40), QPoint(340, 60));
-        QTRY_COMPARE(dlg.pos(), start + QPoint(40, 20));
-
-        std::unique_ptr<QMenu> menu(dlg.CreateSystemMenu(&dlg));
-        QAction* about = nullptr;
-        QAction* minimise = nullptr;
-        for (QAction* a : menu->actions()) {
-            if (a->text() == QStringLiteral("关于 Pelor(&A)...")) about = a;
-            if (a->text().startsWith(QStringLiteral("最小化"))) minimise = a;
-        }
-        QVERIFY(about && minimise);
-        bool aboutShown = false;
-        QTimer::singleShot(50, &dlg, [&] {
-            QWidget* modal = QApplication::activeModalWidget();
-            aboutShown = modal && modal != &dlg;
-            if (aboutShown) static_cast<QDialog*>(modal)->accept();
-        });
-        about->trigger();
-        QVERIFY(aboutShown);
-        minimise->trigger();
-        QTRY_VERIFY(dlg.isMinimized());
     }
 
     // ---- company pages and chat ----
@@ -431,25 +314,6 @@ private slots:
         QVERIFY(prompter.shown.isEmpty());
     }
 
-    void companyPicturesFromTestData() {
-        // Every picture of the shared test set as the company picture: shown or empty, never
-        // a crash or a hang.
-        const QDir images(QStringLiteral(VISTREL_TESTDATA_IMAGES));
-        const QStringList files = images.entryList(QDir::Files);
-        QVERIFY(files.size() > 10);
-        ScopedInstallation f;
-        ScriptedPrompter prompter;
-        CMainDlg dlg(f.Parts());
-        for (const QString& name : files) {
-            f.Company(images.filePath(name), QString(), QString(), QString());
-            dlg.ShowCompanyPages();
-            QVERIFY2(dlg.m_productList->GetThumbWidth() <= 3300, qPrintable(name));
-            QVERIFY2(dlg.m_productList->WaitForThumbnails(30000), qPrintable(name));
-            dlg.OpenCategory(QStringLiteral("企业简介"));
-            QVERIFY2(dlg.m_productList->WaitForThumbnails(30000), qPrintable(name));
-        }
-    }
-
     void chatAddress() {
         {
             ScopedInstallation f;
@@ -487,15 +351,6 @@ private slots:
         QCOMPARE(c.qqNumber, CompanyContact::kDefaultQQ);
         QCOMPARE(c.chatHost, QStringLiteral("wpa.qq.com"));
         QCOMPARE(c.companyName, QStringLiteral("Harbelt"));
-    }
-
-    void webLinkTargetRule() {
-        QCOMPARE(CompanyContact::WebLinkTarget(QStringLiteral("http://www.a.com")),
-                 QStringLiteral("www.a.com"));
-        QCOMPARE(CompanyContact::WebLinkTarget(QStringLiteral("https://shop.a.com/www.x")),
-                 QStringLiteral("www.x"));
-        QCOMPARE(CompanyContact::WebLinkTarget(QStringLiteral("www.a.com/www.b")),
-                 QStringLiteral("www.a.com/www.b"));
     }
 };
 

@@ -54,7 +54,6 @@ class TestModelPage : public QObject {
     Q_OBJECT
 private slots:
     void listShowsTheProductsFilesInOrder();
-    void layoutFollowsThePageSize();
     void downloadInEitherCopy_data();
     void downloadInEitherCopy();
     void missingSourceQueuesNothing_data();
@@ -62,7 +61,6 @@ private slots:
     void folderChoiceFailureAndCancel();
     void hostileFileNamesStayInsideTheChosenFolder();
     void otherColumnsOnlySelectAndButtonDownloadsSelection();
-    void enterAndEscapeStayInThePage();
 };
 
 void TestModelPage::listShowsTheProductsFilesInOrder() {
@@ -88,18 +86,6 @@ void TestModelPage::listShowsTheProductsFilesInOrder() {
     QCOMPARE(list->GetItemCount(), 1);
     page->LoadModelList("阀门", "无此产品");
     QCOMPARE(list->GetItemCount(), 0);
-}
-
-void TestModelPage::layoutFollowsThePageSize() {
-    ScopedInstallation inst(Installation("0"));
-    QVERIFY(inst.Ok());
-    CModelPageDlg page(inst.Db(), theApp.m_paths, theApp.Copies());
-    page.resize(800, 400);
-    page.show();
-    QCOMPARE(page.List()->geometry(), QRect(0, 0, 795, 390));
-    // 800 × 0.0375 + 4, 800 × 8 ÷ 12, 800 × 23 ÷ 120, 800 ÷ 12, each truncated
-    const QList<int> expected{34, 533, 153, 66};
-    for (int c = 0; c < 4; ++c) QCOMPARE(page.List()->columnWidth(c), expected[c]);
 }
 
 void TestModelPage::downloadInEitherCopy_data() {
@@ -267,23 +253,6 @@ void TestModelPage::otherColumnsOnlySelectAndButtonDownloadsSelection() {
     page->findChild<QPushButton*>("1035")->click();
     QCOMPARE(prompter.Notices().size(), 1);
     QCOMPARE(Entries(inst.Path("chosen")), QStringList{"two.stp"});
-}
-
-void TestModelPage::enterAndEscapeStayInThePage() {
-    ScopedInstallation inst(Installation("0"));
-    QVERIFY(inst.Ok());
-    inst.Model("类", "产品@1", "one.stp", 1, inst.Write("models/one.stp", "1"));
-    QDialog window;
-    auto* page = NewPage(&window);
-    page->LoadModelList("类", "产品@1");
-    page->setGeometry(0, 0, 600, 300);
-    window.resize(600, 300);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    page->List()->setFocus();
-    QTest::keyClick(page->List(), Qt::Key_Escape);
-    QTest::keyClick(page->List(), Qt::Key_Return);
-    QVERIFY(window.isVisible());
 }
 
 QTEST_MAIN(TestModelPage)

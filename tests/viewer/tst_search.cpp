@@ -203,23 +203,6 @@ private slots:
         QVERIFY(dlg.m_companyText->isHidden());
     }
 
-    void noCategoriesStopsAfterTheList() {
-        ScopedInstallation f;
-        FillCatalogue(f);
-        ScriptedPrompter prompter;
-        CMainDlg dlg(f.Parts());
-        QVERIFY(dlg.m_productList->WaitForThumbnails(20000));
-        const QStringList before = Items(dlg);
-        QCOMPARE(before.size(), 2);
-        QVERIFY(theApp.m_db->ExecuteSql("delete from [大类表]"));
-        Search(dlg, QStringLiteral("HGH"));
-        QCOMPARE(dlg.m_classList->GetCount(), 0);
-        QCOMPARE(Items(dlg), before);
-        // The thumbnails keep their pictures.
-        QVERIFY(SameColour(CentreColour(dlg.m_productList->ItemImage(0)), QColor(0, 90, 200)));
-        QVERIFY(prompter.shown.isEmpty());
-    }
-
     void hitOpensInItsOwnCategory() {
         ScopedInstallation f;
         FillCatalogue(f);
