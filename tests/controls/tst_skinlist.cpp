@@ -30,13 +30,6 @@ struct ListWindow {
     }
 };
 
-bool IsReddish(QColor c) {
-    return c.red() > 150 && c.green() < c.red() - 80 && c.blue() < c.red() - 80;
-}
-bool IsDark(QColor c) {
-    return c.red() < 110 && c.green() < 110 && c.blue() < 110;
-}
-
 }  // namespace
 
 class TestSkinList : public QObject {
