@@ -36,14 +36,6 @@ Rows ReadTable(CatalogueDb& db, const QString& table) {
     return rows;
 }
 
-QStringList Columns(CatalogueDb& db, const QString& table) {
-    QStringList names;
-    QSqlQuery q(db.Database());
-    q.exec(QStringLiteral("pragma table_info([%1])").arg(table));
-    while (q.next()) names << q.value(1).toString();
-    return names.mid(1);
-}
-
 QMap<QString, QByteArray> HashTree(const QString& root) {
     QMap<QString, QByteArray> hashes;
     QDirIterator it(root, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
