@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QLayout>
 #include <QScrollBar>
 
 #include "controls/CHoverButton.h"
@@ -11,6 +12,25 @@ namespace {
 
 // Child ids are handed out across every list of the process and never reused.
 int g_buttonsCreated = 0;
+
+// A switched-off layout that places nothing. A button shown in a block without a layout posts
+// the block a layout request, and Qt compares each such post with every event still pending
+// (each new widget leaves one), which makes filling a long list quadratic. A switched-off
+// layout asks once and never again.
+class BlockLayout : public QLayout {
+public:
+    explicit BlockLayout(QWidget* block) : QLayout(block) {
+        setContentsMargins(0, 0, 0, 0);
+        setSizeConstraint(QLayout::SetNoConstraint);
+        setEnabled(false);
+    }
+    ~BlockLayout() override = default;
+    void addItem(QLayoutItem* item) override { delete item; }
+    int count() const override { return 0; }
+    QLayoutItem* itemAt(int) const override { return nullptr; }
+    QLayoutItem* takeAt(int) override { return nullptr; }
+    QSize sizeHint() const override { return {}; }
+};
 
 }  // namespace
 
@@ -31,17 +51,28 @@ int CButtonListBox::ButtonsCreated() {
 }
 
 int CButtonListBox::AddString(const QString& text) {
-    auto* button = new CHoverButton(text, viewport());
+    const int index = static_cast<int>(m_buttons.size());
+    if (index % kBlockSize == 0) {
+        auto* block = new QWidget(viewport());
+        new BlockLayout(block);
+        m_blocks.append(block);
+        block->show();
+    }
+    auto* button = new CHoverButton(text, m_blocks.last());
     ++g_buttonsCreated;
     button->setObjectName(QString::number(1001 + g_buttonsCreated));
     button->installEventFilter(this);
     connect(button, &CHoverButton::clicked, this, &CButtonListBox::OnButtonClicked);
     m_entries.append(text);
     m_buttons.append(button);
+    // A longer list only widens the scroll range, so the entries above stay where they are:
+    // placing just the new button and its block keeps filling the list linear in its length.
     UpdateScrollRange();
-    LayoutButtons();
+    button->setGeometry(0, (index % kBlockSize) * m_itemHeight, viewport()->width(),
+                        qMin(kButtonHeight, m_itemHeight));
+    PlaceBlock(static_cast<int>(m_blocks.size()) - 1);
     button->show();
-    return m_entries.size() - 1;
+    return index;
 }
 
 void CButtonListBox::ResetContent() {
@@ -53,6 +84,12 @@ void CButtonListBox::ResetContent() {
         // Later, not now: the reset may run inside that very button's click.
         button->deleteLater();
     }
+    for (const QPointer<QWidget>& block : std::as_const(m_blocks)) {
+        if (!block) continue;
+        block->hide();
+        block->deleteLater();
+    }
+    m_blocks.clear();
     m_buttons.clear();
     m_entries.clear();
     UpdateScrollRange();
@@ -106,13 +143,24 @@ void CButtonListBox::OnButtonClicked() {
 }
 
 void CButtonListBox::LayoutButtons() {
-    const int offset = verticalScrollBar()->value();
     const int width = viewport()->width();
     const int height = qMin(kButtonHeight, m_itemHeight);
     for (int i = 0; i < m_buttons.size(); ++i) {
         if (m_buttons.at(i))
-            m_buttons.at(i)->setGeometry(0, i * m_itemHeight - offset, width, height);
+            m_buttons.at(i)->setGeometry(0, (i % kBlockSize) * m_itemHeight, width, height);
     }
+    for (int b = 0; b < m_blocks.size(); ++b) PlaceBlock(b);
+}
+
+void CButtonListBox::PlaceBlock(int block) {
+    QWidget* widget = m_blocks.value(block);
+    if (!widget) return;
+    const int first = block * kBlockSize;
+    const int count = qMin(kBlockSize, static_cast<int>(m_buttons.size()) - first);
+    const int height =
+        count <= 0 ? 0 : (count - 1) * m_itemHeight + qMin(kButtonHeight, m_itemHeight);
+    widget->setGeometry(0, first * m_itemHeight - verticalScrollBar()->value(), viewport()->width(),
+                        height);
 }
 
 void CButtonListBox::UpdateScrollRange() {
@@ -133,7 +181,8 @@ void CButtonListBox::resizeEvent(QResizeEvent* event) {
 }
 
 void CButtonListBox::scrollContentsBy(int, int) {
-    LayoutButtons();
+    // The buttons keep their places inside their blocks.
+    for (int b = 0; b < m_blocks.size(); ++b) PlaceBlock(b);
 }
 
 bool CButtonListBox::eventFilter(QObject* watched, QEvent* event) {

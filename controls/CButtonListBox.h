@@ -12,12 +12,17 @@ class CHoverButton;
 // list, placed at the top of its item; items are GetItemHeight() apart and scroll vertically
 // when they do not fit. Each entry button gets the next child id of a process-wide counter
 // (the first one ever created is 1002) as its objectName.
+//
+// The buttons sit in blocks of kBlockSize, one plain child of the viewport each: showing a
+// widget makes Qt look through all its siblings, so with every button a direct child adding n
+// entries would cost n * n. Scrolling moves the blocks.
 class CButtonListBox : public QAbstractScrollArea {
     Q_OBJECT
 public:
     static constexpr int kButtonHeight = 32;
     static constexpr int kDefaultItemHeight = 32;
     static constexpr int kFirstButtonId = 1002;
+    static constexpr int kBlockSize = 64;
 
     explicit CButtonListBox(QWidget* parent = nullptr);
     ~CButtonListBox() override;
@@ -56,9 +61,13 @@ protected:
 private:
     void OnButtonClicked();
     void LayoutButtons();
+    // Places block `block` and sizes it to hold exactly its buttons, so the ground below the
+    // last entry stays the list's own.
+    void PlaceBlock(int block);
     void UpdateScrollRange();
 
     QStringList m_entries;
     QList<QPointer<CHoverButton>> m_buttons;
+    QList<QPointer<QWidget>> m_blocks;
     int m_itemHeight = kDefaultItemHeight;
 };

@@ -1,5 +1,6 @@
 #include "controls/CThumbListCtrl.h"
 
+#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QHelpEvent>
 #include <QKeyEvent>
@@ -10,6 +11,7 @@
 #include <QTimer>
 #include <QToolTip>
 #include <algorithm>
+#include <tuple>
 
 #include "controls/PictureLoader.h"
 #include "controls/ThumbnailCache.h"
@@ -23,6 +25,10 @@ constexpr int kGapY = 8;       // between two rows
 constexpr int kLabelGap = 2;   // from the bottom of the cell image to the label's top
 constexpr int kBand = 20;      // height of each caption band
 constexpr int kBandLeft = 20;  // the bands reach this far left of the label rectangle
+
+// A cell rendered faster than this came from the cell cache; the next task may carry more.
+constexpr qint64 kQuickRenderNs = 1'000'000;
+constexpr int kMaxBatch = 16;
 
 }  // namespace
 
@@ -64,10 +70,11 @@ void CThumbListCtrl::InitThumbList() {
     DropPending();
     for (auto& item : m_items) {
         item->state = Item::State::Dropped;
-        item->pixmap = QPixmap();
+        item->cell = QImage();
     }
     m_cellWidth = m_thumbWidth;
     m_cellHeight = m_thumbHeight;
+    m_visibleFrom = -1;
     ++m_imageListCreated;
     m_blankCache.clear();
     UpdateLayout();
@@ -102,7 +109,12 @@ void CThumbListCtrl::InsertItem(int index, const QString& path, const QString& c
     const int count = GetItemCount();
     if (index < 0 || index > count) index = count;
     m_items.insert(m_items.begin() + index, std::move(item));
+    // Owners append, so this renumbers nothing; an insert in between moves the items after it.
+    for (int i = index; i < GetItemCount(); ++i) m_items[i]->index = i;
     if (m_selectionMark >= index) ++m_selectionMark;
+    m_waitingFrom = std::min(m_waitingFrom, index);
+    // Appending below the screen leaves the visible cells as they were.
+    if (index <= m_visibleTo + 1) m_visibleFrom = -1;
 
     UpdateLayout();
     Dispatch();
@@ -113,6 +125,8 @@ void CThumbListCtrl::InsertItem(int index, const QString& path, const QString& c
 void CThumbListCtrl::DeleteAllItems() {
     DropPending();
     m_items.clear();
+    m_waitingFrom = 0;
+    m_visibleFrom = -1;
     m_selectionMark = -1;
     m_pressedIndex = -1;
     UpdateLayout();
@@ -169,56 +183,72 @@ void CThumbListCtrl::DropPending() {
 }
 
 CThumbListCtrl::Item* CThumbListCtrl::NextToLoad() {
-    const QRect visible(-ContentOffset(), viewport()->size());
-    Item* first = nullptr;
-    for (int i = 0; i < GetItemCount(); ++i) {
-        Item* item = m_items[i].get();
-        if (item->state != Item::State::Waiting) continue;
-        if (isVisible() && ContentItemRect(i).intersects(visible)) return item;
-        if (!first) first = item;
+    // Cells on screen first, then the rest in order. Both scans resume where they stopped, so
+    // a whole list costs each item one look, whatever its length.
+    if (isVisible()) {
+        const QRect visible(-ContentOffset(), viewport()->size());
+        if (m_visibleFrom < 0) std::tie(m_visibleFrom, m_visibleTo) = RowsIn(visible);
+        for (; m_visibleFrom <= m_visibleTo; ++m_visibleFrom) {
+            Item* item = m_items[m_visibleFrom].get();
+            if (item->state == Item::State::Waiting &&
+                ContentItemRect(m_visibleFrom).intersects(visible))
+                return item;
+        }
     }
-    return first;
+    for (; m_waitingFrom < GetItemCount(); ++m_waitingFrom) {
+        Item* item = m_items[m_waitingFrom].get();
+        if (item->state == Item::State::Waiting) return item;
+    }
+    return nullptr;
 }
 
 void CThumbListCtrl::Dispatch() {
     while (m_inFlight < m_pool.maxThreadCount()) {
-        Item* item = NextToLoad();
-        if (!item) break;
-        item->state = Item::State::Running;
+        // Cells that come from the cell cache take microseconds, less than the hand-over to a
+        // worker and back; those go several to a task.
+        std::vector<std::pair<ThumbnailRenderer::Job, quint64>> jobs;
+        while (static_cast<int>(jobs.size()) < m_batch) {
+            Item* item = NextToLoad();
+            if (!item) break;
+            item->state = Item::State::Running;
+            jobs.emplace_back(item->job, item->ticket);
+        }
+        if (jobs.empty()) break;
         ++m_inFlight;
-        const ThumbnailRenderer::Job job = item->job;
-        const quint64 ticket = item->ticket;
         const quint64 generation = m_generation->load();
         std::shared_ptr<std::atomic<quint64>> current = m_generation;
-        m_pool.start([this, job, ticket, generation, current] {
-            QImage cell;
-            // A list re-initialised meanwhile does not want this picture any more.
-            if (current->load() == generation) cell = ThumbnailCache::RenderCached(job);
-            QMetaObject::invokeMethod(
-                this,
-                [this, ticket, cell = std::move(cell)]() mutable {
-                    OnRendered(ticket, std::move(cell));
-                },
-                Qt::QueuedConnection);
+        m_pool.start([this, jobs = std::move(jobs), generation, current] {
+            for (size_t i = 0; i < jobs.size(); ++i) {
+                QImage cell;
+                QElapsedTimer clock;
+                clock.start();
+                // A list re-initialised meanwhile does not want this picture any more.
+                if (current->load() == generation)
+                    cell = ThumbnailCache::RenderCached(jobs[i].first);
+                const bool quick = clock.nsecsElapsed() < kQuickRenderNs;
+                const bool last = i + 1 == jobs.size();
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, ticket = jobs[i].second, cell = std::move(cell), quick, last]() mutable {
+                        OnRendered(ticket, std::move(cell), quick, last);
+                    },
+                    Qt::QueuedConnection);
+            }
         });
     }
 }
 
-void CThumbListCtrl::OnRendered(quint64 ticket, QImage cell) {
-    --m_inFlight;
+void CThumbListCtrl::OnRendered(quint64 ticket, QImage cell, bool quick, bool lastOfTask) {
+    if (lastOfTask) --m_inFlight;
+    m_batch = quick ? std::min(m_batch * 2, kMaxBatch) : 1;
     if (Item* item = m_byTicket.take(ticket)) {
-        item->pixmap = cell.isNull() ? QPixmap() : QPixmap::fromImage(std::move(cell));
+        item->cell = std::move(cell);
         item->state = Item::State::Ready;
-        for (int i = 0; i < GetItemCount(); ++i) {
-            if (m_items[i].get() == item) {
-                viewport()->update(ItemRect(i));
-                emit thumbnailDrawn(i);
-                break;
-            }
-        }
+        viewport()->update(ItemRect(item->index));
+        emit thumbnailDrawn(item->index);
         if (m_byTicket.isEmpty()) emit thumbnailsReady();
     }
-    Dispatch();
+    if (lastOfTask) Dispatch();
 }
 
 QPixmap CThumbListCtrl::BlankPixmap(const Item& item) const {
@@ -259,6 +289,18 @@ QRect CThumbListCtrl::ContentItemRect(int index) const {
     const int column = index % columns;
     return QRect(kMargin + column * (size.width() + kGapX), kMargin + row * (size.height() + kGapY),
                  size.width(), size.height());
+}
+
+std::pair<int, int> CThumbListCtrl::RowsIn(const QRect& contentRect) const {
+    const int stepY = ItemSize().height() + kGapY;
+    if (contentRect.isEmpty() || stepY <= 0 || GetItemCount() == 0) return {0, -1};
+    const int columns = Columns();
+    const int firstRow = std::max(0, (contentRect.top() - kMargin) / stepY);
+    const int lastRow = std::max(0, (contentRect.bottom() - kMargin) / stepY);
+    const qint64 first = static_cast<qint64>(firstRow) * columns;
+    const qint64 last = (static_cast<qint64>(lastRow) + 1) * columns - 1;
+    if (first >= GetItemCount()) return {0, -1};
+    return {static_cast<int>(first), static_cast<int>(std::min<qint64>(last, GetItemCount() - 1))};
 }
 
 QPoint CThumbListCtrl::ContentOffset() const {
@@ -311,7 +353,7 @@ QImage CThumbListCtrl::ItemImage(int index) const {
     const Item& item = *m_items[index];
     switch (item.state) {
         case Item::State::Ready:
-            return item.pixmap.toImage();
+            return item.cell;
         case Item::State::Dropped:
             return {};
         default:
@@ -363,21 +405,26 @@ void CThumbListCtrl::paintEvent(QPaintEvent* event) {
     const QFontMetrics metrics(p.font());
     const QColor textColour = palette().color(QPalette::Text);
     const QColor typeColour(128, 128, 128);
-    for (int i = 0; i < GetItemCount(); ++i) {
+    // Only the rows under the exposed area: a paint costs the same in a list of any length.
+    const auto [first, last] = RowsIn(exposed.translated(-ContentOffset()));
+    for (int i = first; i <= last; ++i) {
         const QRect bounds = ItemRect(i);
         if (!bounds.intersects(exposed)) continue;
         const Item& item = *m_items[i];
         p.fillRect(bounds, Qt::white);
         const QRect icon = IconRect(i);
-        QPixmap cell;
-        if (item.state == Item::State::Ready)
-            cell = item.pixmap;
-        else if (item.state != Item::State::Dropped)
-            cell = BlankPixmap(item);
-        if (!cell.isNull()) {
+        QPixmap blank;
+        if (item.state == Item::State::Waiting || item.state == Item::State::Running)
+            blank = BlankPixmap(item);
+        if (item.state == Item::State::Ready && !item.cell.isNull()) {
             p.save();
             p.setClipRect(icon.intersected(bounds));
-            p.drawPixmap(icon.topLeft(), cell);
+            p.drawImage(icon.topLeft(), item.cell);
+            p.restore();
+        } else if (!blank.isNull()) {
+            p.save();
+            p.setClipRect(icon.intersected(bounds));
+            p.drawPixmap(icon.topLeft(), blank);
             p.restore();
         }
         const QRect typeBand = TypeBand(i);
@@ -397,10 +444,12 @@ void CThumbListCtrl::paintEvent(QPaintEvent* event) {
 
 void CThumbListCtrl::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
+    m_visibleFrom = -1;
     UpdateLayout();
 }
 
 void CThumbListCtrl::scrollContentsBy(int, int) {
+    m_visibleFrom = -1;
     viewport()->update();
 }
 

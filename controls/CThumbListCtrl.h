@@ -117,8 +117,11 @@ private:
         QString text;
         ThumbnailRenderer::Job job;
         quint64 ticket = 0;
+        int index = 0;  // position in m_items, kept current so a result finds its cell at once
         enum class State { Waiting, Running, Ready, Dropped } state = State::Waiting;
-        QPixmap pixmap;  // final cell, once Ready
+        // Final cell, once Ready. An image rather than a pixmap: equal cells from the cache
+        // share their pixels.
+        QImage cell;
     };
 
     void InsertItem(int index, const QString& path, const QString& caption,
@@ -126,7 +129,7 @@ private:
     void DropPending();
     void Dispatch();
     Item* NextToLoad();
-    void OnRendered(quint64 ticket, QImage cell);
+    void OnRendered(quint64 ticket, QImage cell, bool quick, bool lastOfTask);
     void UpdateLayout();
     QPixmap BlankPixmap(const Item& item) const;
 
@@ -135,6 +138,9 @@ private:
     int Columns() const;
     QRect ContentItemRect(int index) const;
     QPoint ContentOffset() const;
+    // Indices of the items in the rows that `contentRect` touches, as [first, last]; first > last
+    // when there are none.
+    std::pair<int, int> RowsIn(const QRect& contentRect) const;
 
     const int* m_thumbListMode = nullptr;
     int m_thumbWidth = 140;
@@ -147,8 +153,16 @@ private:
 
     std::vector<std::unique_ptr<Item>> m_items;
     QHash<quint64, Item*> m_byTicket;  // items whose picture is still to come
+    // No item before this index waits for its loader; loads go in index order, so the scan for
+    // the next one only moves forward.
+    int m_waitingFrom = 0;
+    // Same for the visible cells; -1 when the visible range must be worked out again (scrolled,
+    // resized, items inserted).
+    int m_visibleFrom = -1;
+    int m_visibleTo = -1;
     quint64 m_nextTicket = 1;
     int m_inFlight = 0;  // tasks handed to the pool, stale ones included
+    int m_batch = 1;     // cells per task: more while they come from the cell cache
     mutable QHash<quint64, QPixmap> m_blankCache;
     // Bumped whenever pending loads are dropped; queued loads of an older value skip their work.
     std::shared_ptr<std::atomic<quint64>> m_generation;

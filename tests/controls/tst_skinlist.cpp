@@ -14,6 +14,12 @@ using namespace skintest;
 
 namespace {
 
+// Where entry `i`'s button is in the list's viewport.
+QRect Placed(CButtonListBox* list, int i) {
+    const CHoverButton* b = list->ButtonAt(i);
+    return QRect(b->mapTo(list->viewport(), QPoint(0, 0)), b->size());
+}
+
 // A list of 183 x 250 in a window of its own.
 struct ListWindow {
     QWidget window;
@@ -129,12 +135,12 @@ private slots:
         list->SetItemHeight(40);
         QCoreApplication::processEvents();  // the scroll bar shows itself through a queued call
         QVERIFY(list->verticalScrollBar()->isVisible());
-        QCOMPARE(list->ButtonAt(2)->geometry(), QRect(0, 80, list->viewport()->width(), 32));
+        QCOMPARE(Placed(list, 2), QRect(0, 80, list->viewport()->width(), 32));
         QCOMPARE(list->verticalScrollBar()->maximum(), 11 * 40 + 32 - list->viewport()->height());
         list->EnsureVisible(11);
-        QCOMPARE(list->ButtonAt(11)->geometry().bottom(), list->viewport()->height() - 1);
+        QCOMPARE(Placed(list, 11).bottom(), list->viewport()->height() - 1);
         list->EnsureVisible(0);
-        QCOMPARE(list->ButtonAt(0)->geometry().top(), 0);
+        QCOMPARE(Placed(list, 0).top(), 0);
         // The wheel over an entry scrolls the list.
         QWheelEvent wheel(QPointF(20, 10), list->ButtonAt(1)->mapToGlobal(QPointF(20, 10)),
                           QPoint(), QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
@@ -144,8 +150,16 @@ private slots:
         // Tab focus onto a hidden entry brings it into view.
         list->EnsureVisible(0);
         list->ButtonAt(10)->setFocus(Qt::TabFocusReason);
-        QVERIFY(list->ButtonAt(10)->geometry().top() >= 0);
-        QVERIFY(list->ButtonAt(10)->geometry().bottom() < list->viewport()->height());
+        QVERIFY(Placed(list, 10).top() >= 0);
+        QVERIFY(Placed(list, 10).bottom() < list->viewport()->height());
+        // Past the first blocks of buttons: the same spacing, and a click still names its entry.
+        for (int i = 12; i < 150; ++i) list->AddString(QStringLiteral("类%1|%1").arg(i));
+        list->EnsureVisible(130);
+        for (int i : {63, 64, 65, 127, 128, 149})
+            QCOMPARE(Placed(list, i).top(), i * 40 - list->verticalScrollBar()->value());
+        QSignalSpy clicked(list, &CButtonListBox::listItemClicked);
+        w.Click(130);
+        QCOMPARE(clicked.value(0).value(0).toString(), QStringLiteral("类130|130"));
     }
 
     void faceAndFrameInEachState_data() {

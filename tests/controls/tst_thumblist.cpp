@@ -9,6 +9,7 @@
 #include <QtEndian>
 #include <QtTest>
 #include <memory>
+#include <numeric>
 
 #include "app/CCatalogueApp.h"
 #include "controls/CThumbListCtrl.h"
@@ -310,6 +311,31 @@ private slots:
                 QCOMPARE(list->ItemImage(i), inLine);
             }
         }
+    }
+
+    // Items inserted in between while pictures load: every finished cell lands on its own item,
+    // and each item is reported drawn once.
+    void insertedItemsKeepTheirCells() {
+        const QString red = WriteSolid(QStringLiteral("ins_red.png"), 300, 200, Qt::red);
+        const QString green = WriteSolid(QStringLiteral("ins_green.png"), 300, 200, Qt::green);
+        auto list = NewList();
+        QList<int> drawn;
+        connect(list.get(), &CThumbListCtrl::thumbnailDrawn, this, [&](int i) {
+            drawn << i;
+            QVERIFY(list->IsThumbnailReady(i));
+            QCOMPARE(IsRed(list->ItemImage(i).pixel(70, 80)), list->GetItemText(i) == "red");
+        });
+        for (int i = 0; i < 30; ++i)
+            list->AddThumbnail(i % 2 ? red : green, i, i % 2 ? "red" : "green");
+        list->AddThumbnail(red, 3, QStringLiteral("red"));
+        QVERIFY(list->PendingThumbnails() > 10);
+        QVERIFY(list->WaitForThumbnails(20000));
+        std::sort(drawn.begin(), drawn.end());
+        QList<int> each(31);
+        std::iota(each.begin(), each.end(), 0);
+        QCOMPARE(drawn, each);
+        for (int i = 0; i < 31; ++i)
+            QCOMPARE(IsRed(list->ItemImage(i).pixel(70, 80)), list->GetItemText(i) == "red");
     }
 
     void reinitialisingDropsPendingResults() {
