@@ -3,13 +3,18 @@
 // Two sets: 200 files of 10 MiB and one file of 1 GiB. Each set is copied into a new folder by
 // the worker (as the progress dialog runs it, progress reports delivered to this thread) and by
 // GNU cp, alternating which goes first. Two conditions, each prepared the same way before every
-// copy: "cold" (page cache dropped when allowed, time includes syncing the copies to disk) and
-// "warm" (sources read into the page cache first, time until the copy returns). Prints both
-// times, both throughputs, their ratio, and the most progress updates any file produced.
+// copy: "cold" (the sources' pages evicted from the page cache, time includes syncing the copies
+// to disk) and "warm" (sources read into the page cache first, time until the copy returns).
+// Only the benchmark's own files are evicted (fsync, then POSIX_FADV_DONTNEED), so other
+// programs on the machine keep their cache; the share of source pages still resident after an
+// eviction is printed. Prints the median of the runs of both, both throughputs, their ratio,
+// and the most progress updates any file produced.
 //
-// Usage: bench_copy [folder]   (default: the system temp folder; needs about 7 GiB free)
+// Usage: bench_copy [folder] [runs]   (default: the system temp folder and 5 runs of each;
+// needs about 7 GiB free)
 
 #include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
@@ -18,6 +23,7 @@
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <algorithm>
@@ -25,6 +31,7 @@
 #include <cstdio>
 #include <cstring>
 #include <map>
+#include <vector>
 
 #include "publish/CopyWorker.h"
 
@@ -70,10 +77,50 @@ void ReadAll(const QStringList& files) {
     }
 }
 
-bool DropCaches() {
-    ::sync();
-    QFile f("/proc/sys/vm/drop_caches");
-    return f.open(QIODevice::WriteOnly) && f.write("3\n") == 2;
+// Writes the files' dirty pages and drops their cached pages; a page still dirty could not go.
+void Evict(const QStringList& files) {
+    for (const QString& file : files) {
+        const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY);
+        if (fd < 0) continue;
+        ::fsync(fd);
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(fd);
+    }
+}
+
+// Share of the files' pages in the page cache (0..1), by mincore over a read-only mapping.
+double ResidentShare(const QStringList& files) {
+    const long page = ::sysconf(_SC_PAGESIZE);
+    qint64 pages = 0;
+    qint64 resident = 0;
+    for (const QString& file : files) {
+        const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY);
+        if (fd < 0) continue;
+        const qint64 size = QFileInfo(file).size();
+        void* map = size > 0 ? ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0) : MAP_FAILED;
+        if (map != MAP_FAILED) {
+            std::vector<unsigned char> vec((size + page - 1) / page);
+            if (::mincore(map, size, vec.data()) == 0) {
+                pages += qint64(vec.size());
+                for (unsigned char v : vec) resident += v & 1;
+            }
+            ::munmap(map, size);
+        }
+        ::close(fd);
+    }
+    return pages ? double(resident) / double(pages) : 0;
+}
+
+double Median(QList<double> values) {
+    std::sort(values.begin(), values.end());
+    const qsizetype n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+QString Joined(const QList<double>& values) {
+    QStringList parts;
+    for (double v : values) parts << QString::number(v, 'f', 2);
+    return parts.join(QLatin1Char(' '));
 }
 
 void SyncFolder(const QString& folder) {
@@ -143,6 +190,7 @@ Run CopyWithCp(const Set& set, const QString& dest, bool includeSync) {
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     const QString base = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
+    const int runs = argc > 2 ? std::max(5, QString::fromLocal8Bit(argv[2]).toInt()) : 5;
     const QString work = QDir(base).filePath("bench_copy." + QString::number(getpid()));
     const double freeGiB = FreeGiB(base);
     std::printf("bench_copy: folder %s, free %.1f GiB\n", qPrintable(work), freeGiB);
@@ -174,22 +222,22 @@ int main(int argc, char** argv) {
     large.bytes = 1024 * kMiB;
     ::sync();
 
-    const bool canDrop = DropCaches();
-    std::printf("page cache drop: %s\n",
-                canDrop ? "yes" : "not allowed (cold runs read cached data)");
+    std::printf("runs of each copier and condition: %d (median printed)\n", runs);
     int maxUpdates = 0;
+    double worstResident = 0;
     bool allOk = true;
     for (const bool cold : {true, false}) {
         for (const Set* set : {&small, &large}) {
             QList<double> workerTimes, cpTimes;
-            for (int round = 0; round < 2; ++round) {
+            for (int round = 0; round < runs; ++round) {
                 for (int k = 0; k < 2; ++k) {
-                    const bool useWorker = (round == 0) == (k == 0);  // W,cp then cp,W
+                    const bool useWorker = (round % 2 == 0) == (k == 0);  // W,cp then cp,W
                     const QString dest = QDir(work).filePath("dest");
                     QDir(dest).removeRecursively();
                     QDir().mkpath(dest);
                     if (cold) {
-                        DropCaches();
+                        Evict(set->sources);
+                        worstResident = std::max(worstResident, ResidentShare(set->sources));
                     } else {
                         ::sync();
                         ReadAll(set->sources);
@@ -202,16 +250,18 @@ int main(int argc, char** argv) {
                     QDir(dest).removeRecursively();
                 }
             }
-            const double w = *std::min_element(workerTimes.begin(), workerTimes.end());
-            const double c = *std::min_element(cpTimes.begin(), cpTimes.end());
+            const double w = Median(workerTimes);
+            const double c = Median(cpTimes);
             const double mb = set->bytes / double(kMiB);
             std::printf(
                 "%-13s %-22s worker %6.2f s (%6.0f MiB/s)  cp %6.2f s (%6.0f MiB/s)  "
-                "worker/cp throughput %.2f   [runs: worker %.2f %.2f, cp %.2f %.2f]\n",
+                "worker/cp throughput %.2f   [runs: worker %s; cp %s]\n",
                 set->label, cold ? "cold, incl. sync:" : "warm sources, no sync:", w, mb / w, c,
-                mb / c, c / w, workerTimes[0], workerTimes[1], cpTimes[0], cpTimes[1]);
+                mb / c, c / w, qPrintable(Joined(workerTimes)), qPrintable(Joined(cpTimes)));
         }
     }
+    std::printf("source pages still cached after an eviction: at most %.1f%%\n",
+                worstResident * 100);
     std::printf("most progress updates for one file: %d (limit 100)\n", maxUpdates);
     std::printf("all copies complete: %s\n", allOk ? "yes" : "NO");
     QDir(work).removeRecursively();

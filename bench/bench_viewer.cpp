@@ -1,13 +1,16 @@
 // Speed of the main window on large catalogues; prints figures, no pass or fail.
 //
-//  1. A category of 500 products whose pictures are 4000 x 3000 JPEGs: time from the category
-//     click to the first screen of thumbnails, and to all of them. Baseline in the same run: a
-//     plain full decode of one of those pictures.
+//  1. A category of 500 products whose pictures are 500 distinct 4000 x 3000 JPEGs: time from
+//     the category click to the first screen of thumbnails, and to all of them. First visits
+//     start with the pictures evicted from the page cache, so they are read from the disk.
+//     Baseline in the same run: a plain full decode of one of those pictures.
 //  2. A catalogue of 100,000 products: time per search (the whole RunSearch: category list with
-//     counts, the query and the hit list). Baseline: a bare QSqlQuery scan with the same LIKE.
+//     counts, the query and the hit list, until every hit's thumbnail is drawn). Baseline: a
+//     bare QSqlQuery scan with the same LIKE.
 //
 // Generated data is cached in <bench folder>/bench-cache and reused by later runs.
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <QApplication>
@@ -20,6 +23,7 @@
 #include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QTest>
+#include <QtConcurrent>
 #include <algorithm>
 #include <cstdio>
 #include <memory>
@@ -43,7 +47,7 @@
 namespace {
 
 constexpr int kProducts = 500;
-constexpr int kVariants = 4;
+constexpr int kVariants = 4;  // backgrounds; each product's picture adds its own marks
 constexpr int kSearchProducts = 100000;
 constexpr int kSearchCategories = 20;
 
@@ -94,6 +98,44 @@ QImage MakePhoto(int variant) {
     return image;
 }
 
+// Each product's own picture: a background with marks in other places and the product's
+// number, so no two files share their data.
+QImage ProductPhoto(const QImage& background, int product) {
+    QImage image = background.copy();
+    QRandomGenerator rng(77 + product);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    for (int i = 0; i < 12; ++i) {
+        p.setBrush(QColor(rng.bounded(256), rng.bounded(256), rng.bounded(256), 120));
+        p.setPen(QPen(Qt::black, 4));
+        p.drawEllipse(QPointF(rng.bounded(4000), rng.bounded(3000)), rng.bounded(40, 400),
+                      rng.bounded(40, 400));
+    }
+    p.setFont(QFont(QStringLiteral("DejaVu Sans"), 90, QFont::Bold));
+    p.setPen(QColor(90, 20, 20));
+    p.drawText(QRect(0, 2500, 4000, 400), Qt::AlignCenter, QStringLiteral("P-%1").arg(product));
+    return image;
+}
+
+// Drops the files' pages from the page cache (theirs only), so the next read goes to the disk.
+void Evict(const QStringList& files) {
+    for (const QString& file : files) {
+        const int fd = ::open(QFile::encodeName(file).constData(), O_RDONLY);
+        if (fd < 0) continue;
+        ::fsync(fd);
+        ::posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
+        ::close(fd);
+    }
+}
+
+QStringList ProductPictures(const QString& root) {
+    QStringList files;
+    for (int i = 0; i < kProducts; ++i)
+        files << QDir(root).filePath(
+            QStringLiteral("pictures/p%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
+    return files;
+}
+
 void WriteSkin(const QString& sysfile) {
     auto save = [&](const QString& name, QSize size, QColor colour) {
         QImage image(size, QImage::Format_RGB888);
@@ -110,18 +152,17 @@ void WriteSkin(const QString& sysfile) {
                  {32, 20}, QColor(40, 120, 170));
 }
 
-// The 500-product installation; pictures are a few generated JPEGs hard-linked under 500 names.
+// The 500-product installation, each product with a picture of its own.
 QString PrepareCategoryInstallation(const QString& cache, QStringList* notes) {
-    const QString root = QDir(cache).filePath(QStringLiteral("category500"));
+    const QString root = QDir(cache).filePath(QStringLiteral("category500-distinct"));
     const QString sysfile = QDir(root).filePath(QStringLiteral("sysfile"));
     const QString pictures = QDir(root).filePath(QStringLiteral("pictures"));
     const QString done = QDir(root).filePath(QStringLiteral("ready"));
+    const QStringList files = ProductPictures(root);
     if (QFileInfo::exists(done)) {
-        *notes << QStringLiteral(
-                      "category data reused from %1: 500 product pictures hard-linked "
-                      "to %2 generated 4000x3000 JPEGs (files in the page cache)")
+        *notes << QStringLiteral("category data reused from %1: %2 distinct 4000x3000 JPEGs")
                       .arg(root)
-                      .arg(kVariants);
+                      .arg(kProducts);
         return root;
     }
     QDir(root).removeRecursively();
@@ -129,17 +170,21 @@ QString PrepareCategoryInstallation(const QString& cache, QStringList* notes) {
     QDir().mkpath(pictures);
     QElapsedTimer t;
     t.start();
-    QStringList variants;
-    for (int v = 0; v < kVariants; ++v) {
-        const QString file = QDir(pictures).filePath(QStringLiteral("variant%1.jpg").arg(v));
-        MakePhoto(v).save(file, "JPEG", 90);
-        variants << file;
-    }
-    *notes << QStringLiteral(
-                  "generated %1 distinct 4000x3000 JPEGs (%2 KiB each) in %3 s; "
-                  "the 500 product pictures are hard links to them")
-                  .arg(kVariants)
-                  .arg(QFileInfo(variants[0]).size() / 1024)
+    std::vector<QImage> backgrounds;
+    for (int v = 0; v < kVariants; ++v) backgrounds.push_back(MakePhoto(v));
+    const QString sample = QDir(pictures).filePath(QStringLiteral("sample.jpg"));
+    backgrounds[0].save(sample, "JPEG", 90);
+    std::vector<int> products(kProducts);
+    for (int i = 0; i < kProducts; ++i) products[i] = i;
+    QtConcurrent::blockingMap(products, [&](int i) {
+        if (!ProductPhoto(backgrounds[i % kVariants], i).save(files[i], "JPEG", 90))
+            qFatal("cannot write %s", qPrintable(files[i]));
+    });
+    qint64 bytes = 0;
+    for (const QString& f : files) bytes += QFileInfo(f).size();
+    *notes << QStringLiteral("generated %1 distinct 4000x3000 JPEGs (%2 MiB in all) in %3 s")
+                  .arg(kProducts)
+                  .arg(bytes / (1024 * 1024))
                   .arg(t.elapsed() / 1000.0, 0, 'f', 1);
     WriteSkin(sysfile);
     CIniFile(QDir(sysfile).filePath(QStringLiteral("config.ini")))
@@ -153,18 +198,12 @@ QString PrepareCategoryInstallation(const QString& cache, QStringList* notes) {
     db.ExecuteSql(Sql::SetCategoryNumber, {2, QStringLiteral("大批量")});
     db.ExecuteSql(Sql::InsertProduct,
                   {1, QStringLiteral("小类"), QStringLiteral("样品@S1"), QStringLiteral("S1"),
-                   variants[0], QString(), QString(), QString()});
+                   sample, QString(), QString(), QString()});
     db.Database().transaction();
     for (int i = 0; i < kProducts; ++i) {
-        const QString file =
-            QDir(pictures).filePath(QStringLiteral("p%1.jpg").arg(i, 3, 10, QLatin1Char('0')));
-        QFile::remove(file);
-        if (::link(QFile::encodeName(variants[i % kVariants]).constData(),
-                   QFile::encodeName(file).constData()) != 0)
-            QFile::copy(variants[i % kVariants], file);
         db.ExecuteSql(Sql::InsertProduct,
                       {i + 1, QStringLiteral("大批量"), QStringLiteral("产品%1@HG%1").arg(i),
-                       QStringLiteral("HG%1").arg(i), file, QString(), QString(), QString()});
+                       QStringLiteral("HG%1").arg(i), files[i], QString(), QString(), QString()});
     }
     db.Database().commit();
     db.Close();
@@ -245,7 +284,8 @@ void BenchCategory(const QString& cache) {
     if (!install.Ok()) qFatal("cannot open %s", qPrintable(root));
     ScriptedPrompter prompter;
 
-    const QString sample = QDir(root).filePath(QStringLiteral("pictures/variant0.jpg"));
+    const QString sample = QDir(root).filePath(QStringLiteral("pictures/sample.jpg"));
+    const QStringList pictures = ProductPictures(root);
     // Baseline: a plain full decode of one picture (median of 5).
     std::vector<double> decodes;
     for (int i = 0; i < 5; ++i) {
@@ -288,7 +328,10 @@ void BenchCategory(const QString& cache) {
         QTest::mouseClick(dlg.m_classList->ButtonAt(0), Qt::LeftButton);
         dlg.m_productList->WaitForThumbnails(60000);
         // A first visit: no finished cells kept from an earlier run (the last run is a revisit).
-        if (run < kColdRuns) ThumbnailCache::Instance().Clear();
+        if (run < kColdRuns) {
+            ThumbnailCache::Instance().Clear();
+            Evict(pictures);
+        }
         QElapsedTimer t;
         t.start();
         QTest::mouseClick(dlg.m_classList->ButtonAt(1), Qt::LeftButton);
@@ -319,6 +362,7 @@ void BenchCategory(const QString& cache) {
         "Category of %d products, 4000x3000 JPEG pictures (%d thumbnails on the first "
         "screen, %d decoding threads):\n",
         kProducts, visible, QThread::idealThreadCount());
+    std::printf("  first visits read the pictures from the disk (evicted from the page cache)\n");
     std::printf("  baseline: one plain full decode             %8.1f ms\n", fullDecode);
     std::printf("  one decode straight to 120x90               %8.1f ms\n", scaled[2]);
     std::printf("  one whole thumbnail cell (ThumbnailRenderer) %8.1f ms\n", cells[2]);
@@ -355,6 +399,7 @@ void BenchSearch(const QString& cache) {
     const Case cases[] = {{QStringLiteral("TC012345"), "one hit"},
                           {QStringLiteral("TC0123"), "100 hits"},
                           {QStringLiteral("TC012"), "1,000 hits"},
+                          {QStringLiteral("TC01"), "10,000 hits"},
                           {QStringLiteral("NOSUCH"), "no hit"}};
     std::printf("Search over %d products (%d categories):\n", kSearchProducts, kSearchCategories);
     for (const Case& c : cases) {
@@ -374,21 +419,26 @@ void BenchSearch(const QString& cache) {
             bare.push_back(Ms(t.nsecsElapsed()));
         }
         std::vector<double> full;
+        std::vector<double> listed;
         for (int i = 0; i < 5; ++i) {
             QElapsedTimer t;
             t.start();
             dlg.m_searchText = c.text;
             dlg.RunSearch();
+            listed.push_back(Ms(t.nsecsElapsed()));
+            // The search is done when its hits are on the screen with their pictures.
+            if (!dlg.m_productList->WaitForThumbnails(600000)) qFatal("hit list not drawn");
+            dlg.m_productList->viewport()->repaint();
             full.push_back(Ms(t.nsecsElapsed()));
         }
         if (dlg.m_productList->GetItemCount() != rows) qFatal("hit count differs from the scan");
         std::sort(bare.begin(), bare.end());
         std::sort(full.begin(), full.end());
+        std::sort(listed.begin(), listed.end());
         std::printf(
-            "  %-10s (%5d hits): RunSearch %7.1f ms  | bare QSqlQuery scan %6.1f ms  "
-            "(ratio %.2f; target < 100 ms)\n",
-            c.what, rows, full[2], bare[2], full[2] / bare[2]);
-        dlg.m_productList->WaitForThumbnails(60000);
+            "  %-10s (%5d hits): search until the list is drawn %7.1f ms (hits listed after "
+            "%.1f ms)  | bare QSqlQuery scan %6.1f ms  (ratio %.2f; target < 100 ms)\n",
+            c.what, rows, full[2], listed[2], bare[2], full[2] / bare[2]);
     }
 }
 
