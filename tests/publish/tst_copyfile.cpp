@@ -1,6 +1,7 @@
 // The chunked file copy, the worker that runs a list of copies, and the job list.
 #include <sys/stat.h>
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
@@ -171,6 +172,13 @@ void TestCopyFile::permissionsOfNewAndReplacedFiles() {
     const QString src = dir.filePath("src");
     QVERIFY(WriteFile(src, "x"));
     QVERIFY(::chmod(QFile::encodeName(src).constData(), 0664) == 0);
+    // The copy keeps the source's modification time too.
+    const QDateTime stamp = QDateTime::fromSecsSinceEpoch(1'500'000'000);
+    {
+        QFile f(src);
+        QVERIFY(f.open(QIODevice::ReadWrite) &&
+                f.setFileTime(stamp, QFileDevice::FileModificationTime));
+    }
     const QString replaced = dir.filePath("replaced");
     QVERIFY(WriteFile(replaced, "old"));
     QVERIFY(::chmod(QFile::encodeName(replaced).constData(), 0604) == 0);
@@ -184,6 +192,7 @@ void TestCopyFile::permissionsOfNewAndReplacedFiles() {
     struct stat st {};
     QCOMPARE(::stat(QFile::encodeName(dir.filePath("fresh")).constData(), &st), 0);
     QCOMPARE(st.st_mode & 0777, mode_t(0664));  // the source's, not narrowed by the umask
+    QCOMPARE(QFileInfo(dir.filePath("fresh")).lastModified(), stamp);
     QCOMPARE(::stat(QFile::encodeName(replaced).constData(), &st), 0);
     QCOMPARE(st.st_mode & 0777, mode_t(0604));
     QCOMPARE(ReadFile(replaced), QByteArray("x"));

@@ -60,6 +60,7 @@ private:
 
 void TestCopyProgress::emptyListClosesByItselfAfterThePause() {
     CProgressDlg dlg(m_queue);
+    QCOMPARE(dlg.windowTitle(), QString("正在处理文件，请稍后..."));
     Recorder rec(dlg);
     dlg.SetPollInterval(5);
     dlg.SetCloseDelay(250);
