@@ -1,0 +1,214 @@
+// Adding products with their model files, and changing and deleting them in the product
+// details, driven through the dialogs' controls with a scripted prompter.
+
+#include <sys/stat.h>
+
+#include <QComboBox>
+#include <QtTest>
+
+#include "CatalogueFixture.h"
+#include "TestFiles.h"
+#include "app/MessageBox.h"
+#include "authoring/CProductAddDlg.h"
+#include "authoring/CProductDetailDlg.h"
+#include "controls/CReportCtrl.h"
+#include "store/Statements.h"
+
+namespace {
+QStringList Column(CReportCtrl* list, int column) {
+    QStringList cells;
+    for (int r = 0; r < list->GetItemCount(); ++r) cells << list->GetItemText(r, column);
+    return cells;
+}
+}  // namespace
+
+class TestProducts : public QObject {
+    Q_OBJECT
+
+private slots:
+    void addProductWithModels() {
+        CatalogueFixture f;
+        f.db.ExecuteSql(Sql::InsertCategory, {"泵"});
+        f.db.ExecuteSql(Sql::InsertCategory, {"阀"});
+        auto file = [&](const char* name) {
+            const QString path = f.dir.filePath(QString::fromUtf8(name));
+            QDir().mkpath(QFileInfo(path).absolutePath());
+            TestFiles::WriteFile(path, name);
+            return path;
+        };
+        const QString a = file("m/a.step"), b = file("m/b.igs"), c = file("m/c.x_t");
+        const QString otherA = file("other/a.step"), fifo = f.dir.filePath("m/pipe");
+        QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+        CProductAddDlg dlg(f.db, f.paths);
+        auto* combo = Ctl<QComboBox>(dlg, "1022");
+        QCOMPARE(combo->count(), 3);
+        QCOMPARE(combo->currentText(), QStringLiteral("请选择零件类别"));
+        Press(dlg, "1002");
+        combo->setCurrentIndex(1);
+        Press(dlg, "1002");
+        QCOMPARE(f.TakeNotices(), QStringList({"请选择零件类别", "数据未填全"}));
+
+        const QString odd = QStringLiteral("离心泵'\"%_\\");
+        f.prompter.fileAnswers << "/媒体/泵.jpg"
+                               << "/媒体/介绍.jpg";
+        Press(dlg, "1001");
+        Press(dlg, "1093");
+        Type(dlg, "1029", "P-1");
+        Type(dlg, "1015", odd);
+        Type(dlg, "1018", "100%");
+        Type(dlg, "1045", "7");
+        // Unreadable files are left out; the model list keeps the order the files are moved to.
+        f.prompter.filesAnswers << QStringList{a, b, f.dir.filePath("none"), fifo, c, otherA};
+        Press(dlg, "1003");
+        auto* models = Ctl<CReportCtrl>(dlg, "1040");
+        QCOMPARE(Column(models, 0), QStringList({"a.step", "b.igs", "c.x_t", "a.step"}));
+        models->setCurrentCell(2, 0);
+        Press(dlg, "1034");
+        Press(dlg, "1002");
+        QCOMPARE(f.TakeNotices(), QStringList({"增加成功"}));
+        const QString stored = odd + "@P-1";
+        const QStringList written = {"1|泵",
+                                     "2|阀",
+                                     "7|泵|" + stored + "|100%|/媒体/泵.jpg||/媒体/介绍.jpg||",
+                                     "泵|" + stored + "|a.step|0|" + a + "||",
+                                     "泵|" + stored + "|c.x_t|1|" + c + "||",
+                                     "泵|" + stored + "|b.igs|2|" + b + "||"};
+        f.Exec("update [大类表] set Number = rowid");
+        QCOMPARE(f.Tables().mid(0, 6), written);
+        for (const char* id : {"1013", "1029", "1015", "1018", "1019"})
+            QVERIFY(Ctl(dlg, id)->text().isEmpty());
+        QCOMPARE(combo->currentText(), QStringLiteral("泵"));
+        QCOMPARE(Ctl(dlg, "1045")->text(), QStringLiteral("7"));
+        QCOMPARE(models->GetItemCount(), 0);
+
+        // The same name and code again: refused. A number that is not one: the last one stands.
+        const QStringList before = f.Tables();
+        const std::pair<const char*, QString> again[] = {
+            {"1013", "/p.jpg"}, {"1019", "/i.jpg"}, {"1029", "P-1"}, {"1015", odd}, {"1018", "k"}};
+        for (const auto& [id, text] : again) Type(dlg, id, text);
+        Press(dlg, "1002");
+        QCOMPARE(f.TakeNotices(), QStringList({"该产品已存在"}));
+        QCOMPARE(f.Tables(), before);
+        Type(dlg, "1029", "P-2");
+        Type(dlg, "1045", "x");
+        // A failing model row takes the product row with it.
+        f.prompter.filesAnswers << QStringList{a};
+        Press(dlg, "1003");
+        f.Exec(
+            "create trigger guard before insert on [3D模型表] begin select raise(abort, 'locked'); "
+            "end");
+        Press(dlg, "1002");
+        QCOMPARE(f.prompter.shown[1].text, QStringLiteral("请输入一个整数。"));
+        QCOMPARE(f.Tables(), before);
+        QCOMPARE(f.TakeNotices(), QStringList());
+        QVERIFY(f.failures.size() == 1 && f.failures[0].contains("locked"));
+        QCOMPARE(Ctl(dlg, "1029")->text(), QStringLiteral("P-2"));
+        f.Exec("drop trigger guard");
+        Press(dlg, "1002");
+        QCOMPARE(f.Rows("select Number from [小类表] where ProductName like '%P-2'"),
+                 QStringList({"7"}));
+        // Another category empties the model list.
+        f.prompter.filesAnswers << QStringList{a};
+        Press(dlg, "1003");
+        combo->setCurrentIndex(2);
+        QCOMPARE(models->GetItemCount(), 0);
+    }
+
+    void detailsChangeAndDelete() {
+        CatalogueFixture f;
+        for (const char* cls : {"泵", "阀"}) f.db.ExecuteSql(Sql::InsertCategory, {cls});
+        const struct {
+            int n;
+            const char *cls, *stored;
+        } products[] = {{2, "泵", "齿轮泵@P2"},
+                        {1, "泵", "离心泵@P1"},
+                        {1, "阀", "球阀@V1"},
+                        {2, "阀", "旧品"}};
+        for (const auto& p : products)
+            f.db.ExecuteSql(Sql::InsertProduct,
+                            {p.n, p.cls, p.stored, "k", "/o.jpg", "/i.jpg", "", ""});
+        for (const char* m : {"p1.step", "p1.igs"})
+            f.db.ExecuteSql(Sql::InsertModel, {"泵", "离心泵@P1", m, 0, "/m"});
+        CProductDetailDlg dlg(f.db, f.paths);
+        auto* list = Ctl<CReportCtrl>(dlg, "1059");
+        auto* filter = Ctl<QComboBox>(dlg, "1022");
+        QCOMPARE(Column(list, 1), QStringList({"离心泵", "齿轮泵", "球阀", ""}));
+        QCOMPARE(Column(list, 2), QStringList({"P1", "P2", "V1", "旧品"}));
+        filter->setCurrentIndex(2);
+        QCOMPARE(Column(list, 3), QStringList({"阀", "阀"}));
+
+        // A product stored without "@" can be changed; its stored name stays.
+        list->setCurrentCell(1, 0);
+        QCOMPARE(Ctl(dlg, "1091")->text(), QStringLiteral("旧品"));
+        Type(dlg, "1065", "新键");
+        f.prompter.confirmAnswers << true;
+        Press(dlg, "1060");
+        QCOMPARE(f.Rows("select Key from [小类表] where ProductName = '旧品'"),
+                 QStringList({"新键"}));
+        // A new name and category: the model files follow; another product's name is refused.
+        filter->setCurrentIndex(0);
+        list->setCurrentCell(0, 0);
+        Type(dlg, "1064", "离心泵'%");
+        Type(dlg, "1091", "P1_\\");
+        Type(dlg, "1063", "阀");
+        Type(dlg, "1062", "3");
+        f.prompter.confirmAnswers << true;
+        Press(dlg, "1060");
+        QCOMPARE(f.Rows("select ClassName, ProductName from [3D模型表]"),
+                 QStringList(2, "阀|离心泵'%@P1_\\"));
+        QCOMPARE(list->GetItemText(0, 3), QStringLiteral("阀"));
+        list->setCurrentCell(1, 0);
+        Type(dlg, "1064", "球阀");
+        Type(dlg, "1091", "V1");
+        Type(dlg, "1063", "阀");
+        const QStringList before = f.Tables();
+        Press(dlg, "1060");
+        QCOMPARE(f.Tables(), before);
+        QCOMPARE(f.prompter.shown.first().style, MB_ICONQUESTION);
+        QCOMPARE(f.TakeNotices(), QStringList({"修改成功", "修改成功", "该产品已存在"}));
+
+        // Rows changed behind the table's back are not reported as changed; the table refills.
+        f.db.ExecuteSql(Sql::DeleteProduct, {"齿轮泵@P2", "泵"});
+        Type(dlg, "1064", "齿轮泵");
+        f.prompter.confirmAnswers << true << true;
+        Press(dlg, "1060");
+        QCOMPARE(Column(list, 1), QStringList({"球阀", "", "离心泵'%"}));
+        f.db.ExecuteSql(Sql::DeleteProduct, {"旧品", "阀"});
+        list->setCurrentCell(1, 0);
+        Press(dlg, "1061");
+        QCOMPARE(f.TakeNotices(), QStringList({"修改失败", "删除失败"}));
+        QCOMPARE(Column(list, 1), QStringList({"球阀", "离心泵'%"}));
+
+        // Delete with the model files, atomically; then no row is current.
+        f.Exec(
+            "create trigger guard before delete on [3D模型表] begin select raise(abort, 'x'); end");
+        const QStringList kept = f.Tables();
+        list->setCurrentCell(1, 0);
+        f.prompter.confirmAnswers << false << true;
+        Press(dlg, "1061");
+        Press(dlg, "1061");
+        QCOMPARE(f.Tables(), kept);
+        QCOMPARE(f.TakeNotices(), QStringList({"删除失败"}));
+        f.Exec("drop trigger guard");
+        f.prompter.confirmAnswers << true;
+        Press(dlg, "1061");
+        QCOMPARE(f.Rows("select count(*) from [小类表] union all select count(*) from [3D模型表]"),
+                 QStringList({"1", "0"}));
+        QVERIFY(Ctl(dlg, "1064")->text().isEmpty());
+        Press(dlg, "1060");
+        Press(dlg, "1061");
+        QCOMPARE(f.TakeNotices(), QStringList({"删除成功", "请选择要修改的项", "请选择删除项"}));
+
+        // 添加产品 runs the add dialog; the table is read again afterwards.
+        OnNextModal([](QWidget* add) {
+            Ctl<QComboBox>(*add, "1022")->setCurrentIndex(1);
+            for (const char* id : {"1013", "1019", "1029", "1015", "1018"}) Type(*add, id, "新");
+            Press(*add, "1002");
+        });
+        Press(dlg, "1095");
+        QCOMPARE(Column(list, 1), QStringList({"新", "球阀"}));
+    }
+};
+
+QTEST_MAIN(TestProducts)
+#include "tst_products.moc"
