@@ -22,6 +22,7 @@
 #include "app/InstallPaths.h"
 #include "app/MessageBox.h"
 #include "app/Prompter.h"
+#include "authoring/CSettingDlg.h"
 #include "controls/CButtonListBox.h"
 #include "controls/CHoverButton.h"
 #include "controls/CHyperLink.h"
@@ -487,8 +488,11 @@ void CMainDlg::ToggleMaximize() {
 }
 
 void CMainDlg::OnSettings() {
-    // The settings hub opens here once it exists; afterwards the product centre is shown again
-    // so the lists follow the edited catalogue.
+    if (!theApp.m_db) return;
+    CSettingDlg hub(*theApp.m_db, theApp.m_paths, this);
+    hub.exec();
+    // The lists follow the edited catalogue.
+    ShowProductCentre();
 }
 
 void CMainDlg::OnPublish() {

@@ -73,9 +73,9 @@ public:
     void LayoutContent();
     void LayoutCaptionButtons();
 
-    // Settings hub and publish dialog: their buttons are wired here; the dialogs themselves are
-    // not part of this build yet, so the handlers do nothing.
+    // Runs the settings hub; the product centre then shows the edited catalogue.
     void OnSettings();
+    // The publish dialog is not part of this build yet, so its button does nothing.
     void OnPublish();
 
     // The context menu of the top band (the window's system menu).

@@ -146,9 +146,17 @@ private slots:
         dlg.ToggleMaximize();
         QCOMPARE(dlg.m_btnSettings->isVisible(), !hidden);
         QCOMPARE(dlg.m_btnPublish->isVisible(), !hidden);
-        // The ready handlers of the two buttons show nothing.
+        // Settings runs the hub; publish shows nothing yet.
         if (!hidden) {
+            QString hub;
+            QTimer::singleShot(0, [&hub] {
+                if (QWidget* modal = QApplication::activeModalWidget()) {
+                    hub = modal->windowTitle();
+                    modal->close();
+                }
+            });
             QTest::mouseClick(dlg.m_btnSettings, Qt::LeftButton);
+            QCOMPARE(hub, QStringLiteral("设置界面"));
             QTest::mouseClick(dlg.m_btnPublish, Qt::LeftButton);
             QVERIFY(prompter.shown.isEmpty());
             QVERIFY(dlg.isVisible());

@@ -1,0 +1,181 @@
+// The settings hub and category management, driven through their controls with a scripted
+// prompter on a catalogue in a temporary folder.
+
+#include <QGroupBox>
+#include <QListWidget>
+#include <QSqlRecord>
+#include <QtTest>
+
+#include "../viewer/ViewerFixture.h"
+#include "CatalogueFixture.h"
+#include "authoring/CClassManageDlg.h"
+#include "authoring/CSettingDlg.h"
+#include "store/Statements.h"
+#include "viewer/CMainDlg.h"
+
+namespace {
+QStringList Entries(QListWidget* list) {
+    QStringList names;
+    for (int i = 0; i < list->count(); ++i) names << list->item(i)->text();
+    return names;
+}
+}  // namespace
+
+class TestCategories : public QObject {
+    Q_OBJECT
+
+private slots:
+    void hubShowsEveryCommand() {
+        CatalogueFixture f;
+        CSettingDlg hub(f.db, f.paths);
+        const struct {
+            int id;
+            const char* caption;
+            const char* group;
+            const char* opens;  // null: no dialog yet, so the button is disabled
+        } commands[] = {{1032, "产品分类名", "产品中心设置", "CClassManageDlg"},
+                        {1002, "添加产品", "产品中心设置", "CProductAddDlg"},
+                        {1034, "产品明细参数", "产品中心设置", "CProductDetailDlg"},
+                        {1003, "产品参数设置", "产品中心设置", nullptr},
+                        {1004, "3D模型", "产品中心设置", nullptr},
+                        {1035, "企业介绍修改", "企业介绍设置", nullptr},
+                        {1001, "企业设置", "企业介绍设置", nullptr}};
+        for (const auto& c : commands) {
+            QPushButton* button = hub.CommandButton(c.id);
+            QVERIFY2(button && button->isVisibleTo(&hub), c.caption);
+            QCOMPARE(button->text(), QString::fromUtf8(c.caption));
+            QCOMPARE(qobject_cast<QGroupBox*>(button->parentWidget())->title(),
+                     QString::fromUtf8(c.group));
+            QCOMPARE(button->isEnabled(), c.opens != nullptr);
+            QString opened;
+            OnNextModal([&](QWidget* w) { opened = w ? w->metaObject()->className() : ""; });
+            QCOMPARE(hub.RunCommand(c.id), c.opens != nullptr);
+            if (c.opens) QCOMPARE(opened, QString::fromUtf8(c.opens));
+            QCoreApplication::processEvents();  // the unused timer of a disabled command
+        }
+    }
+
+    void categoryLifecycle() {
+        CatalogueFixture f;
+        QVERIFY(f.ok);
+        const QString odd = QStringLiteral("齿轮'\"%_\\");
+        CClassManageDlg dlg(f.db, f.paths);
+        auto* list = Ctl<QListWidget>(dlg, "1006");
+        const QStringList company = f.Rows("select * from [企业表]");
+
+        // Each new category comes first, the others move down.
+        for (const QString& name : {QStringLiteral("轴承"), odd, QStringLiteral("法兰")}) {
+            Type(dlg, "1013", name);
+            Press(dlg, "1001");
+        }
+        QCOMPARE(f.TakeNotices(), QStringList(3, QStringLiteral("增加成功")));
+        QCOMPARE(Entries(list), QStringList({"法兰", odd, "轴承"}));
+        QCOMPARE(f.Tables(), QStringList({"1|法兰", "2|" + odd, "3|轴承"}) + company);
+        Type(dlg, "1013", odd);
+        Press(dlg, "1001");
+        Type(dlg, "1013", QString());
+        Press(dlg, "1001");
+        QCOMPARE(f.TakeNotices(), QStringList({"该类名已存在", "数据不能为空"}));
+
+        // Moves store the order at once; the selection follows the moved entry.
+        list->setCurrentRow(2);
+        QCOMPARE(Ctl(dlg, "1013")->text(), QStringLiteral("轴承"));
+        QCOMPARE(Ctl(dlg, "1029")->text(), QStringLiteral("3"));
+        Press(dlg, "1034");
+        QCOMPARE(list->currentRow(), 1);
+        QCOMPARE(f.Tables(), QStringList({"1|法兰", "2|轴承", "3|" + odd}) + company);
+        list->setCurrentRow(0);
+        Press(dlg, "1034");
+        list->setCurrentRow(2);
+        Press(dlg, "1035");
+        list->setCurrentRow(-1);
+        Press(dlg, "1035");
+        QCOMPARE(f.TakeNotices(),
+                 QStringList({"已经到第一个了", "已经到最后一个了", "请选中一项"}));
+
+        // A rename reaches the category's products and model files, and only theirs.
+        f.db.ExecuteSql(Sql::InsertProduct, {1, odd, "泵@P1", "k", "/p.jpg", "/i.jpg", "", ""});
+        f.db.ExecuteSql(Sql::InsertModel, {odd, "泵@P1", "p1.step", 0, "/m/p1.step"});
+        f.db.ExecuteSql(Sql::InsertProduct, {1, "法兰", "盘@F1", "f", "/f.jpg", "/i.jpg", "", ""});
+        f.db.ExecuteSql(Sql::InsertModel, {"法兰", "盘@F1", "f1.step", 0, "/m/f1.step"});
+        const QStringList before = f.Tables();
+        list->setCurrentRow(2);
+        Type(dlg, "1013", QStringLiteral("齿轮"));
+        f.prompter.confirmAnswers << false << true;
+        Press(dlg, "1002");
+        QCOMPARE(f.Tables(), before);
+        Press(dlg, "1002");
+        QCOMPARE(f.prompter.shown.first().caption, QStringLiteral("提示"));
+        QCOMPARE(f.TakeNotices(), QStringList({"修改成功"}));
+        QCOMPARE(Entries(list), QStringList({"法兰", "轴承", "齿轮"}));
+        QCOMPARE(f.Tables(), QString(before.join('\n')).replace(odd, "齿轮").split('\n'));
+
+        // A delete takes the category's products and model files with it.
+        list->setCurrentRow(2);
+        f.prompter.confirmAnswers << true;
+        Press(dlg, "1026");
+        QCOMPARE(f.TakeNotices(), QStringList({"删除成功"}));
+        QCOMPARE(Ctl(dlg, "1013")->text(), QString());
+        QCOMPARE(Ctl(dlg, "1029")->text(), QStringLiteral("0"));
+        QCOMPARE(f.Tables(), QStringList({"1|法兰", "2|轴承", before[3], before[5]}) + company);
+        Type(dlg, "1013", QStringLiteral("无此类"));
+        Press(dlg, "1026");
+        QCOMPARE(f.TakeNotices(), QStringList({"没有要删除的记录"}));
+    }
+
+    void failedCascadeChangesNothing() {
+        CatalogueFixture f;
+        f.db.ExecuteSql(Sql::InsertCategory, {"泵"});
+        f.db.ExecuteSql(Sql::InsertProduct, {1, "泵", "泵@P1", "k", "/p.jpg", "/i.jpg", "", ""});
+        f.db.ExecuteSql(Sql::InsertModel, {"泵", "泵@P1", "p1.step", 0, "/m/p1.step"});
+        CClassManageDlg dlg(f.db, f.paths);
+        auto* list = Ctl<QListWidget>(dlg, "1006");
+        // The last statement of each cascade fails, after the others have run.
+        f.Exec(
+            "create trigger lock_u before update on [3D模型表] begin select raise(abort, "
+            "'locked'); end");
+        f.Exec(
+            "create trigger lock_d before delete on [3D模型表] begin select raise(abort, "
+            "'locked'); end");
+        const QStringList before = f.Tables();
+        f.TakeNotices();
+        list->setCurrentRow(0);
+        Type(dlg, "1013", QStringLiteral("水泵"));
+        f.prompter.confirmAnswers << true << true;
+        Press(dlg, "1002");
+        QCOMPARE(f.Tables(), before);
+        QCOMPARE(f.TakeNotices(), QStringList());
+        QVERIFY(f.failures.size() == 1 && f.failures[0].contains("locked"));
+        Type(dlg, "1013", QStringLiteral("泵"));
+        Press(dlg, "1026");
+        QCOMPARE(f.Tables(), before);
+        QCOMPARE(f.TakeNotices(), QStringList({"删除失败"}));
+        QCOMPARE(f.failures.size(), 2);
+        // The dialog stays usable.
+        f.Exec("drop trigger lock_u");
+        list->setCurrentRow(0);
+        Type(dlg, "1013", QStringLiteral("水泵"));
+        f.prompter.confirmAnswers << true;
+        Press(dlg, "1002");
+        QCOMPARE(f.TakeNotices(), QStringList({"修改成功"}));
+        QCOMPARE(f.Rows("select ClassName from [3D模型表]"), QStringList({"水泵"}));
+    }
+
+    void settingsRefreshesTheMainWindow() {
+        ViewerFixture viewer;
+        ScriptedPrompter prompter;
+        CMainDlg main;
+        OnNextModal([](QWidget* hub) {
+            OnNextModal([](QWidget* categories) {
+                Type(*categories, "1013", QStringLiteral("新类"));
+                Press(*categories, "1001");
+            });
+            Press(*hub, "1032");
+        });
+        main.OnSettings();
+        QCOMPARE(main.m_classNames, QStringList({"新类"}));
+    }
+};
+
+QTEST_MAIN(TestCategories)
+#include "tst_categories.moc"
