@@ -488,8 +488,7 @@ void CMainDlg::ToggleMaximize() {
 }
 
 void CMainDlg::OnSettings() {
-    if (!theApp.m_db) return;
-    CSettingDlg hub(*theApp.m_db, theApp.m_paths, this);
+    CSettingDlg hub(m_parts.db, m_parts.paths, this);
     hub.exec();
     // The lists follow the edited catalogue.
     ShowProductCentre();

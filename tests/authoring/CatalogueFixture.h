@@ -1,38 +1,24 @@
 #pragma once
 
-// An empty catalogue in a temporary installation, a scripted prompter, and helpers that read
-// the four tables back and find, fill and press a dialog's controls by id.
+// An installation with an empty catalogue and a scripted prompter, with helpers that read the
+// four tables back and find, fill and press a dialog's controls by id.
 
 #include <QApplication>
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QTemporaryDir>
 #include <QTimer>
 #include <functional>
 
+#include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
-#include "app/InstallPaths.h"
-#include "store/CatalogueDb.h"
-#include "store/CatalogueSchema.h"
 
 struct CatalogueFixture {
-    QTemporaryDir dir;
-    InstallPaths paths;
-    CatalogueDb db;
+    ScopedInstallation installation;
     ScriptedPrompter prompter;
-    QStringList failures;  // what the catalogue reported as failed
-    bool ok = false;
-
-    CatalogueFixture() {
-        QDir(dir.path()).mkpath(QStringLiteral("sysfile"));
-        paths = InstallPaths::FromExecutable(dir.filePath(QStringLiteral("vistrel")));
-        const QString file = CatalogueDb::CatalogueFile(paths.dataFolder);
-        ok = CatalogueSchema::CreateEmpty(file) && db.Open(file);
-        db.SetFailureHandler([this](const QString& message) { failures << message; });
-    }
+    CatalogueDb& db = installation.Db();
+    const InstallPaths& paths = theApp.m_paths;
 
     // Every row of `sql` as its values joined by "|".
     QStringList Rows(const QString& sql) {
