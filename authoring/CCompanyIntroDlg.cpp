@@ -49,6 +49,7 @@ CCompanyIntroDlg::CCompanyIntroDlg(CatalogueDb& db, const InstallPaths&, QWidget
     m_information = new QPlainTextEdit(this);
     m_information->setObjectName(QStringLiteral("1078"));
     m_information->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_information->setTabChangesFocus(true);
     m_web = Edit(this, "1086");
     m_modify = Button(this, "1088", QStringLiteral("修改"));
 

@@ -20,6 +20,7 @@ CCompanySetDlg::CCompanySetDlg(CatalogueDb& db, const InstallPaths&, QWidget* pa
     m_information = new QPlainTextEdit(contact);
     m_information->setObjectName(QStringLiteral("1029"));
     m_information->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_information->setTabChangesFocus(true);
     m_information->setMinimumSize(420, 200);
     m_web = Edit(this, "1015");
     m_save = Button(this, "1002", QStringLiteral("保存"));

@@ -47,6 +47,10 @@ CModelManageDlg::CModelManageDlg(CatalogueDb& db, const InstallPaths&, QWidget* 
     grid->setRowStretch(6, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(group);
+    // Down the list's buttons before the note below it.
+    const QList<QWidget*> order{m_class, m_product, m_files, m_add,    m_delete,
+                                m_up,    m_down,    m_note,  m_setNote};
+    for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
 
     connect(m_class, &QComboBox::activated, this, &CModelManageDlg::OnSelchangeClass);
     connect(m_product, &QComboBox::activated, this, &CModelManageDlg::OnSelchangeProduct);

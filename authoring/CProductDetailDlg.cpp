@@ -110,8 +110,13 @@ CProductDetailDlg::CProductDetailDlg(CatalogueDb& db, const InstallPaths& paths,
                     {"技术参数原地址", m_tecReference, "1003"},
                     {"追加加工原地址", m_addProcess, "1004"}};
     int row = 1;
+    QWidget* previous = m_key;
     for (const auto& r : pathRows) {
         auto* choose = Button("修改图片", r.buttonId, fields);
+        // Each path edit is followed by its own chooser.
+        setTabOrder(previous, r.edit);
+        setTabOrder(r.edit, choose);
+        previous = choose;
         grid->addWidget(Label(r.label, r.edit), row, 0);
         grid->addWidget(r.edit, row, 1);
         grid->addWidget(choose, row, 2);

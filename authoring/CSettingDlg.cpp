@@ -7,8 +7,12 @@
 #include <QVBoxLayout>
 
 #include "authoring/CClassManageDlg.h"
+#include "authoring/CCompanyIntroDlg.h"
+#include "authoring/CCompanySetDlg.h"
+#include "authoring/CModelManageDlg.h"
 #include "authoring/CProductAddDlg.h"
 #include "authoring/CProductDetailDlg.h"
+#include "authoring/CProductParamDlg.h"
 
 namespace {
 template <class Dialog>
@@ -23,10 +27,10 @@ const QList<CSettingDlg::Command>& CSettingDlg::Commands() {
         {1032, "产品分类名", Group::Products, Make<CClassManageDlg>},
         {1002, "添加产品", Group::Products, Make<CProductAddDlg>},
         {1034, "产品明细参数", Group::Products, Make<CProductDetailDlg>},
-        {1003, "产品参数设置", Group::Products, nullptr},
-        {1004, "3D模型", Group::Products, nullptr},
-        {1035, "企业介绍修改", Group::Company, nullptr},
-        {1001, "企业设置", Group::Company, nullptr},
+        {1003, "产品参数设置", Group::Products, Make<CProductParamDlg>},
+        {1004, "3D模型", Group::Products, Make<CModelManageDlg>},
+        {1035, "企业介绍修改", Group::Company, Make<CCompanyIntroDlg>},
+        {1001, "企业设置", Group::Company, Make<CCompanySetDlg>},
     };
     return commands;
 }
@@ -48,7 +52,6 @@ CSettingDlg::CSettingDlg(CatalogueDb& db, const InstallPaths& paths, QWidget* pa
         button->setObjectName(QString::number(command.id));
         button->setAutoDefault(false);
         buttons << button;
-        button->setEnabled(static_cast<bool>(command.open));
         int& count = inProducts ? productCount : companyCount;
         (inProducts ? productGrid : companyGrid)->addWidget(button, count / 3, count % 3);
         ++count;
@@ -73,7 +76,7 @@ CSettingDlg::CSettingDlg(CatalogueDb& db, const InstallPaths& paths, QWidget* pa
 
 bool CSettingDlg::RunCommand(int id) {
     for (const Command& command : Commands()) {
-        if (command.id != id || !command.open) continue;
+        if (command.id != id) continue;
         // Without a parent, like every editing dialog: it stands on its own while it runs.
         const std::unique_ptr<QDialog> dialog = command.open(m_db, m_paths);
         dialog->exec();

@@ -22,7 +22,6 @@ public:
         int id;
         const char* caption;
         Group group;
-        // Null while the command's dialog is not part of the program: the button is disabled.
         DialogFactory open;
     };
     // Every command of the hub, in button order.
@@ -30,7 +29,7 @@ public:
 
     CSettingDlg(CatalogueDb& db, const InstallPaths& paths, QWidget* parent = nullptr);
 
-    // Runs the dialog of a command modally; false for a command without a dialog.
+    // Runs the dialog of a command modally; false for an id that is no command of the hub.
     bool RunCommand(int id);
     QPushButton* CommandButton(int id) const;
 
