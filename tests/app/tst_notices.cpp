@@ -21,7 +21,6 @@ struct SeenNotice {
     QString text;
     QRect frame;
     int buttons = -1;
-    bool visible = false;
 };
 
 // Looks at the notice window while ShowNotice holds it on screen.
@@ -37,7 +36,6 @@ SeenNotice WatchNotice(const QString& text, int milliseconds) {
                 seen.text = label->text();
             seen.frame = dlg->frameGeometry();
             seen.buttons = int(dlg->findChildren<QAbstractButton*>().size());
-            seen.visible = true;
         }
     });
     CMsgBoxDlg::ShowNotice(text, milliseconds);

@@ -117,17 +117,12 @@ private slots:
         QVERIFY(shown >= 10);
     }
 
-    void aboutBoxClosesWithEnterEscapeAndButton() {
-        for (int way = 0; way < 3; ++way) {
-            CAboutDlg dlg;
-            QTimer::singleShot(0, &dlg, [&] {
-                if (way == 0) QTest::keyClick(&dlg, Qt::Key_Return);
-                if (way == 1) QTest::keyClick(&dlg, Qt::Key_Escape);
-                if (way == 2) dlg.findChild<QPushButton*>(QStringLiteral("1"))->click();
-            });
-            QTimer::singleShot(5000, &dlg, [&] { dlg.done(99); });  // never hang
-            QCOMPARE(dlg.exec(), way == 1 ? int(QDialog::Rejected) : int(QDialog::Accepted));
-        }
+    void aboutBoxClosesWithItsButton() {
+        CAboutDlg dlg;
+        QTimer::singleShot(0, &dlg,
+                           [&] { dlg.findChild<QPushButton*>(QStringLiteral("1"))->click(); });
+        QTimer::singleShot(5000, &dlg, [&] { dlg.done(99); });  // never hang
+        QCOMPARE(dlg.exec(), int(QDialog::Accepted));
     }
 };
 

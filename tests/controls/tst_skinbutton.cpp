@@ -1,11 +1,13 @@
 // Bitmap skin button: which bitmap each state shows, how it is placed, hover tracking and clicks.
 
+#include <QDir>
 #include <QPainter>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
+#include "TestFiles.h"
 #include "app/CCatalogueApp.h"
 #include "controls/CSkinBtn.h"
 #include "tst_skinsupport.h"
@@ -150,11 +152,7 @@ private slots:
         const QString normal = SaveBmp(dir, QStringLiteral("min.bmp"), Solid(40, 30, kRed));
         const QString pressed = SaveBmp(dir, QStringLiteral("min2.bmp"), Solid(40, 30, kYellow));
         const QString garbage = dir.filePath(QStringLiteral("bad1.bmp"));
-        {
-            QFile f(garbage);
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write("BM this is not a bitmap");
-        }
+        QVERIFY(TestFiles::WriteFile(garbage, "BM this is not a bitmap"));
         Stage s;
         s.button->SetCursorSource([&s] { return s.button->mapToGlobal(QPoint(5, 5)); });
         QVERIFY(!s.button->SetBitmaps(normal, dir.filePath(QStringLiteral("min1.bmp")), pressed,
@@ -190,22 +188,19 @@ private slots:
         auto dark = [](QColor c) { return c.red() < 60 && c.green() < 60 && c.blue() < 60; };
         auto light = [](QColor c) { return c.red() > 200 && c.green() > 200 && c.blue() > 200; };
         // Which colour the caption takes, not where its glyphs fall: that depends on the font.
-        QImage shot = Grab(&s.parent);
-        QVERIFY(!InkBox(shot, area, dark).isNull());
-        QVERIFY(InkBox(shot, area, light).isNull());
-
+        auto inks = [&] {  // dark ink, light ink
+            const QImage shot = Grab(&s.parent);
+            return std::pair(!InkBox(shot, area, dark).isNull(),
+                             !InkBox(shot, area, light).isNull());
+        };
+        QCOMPARE(inks(), std::pair(true, false));
         s.Enter();
-        shot = Grab(&s.parent);
-        QVERIFY(InkBox(shot, area, dark).isNull());
-        QVERIFY(!InkBox(shot, area, light).isNull());
-
+        QCOMPARE(inks(), std::pair(false, true));
         // Pressed without hover (the pointer left while the button is held): active colour too.
         s.Leave();
         s.button->setDown(true);
         QCOMPARE(s.button->GetState(), CSkinBtn::Pressed);
-        shot = Grab(&s.parent);
-        QVERIFY(InkBox(shot, area, dark).isNull());
-        QVERIFY(!InkBox(shot, area, light).isNull());
+        QCOMPARE(inks(), std::pair(false, true));
     }
 };
 

@@ -1,9 +1,8 @@
 #pragma once
 
-// Shared helpers of the skinned-control tests: pixel probes on grabbed widgets and the gallery.
+// Shared helpers of the skinned-control tests: pixel probes on grabbed widgets.
 
 #include <QColor>
-#include <QDir>
 #include <QImage>
 #include <QRect>
 #include <QString>
@@ -52,13 +51,6 @@ inline int CountPixels(const QImage& image, const QRect& area,
 inline bool Near(const QColor& a, const QColor& b, int tolerance) {
     return qAbs(a.red() - b.red()) <= tolerance && qAbs(a.green() - b.green()) <= tolerance &&
            qAbs(a.blue() - b.blue()) <= tolerance;
-}
-
-// Gallery pictures go beside the test binaries, in "gallery".
-inline QString GalleryPath(const QString& fileName) {
-    QDir dir(QDir::currentPath());
-    dir.mkpath(QStringLiteral("gallery"));
-    return dir.filePath(QStringLiteral("gallery/") + fileName);
 }
 
 }  // namespace skintest

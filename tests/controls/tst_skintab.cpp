@@ -114,13 +114,10 @@ private slots:
         const QRect other = tab.GetItemRect(0);
         QCOMPARE(Px(img, sel.left() + 3, sel.top() + 3), selected);
         QCOMPARE(Px(img, other.left() + 3, other.top() + 4), ground);
-        // A raised page frame; the selected tab opens into the page with no line under it.
-        const QPalette& pal = tab.palette();
-        QCOMPARE(Px(img, 300, tab.kTabStripHeight).rgb(), pal.color(QPalette::Dark).rgb());
-        QCOMPARE(Px(img, 300, tab.kTabStripHeight + 1).rgb(), pal.color(QPalette::Light).rgb());
+        // A page frame; the selected tab opens into the page with no line under it.
+        QCOMPARE(Px(img, 300, tab.kTabStripHeight).rgb(),
+                 tab.palette().color(QPalette::Dark).rgb());
         QCOMPARE(Px(img, sel.center().x(), tab.kTabStripHeight), selected);
-        QCOMPARE(Px(img, 200, 199).rgb(), pal.color(QPalette::Shadow).rgb());
-        QCOMPARE(Px(img, 418, 100).rgb(), pal.color(QPalette::Dark).rgb());
         // Enabled captions dark; the disabled one grey, never dark.
         auto dark = [](QColor c) { return c.red() < 90 && c.green() < 90 && c.blue() < 90; };
         auto grey = [](QColor c) {

@@ -1,8 +1,5 @@
 #include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QPainter>
-#include <QRandomGenerator>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -11,6 +8,7 @@
 #include <memory>
 #include <numeric>
 
+#include "TestFiles.h"
 #include "app/CCatalogueApp.h"
 #include "controls/CThumbListCtrl.h"
 #include "controls/PictureLoader.h"
@@ -67,26 +65,6 @@ private:
         image.fill(colour);
         const QString path = Path(name);
         if (!image.save(path)) qFatal("cannot write %s", qPrintable(path));
-        return path;
-    }
-
-    // Varied content (a gradient and discs), so that decoders do real work.
-    QString WriteBusy(const QString& name, int w, int h, quint32 seed, const char* format = "JPG") {
-        QImage image(w, h, QImage::Format_RGB32);
-        QRandomGenerator rng(seed);
-        QPainter p(&image);
-        QLinearGradient g(0, 0, w, h);
-        g.setColorAt(0, QColor::fromHsv(int(rng.bounded(360)), 120, 240));
-        g.setColorAt(1, QColor::fromHsv(int(rng.bounded(360)), 200, 120));
-        p.fillRect(image.rect(), g);
-        for (int i = 0; i < 8; ++i) {
-            p.setBrush(QColor::fromHsv(int(rng.bounded(360)), 180, 220));
-            const int r = int(rng.bounded(std::max(2, std::min(w, h) / 3))) + 1;
-            p.drawEllipse(QPoint(int(rng.bounded(w)), int(rng.bounded(h))), r, r);
-        }
-        p.end();
-        const QString path = Path(name);
-        if (!image.save(path, format)) qFatal("cannot write %s", qPrintable(path));
         return path;
     }
 
@@ -208,11 +186,8 @@ private slots:
         auto list = NewList();
         list->AddThumbnail(Path("does-not-exist.jpg"), 0, QStringLiteral("缺失@M-1"));
         for (int i = 0; i < names.size(); ++i) {
-            QFile f(Path(names[i]));
-            QVERIFY(f.open(QIODevice::WriteOnly));
-            f.write(contents[i]);
-            f.close();
-            list->AddThumbnail(f.fileName(), i + 1, names[i]);
+            QVERIFY(TestFiles::WriteFile(Path(names[i]), contents[i]));
+            list->AddThumbnail(Path(names[i]), i + 1, names[i]);
         }
         // A path that names no picture we read, or nothing, keeps its item too.
         list->AddThumbnail(Path("notes.txt"), 4, QStringLiteral("文本@T-2"));
@@ -285,34 +260,6 @@ private slots:
         QVERIFY(withPicture >= 20);
     }
 
-    // Pictures of every format through the loader pool: each cell shows its picture (never a
-    // blank cell) and equals the in-line rendering, framed or not.
-    void asyncMatchesInline() {
-        QStringList paths;
-        for (int i = 0; i < 4; ++i)
-            paths << WriteBusy(QStringLiteral("busy%1.jpg").arg(i), 600 + 97 * i, 400 + 131 * i,
-                               quint32(i + 1));
-        paths
-            << WriteBusy(QStringLiteral("busy.png"), 333, 777, 99, "PNG")
-            << WriteBusy(QStringLiteral("busy.bmp"), 90, 60, 98, "BMP")
-            << QDir(QStringLiteral(VISTREL_TESTDATA_IMAGES)).filePath(QStringLiteral("hopper.gif"))
-            << WriteBusy(QStringLiteral("busy.tif"), 500, 300, 97, "TIFF");
-        for (int mode : {1, 2}) {
-            m_mode = mode;
-            auto list = NewList();
-            for (int i = 0; i < paths.size(); ++i)
-                list->AddThumbnail(paths[i], i, QStringLiteral("p%1@t").arg(i));
-            QVERIFY(list->WaitForThumbnails(30000));
-            const QImage blank = ThumbnailRenderer::Blank(140, 140, Kind::Thumbnail, mode != 2);
-            for (int i = 0; i < paths.size(); ++i) {
-                const QImage inLine =
-                    ThumbnailRenderer::Render({paths[i], 140, 140, Kind::Thumbnail, mode != 2});
-                QVERIFY2(inLine != blank, qPrintable(paths[i]));
-                QCOMPARE(list->ItemImage(i), inLine);
-            }
-        }
-    }
-
     // Items inserted in between while pictures load: every finished cell lands on its own item,
     // and each item is reported drawn once.
     void insertedItemsKeepTheirCells() {
@@ -341,7 +288,8 @@ private slots:
     void reinitialisingDropsPendingResults() {
         QStringList slow;
         for (int i = 0; i < 3; ++i)
-            slow << WriteBusy(QStringLiteral("slow%1.jpg").arg(i), 2000, 1500, quint32(70 + i));
+            slow << WriteSolid(QStringLiteral("slow%1.jpg").arg(i), 2000, 1500,
+                               QColor::fromHsv(100 * i, 200, 200));
         const QString green = WriteSolid(QStringLiteral("green.png"), 300, 300, Qt::green);
         auto list = NewList();
         for (int round = 0; round < 3; ++round) {

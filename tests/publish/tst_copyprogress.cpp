@@ -9,6 +9,7 @@
 #include <QTest>
 #include <QTimer>
 #include <atomic>
+#include <numeric>
 #include <thread>
 
 #include "TestFiles.h"
@@ -111,8 +112,6 @@ void TestCopyProgress::percentagesGrowAndBarResetsBetweenFiles() {
     auto* bar = dlg.findChild<QProgressBar*>("1003");
     QList<QList<int>> percents;
     QList<QPair<bool, int>> barAtFileStart;  // hidden?, value
-    QList<int> barValues;
-    connect(bar, &QProgressBar::valueChanged, &dlg, [&](int v) { barValues << v; });
     connect(&dlg, &CProgressDlg::fileTextChanged, &dlg, [&](const QString& t) {
         if (!t.startsWith("正在复制")) return;
         barAtFileStart.append({bar->isHidden(), bar->value()});
@@ -130,18 +129,13 @@ void TestCopyProgress::percentagesGrowAndBarResetsBetweenFiles() {
     });
     QCOMPARE(dlg.DoModal(), IDOK);
     QVERIFY(dlg.AllCopied());
-    QCOMPARE(percents.size(), 2);
-    for (const QList<int>& file : percents) {
-        QVERIFY(!file.isEmpty());
-        QVERIFY(file.size() <= 100);
-        QCOMPARE(file.last(), 100);
-        for (int i = 1; i < file.size(); ++i) QVERIFY(file[i] > file[i - 1]);
-    }
-    QCOMPARE(percents[0].size(), 100);  // 600 chunks: every whole percent once
+    // Hundreds of chunks a file: every whole percent once, growing.
+    QList<int> every(100);
+    std::iota(every.begin(), every.end(), 1);
+    QCOMPARE(percents, (QList<QList<int>>{every, every}));
     QCOMPARE(barAtFileStart, (QList<QPair<bool, int>>{{true, 0}, {true, 0}}));
     QVERIFY(bar->isHidden());
     QCOMPARE(bar->value(), 0);
-    QCOMPARE(barValues.count(0), 2);  // reset after each file
 }
 
 void TestCopyProgress::secondsComeFromTheMonotonicClock() {

@@ -24,17 +24,12 @@ ScopedInstallation::Options Installation(const QString& publishState) {
     return {.publishState = publishState, .skin = false, .folders = {"pic", "models", "chosen"}};
 }
 
-// A page of the application's catalogue and installation.
-CModelPageDlg* NewPage(QWidget* parent) {
-    const AppParts parts = theApp.Parts();
-    return new CModelPageDlg(parts.db, parts.paths, parts.copies, parent);
-}
-
 using namespace TestFiles;
 
 // A page shown at a usual size with a quick progress dialog.
 std::unique_ptr<CModelPageDlg> ShownPage(const QString& cls, const QString& product) {
-    std::unique_ptr<CModelPageDlg> page(NewPage(nullptr));
+    const AppParts parts = theApp.Parts();
+    auto page = std::make_unique<CModelPageDlg>(parts.db, parts.paths, parts.copies, nullptr);
     page->ProgressDialog().SetPollInterval(5);
     page->ProgressDialog().SetCloseDelay(5);
     page->resize(760, 400);
@@ -53,25 +48,25 @@ void ClickCell(CReportCtrl* list, int row, int column) {
 class TestModelPage : public QObject {
     Q_OBJECT
 private slots:
-    void listShowsTheProductsFilesInOrder();
+    void listShowsTheProductsFilesInOrderAndDownloadsTheSelection();
     void downloadInEitherCopy_data();
     void downloadInEitherCopy();
     void missingSourceQueuesNothing_data();
     void missingSourceQueuesNothing();
     void folderChoiceFailureAndCancel();
     void hostileFileNamesStayInsideTheChosenFolder();
-    void otherColumnsOnlySelectAndButtonDownloadsSelection();
 };
 
-void TestModelPage::listShowsTheProductsFilesInOrder() {
+void TestModelPage::listShowsTheProductsFilesInOrderAndDownloadsTheSelection() {
     ScopedInstallation inst(Installation("0"));
     QVERIFY(inst.Ok());
     // Inserted out of order; another product's file must not appear.
-    inst.Model("阀门", "球阀@Q41F", "b.stp", 2, "/x/b.stp", {}, "第二");
+    inst.Model("阀门", "球阀@Q41F", "b.stp", 2, inst.Write("models/b.stp", "2"), {}, "第二");
     inst.Model("阀门", "球阀@Q41F", "a.stp", 1, "/x/a.stp", {}, "第一");
     inst.Model("阀门", "闸阀@Z41H", "z.stp", 1, "/x/z.stp");
     inst.Model("阀门", "球阀@Q41F", "c.igs", 3, "/x/c.igs", {}, "");
-
+    ScriptedPrompter prompter;
+    prompter.folderAnswers.enqueue(inst.Path("chosen"));
     auto page = ShownPage("阀门", "球阀@Q41F");
     CReportCtrl* list = page->List();
     QCOMPARE(list->GetItemCount(), 3);
@@ -81,6 +76,13 @@ void TestModelPage::listShowsTheProductsFilesInOrder() {
         QCOMPARE(list->GetItemText(r, 2), notes[r]);
         QCOMPARE(list->GetItemText(r, 3), QString::number(r + 1));
     }
+    // Columns other than the download column only select; the button downloads the selection.
+    for (int c = 1; c < 4; ++c) ClickCell(list, 1, c);
+    QVERIFY(prompter.shown.isEmpty());
+    QVERIFY(list->IsItemSelected(1));
+    page->findChild<QPushButton*>("1035")->click();
+    QCOMPARE(prompter.Notices().size(), 1);
+    QCOMPARE(Entries(inst.Path("chosen")), QStringList{"b.stp"});
     // Another product replaces the rows.
     page->LoadModelList("阀门", "闸阀@Z41H");
     QCOMPARE(list->GetItemCount(), 1);
@@ -237,22 +239,6 @@ void TestModelPage::hostileFileNamesStayInsideTheChosenFolder() {
     QCOMPARE(Entries(inst.root), (QStringList{"chosen", "models", "pic", "sysfile"}));
     QCOMPARE(ReadFile(inst.Path("chosen/deep/.._evil.stp")), QByteArray("1"));
     QCOMPARE(ReadFile(inst.Path("chosen/deep/a_b.stp")), QByteArray("2"));
-}
-
-void TestModelPage::otherColumnsOnlySelectAndButtonDownloadsSelection() {
-    ScopedInstallation inst(Installation("0"));
-    QVERIFY(inst.Ok());
-    inst.Model("类", "产品@1", "one.stp", 1, inst.Write("models/one.stp", "1"));
-    inst.Model("类", "产品@1", "two.stp", 2, inst.Write("models/two.stp", "2"));
-    ScriptedPrompter prompter;
-    prompter.folderAnswers.enqueue(inst.Path("chosen"));
-    auto page = ShownPage("类", "产品@1");
-    for (int c = 1; c < 4; ++c) ClickCell(page->List(), 1, c);
-    QVERIFY(prompter.shown.isEmpty());
-    QVERIFY(page->List()->IsItemSelected(1));
-    page->findChild<QPushButton*>("1035")->click();
-    QCOMPARE(prompter.Notices().size(), 1);
-    QCOMPARE(Entries(inst.Path("chosen")), QStringList{"two.stp"});
 }
 
 QTEST_MAIN(TestModelPage)

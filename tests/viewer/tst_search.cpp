@@ -18,8 +18,9 @@
 
 namespace {
 
-// Three categories; the type codes to search sit in the Key column.
-void FillCatalogue(ScopedInstallation& f) {
+// Three categories; the type codes to search sit in the Key column. Returns what the main window
+// is given.
+AppParts FillCatalogue(ScopedInstallation& f) {
     f.Category(QStringLiteral("导轨"), 1);
     f.Category(QStringLiteral("丝杠"), 2);
     f.Category(QStringLiteral("联轴器"), 3);
@@ -40,6 +41,7 @@ void FillCatalogue(ScopedInstallation& f) {
     f.Product(4, QStringLiteral("联轴器"), QStringLiteral("普通@P3"), QStringLiteral("AxB"), pic);
     f.Product(5, QStringLiteral("联轴器"), QStringLiteral("引号@P4"), QStringLiteral("O'Neil"),
               pic);
+    return f.Parts();
 }
 
 QStringList Items(CMainDlg& dlg) {
@@ -64,14 +66,24 @@ private slots:
 
     void typingAndClickingTheButton() {
         ScopedInstallation f;
-        FillCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg(f.Parts());
+        CMainDlg dlg(FillCatalogue(f));
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
-        // Clicking into the box empties it for typing; the typed text is black.
+        // After a notice or another program the window is not active; the click that brings the
+        // visitor back into the box must still empty it, or the typing lands behind the
+        // placeholder.
+        QWidget other;
+        other.setGeometry(1100, 0, 100, 100);
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+        QVERIFY(!dlg.isActiveWindow());
         QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton);
+        QCOMPARE(dlg.m_searchEdit->text(), QString());
+        dlg.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
         QVERIFY(dlg.m_searchEdit->hasFocus());
         QCOMPARE(dlg.m_searchEdit->text(), QString());
         QTest::keyClicks(dlg.m_searchEdit, QStringLiteral("hgh"));
@@ -82,9 +94,12 @@ private slots:
         QCOMPARE(Items(dlg), QStringList{QStringLiteral("导轨@HGH20")});
         QVERIFY(prompter.shown.isEmpty());
 
-        // Enter in the box searches what it holds and leaves it there.
+        // Clicking into the box again empties it; typed text is kept when the visitor clicks
+        // into it once more to correct it. Enter searches what it holds and leaves it there.
         QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton);
         QTest::keyClicks(dlg.m_searchEdit, QStringLiteral("AB"));
+        QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton, {}, QPoint(4, 4));
+        QCOMPARE(dlg.m_searchEdit->text(), QStringLiteral("AB"));
         QTest::keyClick(dlg.m_searchEdit, Qt::Key_Return);
         QCOMPARE(Items(dlg),
                  QStringList({QStringLiteral("滑块@AB12"), QStringLiteral("空格@AB 12")}));
@@ -112,45 +127,11 @@ private slots:
         QVERIFY(prompter.shown.isEmpty());
     }
 
-    // After a notice or another program the window is not active; the click that brings the
-    // visitor back into the box must still empty it, or the typing lands behind the placeholder.
-    void clickIntoTheBoxOfAnInactiveWindowEmptiesIt() {
+    // Nothing to search (the placeholder or an emptied box), and a search without hits.
+    void nothingToSearchOrNothingFoundGivesANotice() {
         ScopedInstallation f;
-        FillCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg(f.Parts());
-        dlg.show();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        QWidget other;
-        other.setGeometry(1100, 0, 100, 100);
-        other.show();
-        other.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&other));
-        QVERIFY(!dlg.isActiveWindow());
-        QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
-
-        QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton);
-        QCOMPARE(dlg.m_searchEdit->text(), QString());
-        dlg.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        QVERIFY(dlg.m_searchEdit->hasFocus());
-        QCOMPARE(dlg.m_searchEdit->text(), QString());
-        QTest::keyClicks(dlg.m_searchEdit, QStringLiteral("hgh"));
-        QTest::keyClick(dlg.m_searchEdit, Qt::Key_Return);
-        QCOMPARE(Items(dlg), QStringList{QStringLiteral("导轨@HGH20")});
-        // Typed text is kept when the visitor clicks into the box again to correct it.
-        QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton);
-        QCOMPARE(dlg.m_searchEdit->text(), QString());
-        QTest::keyClicks(dlg.m_searchEdit, QStringLiteral("AB"));
-        QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton, {}, QPoint(4, 4));
-        QCOMPARE(dlg.m_searchEdit->text(), QStringLiteral("AB"));
-    }
-
-    void placeholderOrEmptyGivesANotice() {
-        ScopedInstallation f;
-        FillCatalogue(f);
-        ScriptedPrompter prompter;
-        CMainDlg dlg(f.Parts());
+        CMainDlg dlg(FillCatalogue(f));
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         // Enter with the focus elsewhere, while the box shows its placeholder.
@@ -162,13 +143,25 @@ private slots:
         Search(dlg, QString());  // an emptied box
         QCOMPARE(prompter.Notices().size(), 2);
         QCOMPARE(dlg.m_viewMode, VIEW_PRODUCTS);
+
+        dlg.ShowCompanyPages();
+        Search(dlg, QStringLiteral("nothing-like-this"));
+        QCOMPARE(prompter.Notices().size(), 3);
+        QCOMPARE(prompter.Notices().last().trimmed(), QStringLiteral("未找到相关产品"));
+        QCOMPARE(dlg.m_productList->GetItemCount(), 0);
+        QCOMPARE(dlg.m_viewMode, VIEW_SEARCH);
+        QCOMPARE(theApp.thumbListMode, 1);
+        // The category list has been rebuilt with the counts.
+        QCOMPARE(dlg.m_classList->Entries(),
+                 QStringList({QStringLiteral("导轨|2"), QStringLiteral("丝杠|2"),
+                              QStringLiteral("联轴器|5")}));
+        QVERIFY(dlg.m_companyText->isHidden());
     }
 
     void fragmentsMatchAnywhereAndLiterally() {
         ScopedInstallation f;
-        FillCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg(f.Parts());
+        CMainDlg dlg(FillCatalogue(f));
         // Start, middle and end of the Key; blanks are part of the fragment; "%", "_" and "'"
         // are plain characters.
         const std::pair<const char*, const char*> searches[] = {
@@ -184,30 +177,10 @@ private slots:
         QVERIFY(prompter.shown.isEmpty());
     }
 
-    void noHits() {
-        ScopedInstallation f;
-        FillCatalogue(f);
-        ScriptedPrompter prompter;
-        CMainDlg dlg(f.Parts());
-        dlg.ShowCompanyPages();
-        Search(dlg, QStringLiteral("nothing-like-this"));
-        QCOMPARE(prompter.Notices().size(), 1);
-        QCOMPARE(prompter.Notices().first().trimmed(), QStringLiteral("未找到相关产品"));
-        QCOMPARE(dlg.m_productList->GetItemCount(), 0);
-        QCOMPARE(dlg.m_viewMode, VIEW_SEARCH);
-        QCOMPARE(theApp.thumbListMode, 1);
-        // The category list has been rebuilt with the counts.
-        QCOMPARE(dlg.m_classList->Entries(),
-                 QStringList({QStringLiteral("导轨|2"), QStringLiteral("丝杠|2"),
-                              QStringLiteral("联轴器|5")}));
-        QVERIFY(dlg.m_companyText->isHidden());
-    }
-
     void hitOpensInItsOwnCategory() {
         ScopedInstallation f;
-        FillCatalogue(f);
         ScriptedPrompter prompter;
-        CMainDlg dlg(f.Parts());
+        CMainDlg dlg(FillCatalogue(f));
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         Search(dlg, QStringLiteral("LK"));
