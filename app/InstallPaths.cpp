@@ -51,5 +51,26 @@ QString InstallPaths::ResolvePublished(const QString& relative) const {
     rest.replace(QLatin1Char('\\'), QLatin1Char('/'));
     rest = rest.mid(4);
     while (rest.startsWith(QLatin1Char('/'))) rest.remove(0, 1);
-    return QDir::cleanPath(QDir(picFolder).filePath(rest));
+    const QString path = QDir::cleanPath(QDir(picFolder).filePath(rest));
+    return InsidePictureFolder(path) ? path : QString();
+}
+
+bool InstallPaths::InsidePictureFolder(const QString& path) const {
+    return IsInside(path, picFolder);
+}
+
+bool InstallPaths::IsInside(const QString& path, const QString& folder) {
+    if (path.isEmpty() || folder.isEmpty()) return false;
+    const QString root = QDir::cleanPath(QFileInfo(folder).absoluteFilePath());
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    const auto within = [](const QString& p, const QString& r) {
+        return p == r || p.startsWith(r + QLatin1Char('/'));
+    };
+    if (!within(clean, root)) return false;
+    // A symbolic link inside may still lead elsewhere; what does not exist reads as missing.
+    const QFileInfo info(clean);
+    if (!info.exists() && !info.isSymLink()) return true;
+    const QString real = info.canonicalFilePath();
+    const QString realRoot = QFileInfo(root).canonicalFilePath();
+    return !real.isEmpty() && !realRoot.isEmpty() && within(real, realRoot);
 }

@@ -25,6 +25,14 @@ struct InstallPaths {
     static bool IsPublishedState(const QString& state) { return state == QLatin1String("1"); }
 
     // Resolves a published relative path such as "pic/类/产品/a.jpg" or "pic\\..." against
-    // picFolder (the leading four characters name the folder itself). Empty in, empty out.
+    // picFolder (the leading four characters name the folder itself). Empty in, empty out, and
+    // empty for a path that leads out of picFolder (see InsidePictureFolder).
     QString ResolvePublished(const QString& relative) const;
+
+    // Whether `path` lies inside picFolder: by its text once ".." is resolved, and, where it
+    // exists, by what it really names once symbolic links are followed. A published copy reads
+    // nothing else.
+    bool InsidePictureFolder(const QString& path) const;
+    // The same rule for any folder.
+    static bool IsInside(const QString& path, const QString& folder);
 };

@@ -111,9 +111,9 @@ QString CModelPageDlg::ModelSource(const InstallPaths& paths, const QString& pub
     if (dpath.isEmpty()) return QString();
     // The published copy reads inside its own picture folder, whatever the row says.
     const QString folder = paths.ResolvePublished(dpath);
+    if (folder.isEmpty()) return QString();
     const QString file = QDir::cleanPath(QDir(folder).filePath(FileCopier::SafeFileName(fileName)));
-    const QString root = QDir::cleanPath(paths.picFolder);
-    if (root.isEmpty() || !file.startsWith(root + QLatin1Char('/'))) return QString();
+    if (!paths.InsidePictureFolder(file)) return QString();
     return QFileInfo(file).isFile() ? file : QString();
 }
 

@@ -43,6 +43,7 @@ private slots:
     void dataFolderFromParentConfig_data();
     void dataFolderFromParentConfig();
     void pictureFolders();
+    void resolvePublishedPaths();
     void dialogUnitsRound();
 };
 
@@ -215,14 +216,38 @@ void TestConfig::pictureFolders() {
     QVERIFY(QDir(tmp.path()).mkdir(QStringLiteral("pic")));
     QCOMPARE(InstallPaths::PictureFolder(tmp.path()), tmp.filePath(QStringLiteral("pic")));
 
+}
+
+// Stored paths resolve inside pic/ with either separator, or count as missing: ".." and
+// symbolic links may not lead out.
+void TestConfig::resolvePublishedPaths() {
+    QTemporaryDir tmp;
+    const QString inst = tmp.filePath(QStringLiteral("inst"));
+    WriteBytes(tmp.filePath(QStringLiteral("x.jpg")), "outside");
+    WriteBytes(inst + QStringLiteral("/x.jpg"), "beside");
+    WriteBytes(inst + QStringLiteral("/pic/a.jpg"), "inside");
+    QVERIFY(QDir().mkpath(inst + QStringLiteral("/pic/类")));
+    QVERIFY(QFile::link(tmp.filePath(QStringLiteral("x.jpg")),
+                        inst + QStringLiteral("/pic/类/out.jpg")));
+    QVERIFY(
+        QFile::link(inst + QStringLiteral("/pic/a.jpg"), inst + QStringLiteral("/pic/类/in.jpg")));
+    QVERIFY(QFile::link(tmp.path(), inst + QStringLiteral("/pic/elsewhere")));
     InstallPaths p;
-    p.picFolder = QStringLiteral("/inst/pic");
-    QCOMPARE(p.ResolvePublished(QStringLiteral("pic/类/产品/a.jpg")),
-             QStringLiteral("/inst/pic/类/产品/a.jpg"));
-    QCOMPARE(p.ResolvePublished(QStringLiteral("Pic\\类\\a b.png")),
-             QStringLiteral("/inst/pic/类/a b.png"));
-    QCOMPARE(p.ResolvePublished(QStringLiteral("pic")), QStringLiteral("/inst/pic"));
-    QCOMPARE(p.ResolvePublished(QString()), QString());
+    p.picFolder = inst + QStringLiteral("/pic");
+    const char* const cases[][2] = {{"pic/类/产品/a.jpg", "pic/类/产品/a.jpg"},
+                                    {"Pic\\a b.png", "pic/a b.png"},
+                                    {"pic", "pic"},
+                                    {"", ""},
+                                    {"pic\\..\\..\\x.jpg", ""},
+                                    {"pic/../x.jpg", ""},
+                                    {"pic/类/../../x.jpg", ""},
+                                    {"pic/类/../a.jpg", "pic/a.jpg"},
+                                    {"pic/类/out.jpg", ""},
+                                    {"pic/elsewhere/x.jpg", ""},
+                                    {"pic/类/in.jpg", "pic/类/in.jpg"}};
+    for (const auto& [stored, resolved] : cases)
+        QCOMPARE(p.ResolvePublished(QString::fromUtf8(stored)),
+                 *resolved ? inst + '/' + QString::fromUtf8(resolved) : QString());
 }
 
 void TestConfig::dialogUnitsRound() {
