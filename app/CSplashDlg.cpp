@@ -1,12 +1,12 @@
 #include "app/CSplashDlg.h"
 
 #include <QCloseEvent>
-#include <QImageReader>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QTimer>
 
 #include "app/DialogUnits.h"
+#include "controls/PictureLoader.h"
 
 namespace {
 QFont WindowFont() {
@@ -21,12 +21,8 @@ CSplashDlg::CSplashDlg(const QString& picturePath, QWidget* parent)
     setFixedSize(WindowSize());
     setAttribute(Qt::WA_OpaquePaintEvent);
 
-    QImage whole;  // a missing or unreadable picture leaves the window white
-    if (!picturePath.isEmpty()) {
-        QImageReader reader(picturePath);
-        reader.setAutoTransform(true);
-        whole = reader.read();
-    }
+    // A missing, unreadable or special file (a FIFO would block) leaves the window white.
+    const QImage whole = PictureLoader::LoadFull(picturePath);
     // Only the top-left part the size of the window is ever shown; keep no more than that.
     if (!whole.isNull())
         m_picture = whole.copy(QRect(QPoint(0, 0), size()).intersected(whole.rect()));

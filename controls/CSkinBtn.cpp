@@ -2,17 +2,15 @@
 
 #include <QCursor>
 #include <QEnterEvent>
-#include <QImageReader>
 #include <QPainter>
 #include <QTimer>
+
+#include "controls/PictureLoader.h"
 
 namespace {
 
 QPixmap LoadBitmap(const QString& path) {
-    if (path.isEmpty()) return {};
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    const QImage image = reader.read();
+    const QImage image = PictureLoader::LoadFull(path);
     return image.isNull() ? QPixmap() : QPixmap::fromImage(image);
 }
 

@@ -86,17 +86,24 @@ QImage ThumbnailRenderer::Blank(int thumbWidth, int thumbHeight, Kind kind, bool
 }
 
 QImage ThumbnailRenderer::Render(const Job& job) {
-    QImage cell = Blank(job.thumbWidth, job.thumbHeight, job.kind, false);
-    if (cell.isNull()) return cell;
+    const QSize cellSize = CellSize(job.thumbWidth, job.thumbHeight);
+    if (!CellAcceptable(cellSize)) return {};
     const QSize picture = PictureLoader::ReadSize(job.path);
     const QRect target = DrawRect(picture, job.thumbWidth, job.thumbHeight, job.kind);
+    // The picture is decoded before the cell is made, and the cell is counted with the decode,
+    // so a large page never holds decoder buffers, picture and cell all at once.
+    DecodeBudget::Reservation held;
+    QImage scaled;
     if (!target.isEmpty()) {
-        const QImage scaled = PictureLoader::LoadScaled(job.path, target.size());
-        if (!scaled.isNull()) {
-            // Transparent parts of the picture show the white ground.
-            QPainter p(&cell);
-            p.drawImage(target.topLeft(), scaled);
-        }
+        const qint64 cellBytes = 4ll * cellSize.width() * cellSize.height();
+        scaled = PictureLoader::LoadScaled(job.path, target.size(), cellBytes, &held);
+    }
+    QImage cell = Blank(job.thumbWidth, job.thumbHeight, job.kind, false);
+    if (cell.isNull()) return cell;
+    if (!scaled.isNull()) {
+        // Transparent parts of the picture show the white ground.
+        QPainter p(&cell);
+        p.drawImage(target.topLeft(), scaled);
     }
     if (job.kind == Kind::Thumbnail && job.framed) DrawFrame(cell, job.thumbWidth, job.thumbHeight);
     return cell;

@@ -45,7 +45,7 @@ void CDocPageDlg::ShowPagePicture(const QString& path) {
     m_column->Clear();
     m_shown.clear();
     if (DocPictures::IsFolder(path)) {
-        const QList<DocPictures::Picture> pictures = DocPictures::Resolve(path);
+        const QList<DocPictures::Picture> pictures = DocPictures::Resolve(path, m_root);
         for (const DocPictures::Picture& p : pictures) m_shown << p.path;
         m_list->hide();
         m_column->show();

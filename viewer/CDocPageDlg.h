@@ -24,6 +24,10 @@ public:
     // empty when nothing readable exists at the path.
     void ShowPagePicture(const QString& path);
 
+    // A folder that every picture of a document folder must really lie in (symbolic links
+    // followed); others count as missing. Empty: no such rule.
+    void SetPictureRoot(const QString& root) { m_root = root; }
+
     CThumbListCtrl* List() const { return m_list; }
     DocPictureColumn* Column() const { return m_column; }
     // The picture files the page shows now, in order.
@@ -46,4 +50,5 @@ private:
     CThumbListCtrl* m_list;
     DocPictureColumn* m_column;
     QStringList m_shown;
+    QString m_root;
 };

@@ -241,6 +241,10 @@ bool CMainDlg::OnInitDialog() {
         m_btnPublish->hide();
     }
     m_browser = std::make_unique<CatalogueBrowser>(m_parts.db, m_parts.paths, m_publishState);
+    // A published copy shows nothing from outside its picture folder, not even through a link
+    // inside a document folder.
+    if (m_browser->IsPublished())
+        for (CDocPageDlg* page : m_pages) page->SetPictureRoot(m_parts.paths.picFolder);
     LayoutContent();
 
     ShowProductCentre();

@@ -3,7 +3,9 @@
 #include <QDir>
 #include <QFileInfo>
 #include <algorithm>
+#include <cmath>
 
+#include "app/InstallPaths.h"
 #include "controls/PictureLoader.h"
 
 int DocPictures::CompareFileNames(const QString& a, const QString& b) {
@@ -39,14 +41,15 @@ int DocPictures::CompareFileNames(const QString& a, const QString& b) {
 }
 
 bool DocPictures::Exists(const QString& path) {
-    return !path.isEmpty() && QFileInfo::exists(path);
+    // A FIFO, device or socket is no document: it counts as missing.
+    return PictureLoader::IsRegularFile(path) || IsFolder(path);
 }
 
 bool DocPictures::IsFolder(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).isDir();
 }
 
-QStringList DocPictures::Files(const QString& path) {
+QStringList DocPictures::Files(const QString& path, const QString& root) {
     if (path.isEmpty()) return {};
     const QFileInfo info(path);
     if (!info.isDir()) return {path};
@@ -61,13 +64,16 @@ QStringList DocPictures::Files(const QString& path) {
     });
     QStringList files;
     files.reserve(names.size());
-    for (const QString& name : names) files << dir.filePath(name);
+    for (const QString& name : names) {
+        const QString file = dir.filePath(name);
+        if (root.isEmpty() || InstallPaths::IsInside(file, root)) files << file;
+    }
     return files;
 }
 
-QList<DocPictures::Picture> DocPictures::Resolve(const QString& path) {
+QList<DocPictures::Picture> DocPictures::Resolve(const QString& path, const QString& root) {
     QList<Picture> pictures;
-    for (const QString& file : Files(path)) {
+    for (const QString& file : Files(path, root)) {
         const QSize size = PictureLoader::ReadSize(file);
         pictures.append({file, size, ShownSize(size)});
     }
@@ -75,6 +81,13 @@ QList<DocPictures::Picture> DocPictures::Resolve(const QString& path) {
 }
 
 QSize DocPictures::ShownSize(const QSize& size) {
-    if (size.width() <= kMaxWidth) return size;
-    return PictureLoader::LimitWidth(size, kMaxWidth);
+    const QSize shown =
+        size.width() <= kMaxWidth ? size : PictureLoader::LimitWidth(size, kMaxWidth);
+    const qint64 pixels = static_cast<qint64>(shown.width()) * shown.height();
+    if (pixels <= kMaxShownPixels) return shown;
+    // More pixels than a page shows: smaller, keeping the aspect, so page and picture stay
+    // within what one decode may hold.
+    const double f = std::sqrt(static_cast<double>(kMaxShownPixels) / static_cast<double>(pixels));
+    return {std::max(1, static_cast<int>(shown.width() * f)),
+            std::max(1, static_cast<int>(shown.height() * f))};
 }

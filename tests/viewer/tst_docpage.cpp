@@ -270,6 +270,9 @@ private slots:
         f.Picture(QStringLiteral("pic/导轨/A/intro.png"), {500, 400}, kIntro);
         f.Picture(QStringLiteral("pic/导轨/A/docs/1.png"), {200, 100}, kProcess);
         f.Picture(QStringLiteral("pic/导轨/A/docs/2.png"), {200, 100}, kReference);
+        // A link in the copy's folder to a picture outside the copy shows nothing.
+        QVERIFY(QFile::link(f.Picture(QStringLiteral("media/out.png"), {200, 100}, kIntro),
+                            QDir(f.root).filePath(QStringLiteral("pic/导轨/A/docs/3.png"))));
         f.Product(1, QStringLiteral("导轨"), QStringLiteral("A@1"), QStringLiteral("1"),
                   QStringLiteral("D:\\work\\p.jpg"),
                   {QStringLiteral("D:\\work\\i.png"), QStringLiteral("D:\\work\\docs"), QString()});
