@@ -1,16 +1,22 @@
 #include "publish/FileCopier.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QRandomGenerator>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
 namespace {
+
+constexpr char kTempPrefix[] = ".vistrel-";
+constexpr char kTempSuffix[] = ".part";
 
 // Closes a descriptor and, while armed, removes the temporary file it was writing.
 class TempFile {
@@ -19,14 +25,23 @@ public:
     bool Create(const QByteArray& folder, mode_t mode) {
         for (int attempt = 0; attempt < 16; ++attempt) {
             const QByteArray name =
-                folder + "/.vistrel-" +
-                QByteArray::number(QRandomGenerator::global()->generate64(), 16) + ".part";
+                folder + "/" + kTempPrefix +
+                QByteArray::number(QRandomGenerator::global()->generate64(), 16) + kTempSuffix;
             m_fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
-            if (m_fd >= 0) {
+            if (m_fd < 0) {
+                if (errno != EEXIST) return false;
+                continue;
+            }
+            // The lock marks the file as in use for as long as this process lives; a file
+            // nobody holds is left over from a copy that never finished.
+            struct stat st {};
+            if (::flock(m_fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(m_fd, &st) == 0 &&
+                st.st_nlink > 0) {
                 m_path = name;
                 return true;
             }
-            if (errno != EEXIST) return false;
+            ::close(m_fd);  // taken for stale in the moment before the lock; try another name
+            m_fd = -1;
         }
         return false;
     }
@@ -98,12 +113,17 @@ FileCopier::Result FileCopier::Copy(const QString& source, const QString& destin
     const QByteArray src = QFile::encodeName(source);
     const QByteArray dst = QFile::encodeName(destination);
 
-    Fd in(::open(src.constData(), O_RDONLY | O_CLOEXEC));
-    if (in.Get() < 0) return Fail(source, errno);
+    // Only a regular file is copied. A FIFO or device is never opened for real: the open would
+    // wait for a writer or act on the device. Not blocking covers a swap after the first look.
     struct stat st {};
-    if (::fstat(in.Get(), &st) != 0) return Fail(source, errno);
+    if (::stat(src.constData(), &st) != 0) return Fail(source, errno);
     if (S_ISDIR(st.st_mode)) return Fail(source, EISDIR);
     if (!S_ISREG(st.st_mode)) return Fail(source, EINVAL);
+    Fd in(::open(src.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC));
+    if (in.Get() < 0) return Fail(source, errno);
+    if (::fstat(in.Get(), &st) != 0) return Fail(source, errno);
+    if (!S_ISREG(st.st_mode)) return Fail(source, EINVAL);
+    ::fcntl(in.Get(), F_SETFL, ::fcntl(in.Get(), F_GETFL) & ~O_NONBLOCK);
 
     // An existing destination keeps its permissions; a new one gets the source's.
     mode_t mode = st.st_mode & 0777;
@@ -115,6 +135,7 @@ FileCopier::Result FileCopier::Copy(const QString& source, const QString& destin
 
     const QFileInfo dstInfo(destination);
     if (dstInfo.fileName().isEmpty()) return Fail(destination, EISDIR);
+    RemoveStaleTemporaries(dstInfo.absolutePath());
     TempFile out;
     if (!out.Create(QFile::encodeName(dstInfo.absolutePath()), mode))
         return Fail(destination, errno);
@@ -155,6 +176,18 @@ FileCopier::Result FileCopier::Copy(const QString& source, const QString& destin
     }
     if (done == 0 && progress && !progress(0, total)) return Result::Cancelled;
 
+    // Complete only when every byte of the file as it is now was written and it did not change
+    // meanwhile: a file cut short or rewritten during the copy gives neither version.
+    struct stat after {};
+    if (::fstat(in.Get(), &after) != 0) return Fail(source, errno);
+    if (after.st_size != st.st_size || after.st_mtim.tv_sec != st.st_mtim.tv_sec ||
+        after.st_mtim.tv_nsec != st.st_mtim.tv_nsec || done != after.st_size) {
+        m_error = source + QStringLiteral(": changed while it was copied (%1 of %2 bytes)")
+                               .arg(done)
+                               .arg(after.st_size);
+        return Result::Failed;
+    }
+
     // Keep the source's modification time, as copies on the desktop do.
     const struct timespec times[2] = {{0, UTIME_OMIT}, st.st_mtim};
     ::futimens(out.Fd(), times);
@@ -164,10 +197,47 @@ FileCopier::Result FileCopier::Copy(const QString& source, const QString& destin
     return Result::Copied;
 }
 
+int FileCopier::RemoveStaleTemporaries(const QString& folder) {
+    int removed = 0;
+    const QDir dir(folder);
+    const QStringList names = dir.entryList(
+        {QString::fromLatin1(kTempPrefix) + QLatin1Char('*') + QString::fromLatin1(kTempSuffix)},
+        QDir::Files | QDir::Hidden | QDir::System);
+    for (const QString& name : names) {
+        // Exactly the names this class gives, never a file of someone else's.
+        const QStringView hex = QStringView(name).sliced(
+            qstrlen(kTempPrefix), name.size() - qstrlen(kTempPrefix) - qstrlen(kTempSuffix));
+        if (hex.isEmpty() || hex.size() > 16 || !std::all_of(hex.begin(), hex.end(), [](QChar c) {
+                return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                       (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+            }))
+            continue;
+        const QByteArray path = QFile::encodeName(dir.filePath(name));
+        Fd fd(::open(path.constData(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC));
+        struct stat st {};
+        // A copy still running holds its lock.
+        if (fd.Get() >= 0 && ::fstat(fd.Get(), &st) == 0 && S_ISREG(st.st_mode) &&
+            ::flock(fd.Get(), LOCK_EX | LOCK_NB) == 0 && ::unlink(path.constData()) == 0)
+            ++removed;
+    }
+    return removed;
+}
+
 QString FileCopier::SafeFileName(const QString& name) {
     QString safe = name;
-    for (QChar& c : safe)
-        if (c == QLatin1Char('/') || c == QLatin1Char('\\') || c == QChar(0)) c = QLatin1Char('_');
+    bool leading = true;
+    for (QChar& c : safe) {
+        // Blanks at the start hide a name's beginning; control and direction characters make
+        // it show as something else.
+        const bool blank = leading && c.isSpace();
+        leading = blank;
+        const char16_t u = c.unicode();
+        const bool direction = u == 0x061c || u == 0x200e || u == 0x200f ||
+                               (u >= 0x202a && u <= 0x202e) || (u >= 0x2066 && u <= 0x2069);
+        if (c == QLatin1Char('/') || c == QLatin1Char('\\') ||
+            c.category() == QChar::Other_Control || direction || blank)
+            c = QLatin1Char('_');
+    }
     bool onlyDots = true;
     for (const QChar c : safe) onlyDots = onlyDots && c == QLatin1Char('.');
     if (onlyDots) safe = QString(safe.size() + 1, QLatin1Char('_'));

@@ -8,7 +8,9 @@
 // Copies one file in chunks, reporting the bytes done after every chunk and stopping when the
 // report says so. The data is written under a temporary name in the destination's folder and
 // renamed over the destination only once complete, so a failed or stopped copy leaves an
-// existing destination as it was and no fragment behind.
+// existing destination as it was and no fragment behind. A copy is complete only when it holds
+// every byte of the source and the source's size and modification time did not change during
+// it. Temporary files left in the folder by a copy that was killed are removed by the next one.
 class FileCopier {
 public:
     enum class Result { Copied, Failed, Cancelled };
@@ -25,16 +27,21 @@ public:
     void SetRangeCopy(bool enabled) { m_rangeCopy = enabled; }
 
     // Copies source to destination, replacing an existing destination file. The destination's
-    // folder must exist; the source must be a regular file.
+    // folder must exist; the source must be a regular file (a FIFO, device or socket fails at
+    // once, without being opened for reading).
     Result Copy(const QString& source, const QString& destination, const Progress& progress = {});
 
     // Why the last copy failed (empty after success).
     QString ErrorString() const { return m_error; }
 
-    // A name from the catalogue made safe to use as one file name inside a folder: separators
-    // become "_", and a name made only of dots (".", "..") or an empty one cannot name the
-    // folder itself or its parent.
+    // A name from the catalogue made safe to use as one file name inside a folder: separators,
+    // control and text-direction characters and blanks at the start become "_", and a name
+    // made only of dots (".", "..") or an empty one cannot name the folder itself or its parent.
     static QString SafeFileName(const QString& name);
+
+    // Removes the temporary files of this class in `folder` that no running copy holds (left
+    // by a copy that was killed); returns how many.
+    static int RemoveStaleTemporaries(const QString& folder);
 
 private:
     Result Fail(const QString& what, int error);

@@ -1,4 +1,6 @@
 // The chunked file copy, the worker that runs a list of copies, and the job list.
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
 #include <QDateTime>
@@ -9,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <atomic>
+#include <future>
 #include <thread>
 
 #include "TestFiles.h"
@@ -32,6 +35,9 @@ private slots:
     void failuresLeaveNothingBehind_data();
     void failuresLeaveNothingBehind();
     void stoppedCopyKeepsOldDestinationAndNoFragment();
+    void sourceChangedDuringCopyFails_data();
+    void sourceChangedDuringCopyFails();
+    void staleTemporariesAreRemoved();
     void permissionsOfNewAndReplacedFiles();
     void safeFileNameStaysInsideFolder();
     void percentageTruncatesAndCapsAt100();
@@ -198,10 +204,81 @@ void TestCopyFile::permissionsOfNewAndReplacedFiles() {
     QCOMPARE(ReadFile(replaced), QByteArray("x"));
 }
 
+void TestCopyFile::sourceChangedDuringCopyFails_data() {
+    QTest::addColumn<bool>("rangeCopy");
+    QTest::addColumn<qint64>("newSize");  // what the other program leaves; 0: rewritten in place
+    QTest::newRow("cut short, range copy") << true << qint64(100 * 1024);
+    QTest::newRow("cut short, read/write") << false << qint64(100 * 1024);
+    QTest::newRow("grown") << true << qint64(3 * 1024 * 1024);
+    QTest::newRow("rewritten, same size") << false << qint64(0);
+}
+
+void TestCopyFile::sourceChangedDuringCopyFails() {
+    QFETCH(bool, rangeCopy);
+    QFETCH(qint64, newSize);
+    QTemporaryDir dir;
+    const QString src = dir.filePath("src.bin");
+    QVERIFY(QDir(dir.path()).mkdir("out"));
+    QVERIFY(WriteFile(src, RandomBytes(1024 * 1024, 9)));
+    // An old modification time, so any change shows however coarse the file system's clock.
+    const struct timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+    QCOMPARE(::utimensat(AT_FDCWD, QFile::encodeName(src).constData(), old, 0), 0);
+
+    // Another program changes the source once the copy is under way; the copy waits for it.
+    std::promise<void> go;
+    std::promise<void> done;
+    std::thread other([&, start = go.get_future()] {
+        start.wait();
+        QFile f(src);
+        if (f.open(QIODevice::ReadWrite)) {
+            if (newSize > 0)
+                f.resize(newSize);
+            else
+                f.write("rewritten");
+        }
+        f.close();
+        done.set_value();
+    });
+    FileCopier copier;
+    copier.SetChunkSize(64 * 1024);
+    copier.SetRangeCopy(rangeCopy);
+    int chunks = 0;
+    const auto result = copier.Copy(src, dir.filePath("out/dst.bin"), [&](qint64, qint64) {
+        if (++chunks == 1) {
+            go.set_value();
+            done.get_future().wait();
+        }
+        return true;
+    });
+    other.join();
+    QCOMPARE(result, FileCopier::Result::Failed);
+    QVERIFY(copier.ErrorString().contains(src));
+    QCOMPARE(Entries(dir.filePath("out")), QStringList());
+}
+
+void TestCopyFile::staleTemporariesAreRemoved() {
+    QTemporaryDir dir;
+    const QStringList left{".vistrel-1f2e3d.part", ".vistrel-abc.part", ".vistrel-mine.part"};
+    for (const QString& name : left) QVERIFY(WriteFile(dir.filePath(name), "x"));
+    QVERIFY(WriteFile(dir.filePath("model.stp"), "data"));
+    // A copy still running holds its file locked; "mine" is no name the copier gives.
+    const int busy = ::open(QFile::encodeName(dir.filePath(left[1])).constData(), O_RDONLY);
+    QCOMPARE(::flock(busy, LOCK_EX), 0);
+    FileCopier copier;
+    QCOMPARE(copier.Copy(dir.filePath("model.stp"), dir.filePath("copy.stp")),
+             FileCopier::Result::Copied);
+    ::close(busy);
+    QCOMPARE(Entries(dir.path()), QStringList({left[1], left[2], "copy.stp", "model.stp"}));
+}
+
 void TestCopyFile::safeFileNameStaysInsideFolder() {
     QCOMPARE(FileCopier::SafeFileName("part.stp"), QString("part.stp"));
     QCOMPARE(FileCopier::SafeFileName("../evil.stp"), QString(".._evil.stp"));
     QCOMPARE(FileCopier::SafeFileName("a/b.stp"), QString("a_b.stp"));
+    QCOMPARE(FileCopier::SafeFileName("..\\..\\x"), QString(".._.._x"));
+    QCOMPARE(FileCopier::SafeFileName(" \t\x01 a\n.stp"), QString("___ a_.stp"));
+    QCOMPARE(FileCopier::SafeFileName(QString::fromUtf16(u"part\u202Eptsx.exe")),
+             QString("part_ptsx.exe"));
     for (const QString& name : {QString(".."), QString("."), QString(), QString("...")}) {
         const QString safe = FileCopier::SafeFileName(name);
         QVERIFY2(!safe.isEmpty() && safe != "." && safe != "..", qPrintable(safe));
