@@ -8,6 +8,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QTemporaryDir>
 #include <QUrl>
 #include <atomic>
 
@@ -20,6 +21,55 @@ bool HasSqliteHeader(const QString& file) {
     QFile f(file);
     if (!f.open(QIODevice::ReadOnly)) return false;
     return f.read(16) == QByteArray("SQLite format 3\0", 16);
+}
+
+QString CheckTables(const QSqlDatabase& db);
+
+// The engine's result codes that the program tells apart.
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteLocked = 6;
+constexpr int kSqliteCorrupt = 11;
+constexpr int kSqliteNotADb = 26;
+
+// Whether the catalogue holds a write that is not finished: a journal that SQLite must roll
+// back before the file can be read, or a write-ahead log with writes the file does not have.
+bool HasUnfinishedWrite(const QString& file) {
+    const QString journal = file + QStringLiteral("-journal");
+    const QString wal = file + QStringLiteral("-wal");
+    QFile f(journal);
+    char first = 0;
+    // An emptied journal (a zero first byte or no bytes) holds nothing to roll back.
+    if (QFileInfo(journal).isFile() && f.open(QIODevice::ReadOnly) && f.getChar(&first) &&
+        first != 0)
+        return true;
+    return QFileInfo(wal).isFile() && QFileInfo(wal).size() > 0;
+}
+
+QString CatalogueUri(const QString& file, CatalogueDb::OpenMode mode) {
+    // A URI name with mode=rw lets SQLite refuse to create a missing file.
+    QString uri = QUrl::fromLocalFile(file).toString(QUrl::FullyEncoded);
+    switch (mode) {
+        case CatalogueDb::OpenMode::ReadWrite:
+            return uri + QStringLiteral("?mode=rw");
+        case CatalogueDb::OpenMode::ReadOnly:
+            return uri + QStringLiteral("?mode=ro");
+        case CatalogueDb::OpenMode::Immutable:
+            return uri + QStringLiteral("?mode=ro&immutable=1");
+    }
+    return uri;
+}
+
+// Opens connection `name` and checks the four tables; "" or what is wrong.
+QString OpenConnection(const QString& name, const QString& file, CatalogueDb::OpenMode mode) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+    QString options =
+        QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=%1").arg(CatalogueDb::kWriteWaitMs);
+    if (mode != CatalogueDb::OpenMode::ReadWrite)
+        options += QStringLiteral(";QSQLITE_OPEN_READONLY");
+    db.setConnectOptions(options);
+    db.setDatabaseName(CatalogueUri(file, mode));
+    return db.open() ? CheckTables(db)
+                     : QStringLiteral("cannot be opened: ") + db.lastError().text();
 }
 
 std::function<bool(const QString&)>& WritableProbe() {
@@ -93,31 +143,46 @@ bool CatalogueDb::Open(const QString& file, QString* error) {
     if (!HasSqliteHeader(file)) return fail(QStringLiteral("not a catalogue (no SQLite database)"));
 
     m_mode = ChooseOpenMode(IsWritable(info.absolutePath()), IsWritable(info.absoluteFilePath()));
-    // A URI name with mode=rw lets SQLite refuse to create a missing file.
-    QString uri = QUrl::fromLocalFile(info.absoluteFilePath()).toString(QUrl::FullyEncoded);
-    switch (m_mode) {
-        case OpenMode::ReadWrite:
-            uri += QStringLiteral("?mode=rw");
-            break;
-        case OpenMode::ReadOnly:
-            uri += QStringLiteral("?mode=ro");
-            break;
-        case OpenMode::Immutable:
-            uri += QStringLiteral("?mode=ro&immutable=1");
-            break;
-    }
-
+    QString read = info.absoluteFilePath();
     QString why;
+    // Read-only, SQLite could neither roll the unfinished write back nor ignore it safely: it
+    // would read half-written pages.
+    if (m_mode != OpenMode::ReadWrite && HasUnfinishedWrite(read)) {
+        read = RolledBackCopy(read, why);
+        if (read.isEmpty()) return fail(why);
+    }
     {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
-        db.setConnectOptions(IsReadOnly() ? QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_OPEN_READONLY")
-                                          : QStringLiteral("QSQLITE_OPEN_URI"));
-        db.setDatabaseName(uri);
-        why = db.open() ? CheckTables(db)
-                        : QStringLiteral("cannot be opened: ") + db.lastError().text();
+        const OpenMode mode = m_rolledBack ? OpenMode::Immutable : m_mode;
+        why = OpenConnection(m_name, read, mode);
     }
     if (!why.isEmpty()) return fail(why);
+    m_lockWaitMs = kWriteWaitMs;
     return true;
+}
+
+QString CatalogueDb::RolledBackCopy(const QString& file, QString& why) {
+    m_rolledBack = std::make_unique<QTemporaryDir>();
+    if (!m_rolledBack->isValid()) {
+        why = m_rolledBack->errorString();
+        return QString();
+    }
+    const QString copy = m_rolledBack->filePath(QFileInfo(file).fileName());
+    for (const QString& suffix : {QString(), QStringLiteral("-journal"), QStringLiteral("-wal")}) {
+        if (!suffix.isEmpty() && !QFileInfo(file + suffix).isFile()) continue;
+        if (!QFile::copy(file + suffix, copy + suffix) ||
+            !QFile::setPermissions(copy + suffix, QFile::ReadOwner | QFile::WriteOwner)) {
+            why = QStringLiteral("cannot copy %1 to roll its unfinished write back").arg(file);
+            return QString();
+        }
+    }
+    // The first read of a writable connection rolls the journal back (or takes the log in);
+    // the journal is gone once that worked.
+    const QString name = m_name + QStringLiteral("-rollback");
+    why = OpenConnection(name, copy, OpenMode::ReadWrite);
+    QSqlDatabase::removeDatabase(name);
+    if (why.isEmpty() && HasUnfinishedWrite(copy))
+        why = QStringLiteral("the unfinished write of %1 cannot be rolled back").arg(file);
+    return why.isEmpty() ? copy : QString();
 }
 
 void CatalogueDb::Close() {
@@ -128,6 +193,10 @@ void CatalogueDb::Close() {
         }
         QSqlDatabase::removeDatabase(m_name);
     }
+    m_rolledBack.reset();
+    m_lockWaitMs = -1;
+    m_locked = false;
+    m_damageReported = false;
 }
 
 bool CatalogueDb::IsOpen() const {
@@ -144,17 +213,16 @@ bool CatalogueDb::ExecuteSql(const char* sql, const QVariantList& params, int* r
         ReportFailure(QStringLiteral("未连接数据库"));
         return false;
     }
+    BeforeWrite();
     QSqlQuery q(Database());
-    if (!q.prepare(QString::fromUtf8(sql))) {
-        ReportFailure(q.lastError().text());
-        return false;
-    }
+    bool ok = q.prepare(QString::fromUtf8(sql));
     BindAll(q, params);
-    if (!q.exec()) {
-        ReportFailure(q.lastError().text());
+    if (!ok || !q.exec()) {
+        Failed(q.lastError());
         return false;
     }
     if (rowsAffected) *rowsAffected = q.numRowsAffected();
+    Succeeded();
     return true;
 }
 
@@ -163,9 +231,10 @@ bool CatalogueDb::ExecuteAll(const QList<QPair<const char*, QVariantList>>& stat
         ReportFailure(QStringLiteral("未连接数据库"));
         return false;
     }
+    BeforeWrite();
     QSqlDatabase db = Database();
     if (!db.transaction()) {
-        ReportFailure(db.lastError().text());
+        Failed(db.lastError());
         return false;
     }
     for (const auto& [sql, params] : statements) {
@@ -174,19 +243,20 @@ bool CatalogueDb::ExecuteAll(const QList<QPair<const char*, QVariantList>>& stat
         BindAll(q, params);
         ok = ok && q.exec();
         if (!ok) {
-            const QString message = q.lastError().text();
+            const QSqlError error = q.lastError();
             q.finish();
             db.rollback();
-            ReportFailure(message);
+            Failed(error);
             return false;
         }
     }
     if (!db.commit()) {
-        const QString message = db.lastError().text();
+        const QSqlError error = db.lastError();
         db.rollback();
-        ReportFailure(message);
+        Failed(error);
         return false;
     }
+    Succeeded();
     return true;
 }
 
@@ -201,19 +271,18 @@ bool CatalogueDb::SaveCopyTo(const QString& file) {
         return false;
     }
     // An absolute path never reads as a "file:" URI, which the connection would accept.
+    BeforeWrite();
     QSqlQuery q(Database());
-    if (!q.prepare(QStringLiteral("vacuum into ?"))) {
-        ReportFailure(q.lastError().text());
-        return false;
-    }
+    bool ok = q.prepare(QStringLiteral("vacuum into ?"));
     q.addBindValue(target.absoluteFilePath());
-    if (!q.exec()) {
-        const QString message = q.lastError().text();
+    if (!ok || !q.exec()) {
+        const QSqlError error = q.lastError();
         q.finish();
         QFile::remove(target.absoluteFilePath());  // nothing half-written is left behind
-        ReportFailure(message);
+        Failed(error);
         return false;
     }
+    Succeeded();
     return true;
 }
 
@@ -224,6 +293,56 @@ void CatalogueDb::SetFailureHandler(std::function<void(const QString&)> handler)
 void CatalogueDb::ReportFailure(const QString& engineMessage) const {
     m_lastError = engineMessage;
     if (m_onFailure) m_onFailure(engineMessage);
+}
+
+void CatalogueDb::SetLockWait(int ms) {
+    if (ms == m_lockWaitMs || !IsOpen()) return;
+    // A pragma takes no bound values; the figure is one of our own constants.
+    QSqlQuery q(Database());
+    if (q.exec(QStringLiteral("pragma busy_timeout = %1").arg(ms))) m_lockWaitMs = ms;
+}
+
+void CatalogueDb::BeforeRead() {
+    SetLockWait(m_locked ? kLockedReadWaitMs : kReadWaitMs);
+}
+
+void CatalogueDb::BeforeWrite() {
+    SetLockWait(kWriteWaitMs);
+}
+
+void CatalogueDb::Succeeded() {
+    m_locked = false;
+}
+
+void CatalogueDb::Failed(const QSqlError& error) {
+    const int code = error.nativeErrorCode().toInt() & 0xff;  // the primary result code
+    const QString engine = error.text();
+    if (code == kSqliteBusy || code == kSqliteLocked) {
+        // One notice for the statements of one click; the lock that lasts is told again later.
+        const bool told =
+            m_locked && m_lockNoticed.isValid() && !m_lockNoticed.hasExpired(kLockNoticeQuietMs);
+        m_locked = true;
+        const QString message =
+            QStringLiteral("数据库正被其他程序使用，请稍后再试（%1）").arg(engine);
+        if (told) {
+            m_lastError = message;
+            return;
+        }
+        ReportFailure(message);
+        m_lockNoticed.start();
+        return;
+    }
+    if (code == kSqliteCorrupt || code == kSqliteNotADb) {
+        const QString message = QStringLiteral("数据库文件已损坏（%1）").arg(engine);
+        if (m_damageReported) {
+            m_lastError = message;
+            return;
+        }
+        m_damageReported = true;
+        ReportFailure(message);
+        return;
+    }
+    ReportFailure(engine);
 }
 
 void CatalogueDb::BindAll(QSqlQuery& query, const QVariantList& params) {

@@ -1,16 +1,34 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QString>
 #include <QVariantList>
 #include <functional>
+#include <memory>
+
+class QSqlError;
+class QTemporaryDir;
 
 // The one connection to the catalogue file. It never creates a missing file, opens read-only
 // media read-only, and reports a failed statement (through the failure handler) instead of
 // ending the program.
+//
+// Another program may hold the catalogue locked. A read then waits only briefly, and while the
+// lock lasts further reads fail at once, so a click never freezes the window; the lock is
+// reported once, not once per statement, and reads work again as soon as it is released. A
+// write waits longer before it reports. A damaged catalogue is reported once per connection.
 class CatalogueDb {
 public:
+    // How long a statement waits for another program's lock: a read, the first read after a
+    // lock was met, a write (and the checks when the catalogue is opened).
+    static constexpr int kReadWaitMs = 100;
+    static constexpr int kLockedReadWaitMs = 0;
+    static constexpr int kWriteWaitMs = 2000;
+    // A lock that lasts is reported again after this long (the next click, not the next query).
+    static constexpr int kLockNoticeQuietMs = 3000;
+
     CatalogueDb();
     ~CatalogueDb();
     CatalogueDb(const CatalogueDb&) = delete;
@@ -31,7 +49,9 @@ public:
 
     // Opens an existing SQLite catalogue holding the four tables. On failure returns false and
     // gives in `error` what is wrong with the file (missing, not a catalogue, which table or
-    // how many columns); nothing is created or changed on disk.
+    // how many columns); nothing is created or changed on disk. A read-only catalogue left with
+    // an unfinished write (its journal beside it) is read from a private copy on which SQLite
+    // rolls that write back, so half-written data never shows.
     bool Open(const QString& file, QString* error = nullptr);
     void Close();
     bool IsOpen() const;
@@ -56,6 +76,14 @@ public:
     void ReportFailure(const QString& engineMessage) const;
     QString LastError() const { return m_lastError; }
 
+    // For statements run on Database(): call BeforeRead() or BeforeWrite() first, then
+    // Succeeded() or Failed() with the engine's error. Failed() reports what the user should
+    // hear: a lock once while it lasts, damage once.
+    void BeforeRead();
+    void BeforeWrite();
+    void Succeeded();
+    void Failed(const QSqlError& error);
+
     // Binds the values to the "?" placeholders in order. A null text binds as "" (the quoted
     // literal it stands for), never as NULL, so a condition on it still matches.
     static void BindAll(QSqlQuery& query, const QVariantList& params);
@@ -65,8 +93,19 @@ public:
     static QString LikeContains(const QString& text);
 
 private:
+    bool OpenUri(const QString& file, bool readOnly, QString& why);
+    // Copies the catalogue and its journal to a private folder and lets SQLite roll the
+    // unfinished write back there; the copy's path, or "" with `why`.
+    QString RolledBackCopy(const QString& file, QString& why);
+    void SetLockWait(int ms);
+
     QString m_name;
     OpenMode m_mode = OpenMode::ReadWrite;
     mutable QString m_lastError;
     std::function<void(const QString&)> m_onFailure;
+    std::unique_ptr<QTemporaryDir> m_rolledBack;
+    int m_lockWaitMs = -1;
+    bool m_locked = false;  // the last statement met another program's lock
+    QElapsedTimer m_lockNoticed;
+    bool m_damageReported = false;
 };

@@ -17,13 +17,14 @@ bool CatalogueRecordset::OpenRecordset(const char* sql, const QVariantList& para
         db->ReportFailure(QStringLiteral("未连接数据库"));
         return false;
     }
+    db->BeforeRead();
     QSqlQuery q(db->Database());
     q.setForwardOnly(true);
     bool ok = q.prepare(QString::fromUtf8(sql));
     CatalogueDb::BindAll(q, params);
     ok = ok && q.exec();
     if (!ok) {
-        db->ReportFailure(q.lastError().text());
+        db->Failed(q.lastError());
         return false;
     }
     const int columns = q.record().count();
@@ -38,9 +39,10 @@ bool CatalogueRecordset::OpenRecordset(const char* sql, const QVariantList& para
     }
     if (q.lastError().isValid()) {
         m_rows.clear();
-        db->ReportFailure(q.lastError().text());
+        db->Failed(q.lastError());
         return false;
     }
+    db->Succeeded();
     return true;
 }
 

@@ -1,12 +1,18 @@
 #include <sys/resource.h>
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
+#include <QScopeGuard>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
 #include <QTest>
+#include <atomic>
+#include <chrono>
 #include <csignal>
+#include <future>
+#include <thread>
 
 #include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
@@ -16,6 +22,8 @@
 #include "store/CatalogueRecordset.h"
 #include "store/CatalogueSchema.h"
 #include "store/Statements.h"
+
+using namespace std::chrono_literals;
 
 namespace {
 // Texts that break spliced SQL, LIKE patterns or C strings, and one long text.
@@ -370,6 +378,102 @@ private slots:
         QVERIFY(!copied);
         QCOMPARE(c.failures.size(), 3);
         QVERIFY(!QFileInfo::exists(partial));
+    }
+
+    void lockedCatalogueFailsFastOnceAndRecovers() {
+        Catalogue c;
+        QVERIFY(c.db.ExecuteSql(Sql::InsertCategory, {"甲"}));
+        // Another program holds the catalogue locked until `releaseAt`.
+        using Clock = std::chrono::steady_clock;
+        std::atomic<Clock::time_point> releaseAt{Clock::time_point::max()};
+        std::promise<bool> locked;
+        std::thread other([&] {
+            {
+                QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), "other");
+                db.setDatabaseName(c.file);
+                QSqlQuery q(db);
+                locked.set_value(db.open() && q.exec(QStringLiteral("begin exclusive")));
+                while (Clock::now() < releaseAt.load()) std::this_thread::sleep_for(5ms);
+                q.exec(QStringLiteral("rollback"));
+            }
+            QSqlDatabase::removeDatabase("other");
+        });
+        auto join = qScopeGuard([&] {
+            releaseAt = Clock::now();
+            other.join();
+        });
+        QVERIFY(locked.get_future().get());
+
+        // The statements of a click fail at once (each used to wait five seconds), told once.
+        QElapsedTimer clock;
+        clock.start();
+        for (int i = 0; i < 6; ++i) QCOMPARE(c.Column(Sql::SelectCategories, {}, 2), QStringList());
+        QVERIFY2(clock.elapsed() < 1000, qPrintable(QString::number(clock.elapsed())));
+        QCOMPARE(c.failures.size(), 1);
+        QVERIFY2(c.failures[0].contains(QStringLiteral("其他程序")), qPrintable(c.failures[0]));
+        // A write waits out a short lock; then reads work again.
+        releaseAt = Clock::now() + 300ms;
+        QVERIFY(c.db.ExecuteSql(Sql::InsertCategory, {"乙"}));
+        QCOMPARE(c.Column(Sql::SelectCategories, {}, 2), QStringList({"甲", "乙"}));
+        QCOMPARE(c.failures.size(), 1);
+    }
+
+    void damagedCatalogueIsReportedOnce() {
+        Catalogue c;
+        QList<QPair<const char*, QVariantList>> rows;
+        for (int i = 0; i < 200; ++i)
+            rows.append({Sql::InsertCategory, {QString(40, QChar(0x4e00 + i))}});
+        QVERIFY(c.db.ExecuteAll(rows));
+        c.db.Close();
+        // Every page but the first, which lists the tables, is overwritten.
+        QFile f(c.file);
+        QVERIFY(f.open(QIODevice::ReadWrite) && f.size() > 8192 && f.seek(4096));
+        f.write(QByteArray(f.size() - 4096, '\xa5'));
+        f.close();
+        QVERIFY(c.db.Open(c.file));
+        for (const char* sql :
+             {Sql::SelectCategories, Sql::SelectAllProducts, Sql::SelectAllModels})
+            QVERIFY(c.Column(sql, {}, 0).isEmpty());
+        QVERIFY(!c.db.ExecuteSql(Sql::InsertCategory, {"乙"}));
+        QCOMPARE(c.failures.size(), 1);
+        QVERIFY2(c.failures[0].contains(QStringLiteral("损坏")), qPrintable(c.failures[0]));
+    }
+
+    void unfinishedWriteOnReadOnlyMediaIsRolledBack() {
+        Catalogue c;
+        QVERIFY(c.db.ExecuteSql(Sql::InsertCategory, {"原有"}));
+        // A write caught half-way, as a crash leaves it: its pages spill into the file while the
+        // journal keeps the old ones. The pair is copied to the "media" as it stands.
+        QTemporaryDir media;
+        const QString file = CatalogueDb::CatalogueFile(media.path());
+        QFile committed(c.file);
+        QVERIFY(committed.open(QIODevice::ReadOnly));
+        const QByteArray before = committed.readAll();
+        QSqlDatabase db = c.db.Database();
+        QSqlQuery q(db);
+        QVERIFY(q.exec("pragma cache_size = 10") && db.transaction());
+        QVERIFY(q.exec("update [大类表] set ClassName = ClassName || '半写'"));
+        QVERIFY(q.prepare(QString::fromUtf8(Sql::InsertCategory)));
+        for (int i = 0; i < 2000; ++i) {
+            q.addBindValue(QString(100, QChar(0x4e00 + i)));
+            QVERIFY(q.exec());
+        }
+        QVERIFY(QFile::copy(c.file, file) && QFile::copy(c.file + "-journal", file + "-journal"));
+        QVERIFY(db.rollback());
+        QFile spilled(file);
+        QVERIFY(spilled.open(QIODevice::ReadOnly) && spilled.readAll() != before);
+        const QStringList names = FileNames(media.path());
+
+        CatalogueDb::SetWritableProbe([](const QString&) { return false; });
+        CatalogueDb ro;
+        QString error;
+        QVERIFY2(ro.Open(file, &error), qPrintable(error));
+        QVERIFY(ro.IsReadOnly());
+        CatalogueRecordset rs(&ro);
+        QVERIFY(rs.OpenRecordset(Sql::SelectCategories));
+        QCOMPARE(rs.GetRecordCount(), 1);
+        QCOMPARE(rs.GetFieldString(2), QStringLiteral("原有"));
+        QCOMPARE(FileNames(media.path()), names);
     }
 };
 
