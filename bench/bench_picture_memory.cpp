@@ -13,6 +13,7 @@
 #include <sys/resource.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,11 +23,11 @@
 #include <QPainter>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QtEndian>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
-#include "HostilePictures.h"
 #include "TestFiles.h"
 #include "app/CCatalogueApp.h"
 #include "app/CSplashDlg.h"
@@ -35,6 +36,121 @@
 #include "controls/ThumbnailRenderer.h"
 #include "viewer/CDocPageDlg.h"
 #include "viewer/DocPictures.h"
+
+// ---- small files that declare huge pictures ------------------------------------------------
+// Each is a few bytes to a few dozen KB on disk and decodes (or claims to decode) to
+// width x height pixels.
+
+namespace HostilePictures {
+void Put16(QByteArray& b, quint16 v) {
+    char raw[2];
+    qToLittleEndian(v, raw);
+    b.append(raw, 2);
+}
+
+void Put32(QByteArray& b, quint32 v) {
+    char raw[4];
+    qToLittleEndian(v, raw);
+    b.append(raw, 4);
+}
+
+void TiffEntry(QByteArray& b, quint16 tag, quint16 type, quint32 count, quint32 value) {
+    Put16(b, tag);
+    Put16(b, type);
+    Put32(b, count);
+    if (type == 3 && count == 1) {
+        Put16(b, quint16(value));
+        Put16(b, 0);
+    } else {
+        Put32(b, value);
+    }
+}
+
+// An 8-bit run-length BMP whose only run is "end of picture": about 1 KB.
+QByteArray RleBmp(int width, int height) {
+    QByteArray b("BM");
+    const quint32 dataOffset = 14 + 40 + 256 * 4;
+    Put32(b, dataOffset + 2);
+    Put32(b, 0);
+    Put32(b, dataOffset);
+    Put32(b, 40);
+    Put32(b, quint32(width));
+    Put32(b, quint32(height));
+    Put16(b, 1);
+    Put16(b, 8);
+    Put32(b, 1);  // BI_RLE8
+    Put32(b, 2);
+    Put32(b, 2835);
+    Put32(b, 2835);
+    Put32(b, 256);
+    Put32(b, 0);
+    for (int i = 0; i < 256; ++i) Put32(b, quint32(i * 0x010101));
+    b.append("\x00\x01", 2);  // end of picture
+    return b;
+}
+
+// A complete grey (8-bit) or black-and-white (1-bit) TIFF: every row is the same PackBits
+// strip, stored once and referenced by every strip offset.
+QByteArray StripTiff(int width, int height, int bitsPerSample) {
+    QByteArray row;
+    for (int left = (width * bitsPerSample + 7) / 8; left > 0;) {
+        const int run = std::min(128, left);
+        row.append(char(run == 1 ? 0 : 1 - run));  // PackBits: repeat the next byte
+        row.append('\0');
+        left -= run;
+    }
+    const quint32 ifd = 8;
+    const quint32 rowAt = ifd + 2 + 9 * 12 + 4;
+    const quint32 offsetsAt = rowAt + quint32(row.size());
+    const quint32 countsAt = offsetsAt + 4 * quint32(height);
+    QByteArray b("II*\0", 4);
+    Put32(b, ifd);
+    Put16(b, 9);
+    TiffEntry(b, 256, 4, 1, quint32(width));
+    TiffEntry(b, 257, 4, 1, quint32(height));
+    TiffEntry(b, 258, 3, 1, quint32(bitsPerSample));
+    TiffEntry(b, 259, 3, 1, 32773);                       // PackBits
+    TiffEntry(b, 262, 3, 1, bitsPerSample == 1 ? 0 : 1);  // white or black is zero
+    TiffEntry(b, 273, 4, quint32(height), offsetsAt);
+    TiffEntry(b, 277, 3, 1, 1);
+    TiffEntry(b, 278, 4, 1, 1);  // one row per strip
+    TiffEntry(b, 279, 4, quint32(height), countsAt);
+    Put32(b, 0);
+    b += row;
+    for (int i = 0; i < height; ++i) Put32(b, rowAt);
+    for (int i = 0; i < height; ++i) Put32(b, quint32(row.size()));
+    return b;
+}
+
+// A GIF whose logical screen is width x height and whose one image is a single pixel.
+QByteArray TinyImageGif(int width, int height) {
+    QByteArray b("GIF89a");
+    Put16(b, quint16(width));
+    Put16(b, quint16(height));
+    b.append("\x80\x00\x00", 3);                               // two-colour global table
+    b.append("\x00\x00\x00\xff\xff\xff", 6);                   // black, white
+    b.append("\x2c\x00\x00\x00\x00\x01\x00\x01\x00\x00", 10);  // one pixel at (0, 0)
+    b.append("\x02\x02\x44\x01\x00\x3b", 6);                   // clear, 0, end; trailer
+    return b;
+}
+
+// A small JPEG (progressive or not) whose frame header is rewritten to claim width x height.
+QByteArray ClaimingJpeg(int width, int height, bool progressive) {
+    QImage image(16, 16, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray b;
+    QBuffer buffer(&b);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, "jpeg");
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    const qsizetype sof = b.indexOf(progressive ? "\xff\xc2" : "\xff\xc0");
+    if (sof < 0) return {};
+    qToBigEndian(quint16(height), b.data() + sof + 5);
+    qToBigEndian(quint16(width), b.data() + sof + 7);
+    return b;
+}
+}  // namespace HostilePictures
 
 namespace {
 
@@ -118,14 +234,24 @@ QList<Case> PrepareFiles(const QDir& dir) {
         cases.append({QStringLiteral("grey-4500x4500.png"),
                       dir.filePath(QStringLiteral("grey-4500x4500.png")), true});
     }
-    // Ordinary photographs, kept between runs.
-    for (const auto& [w, h] : {std::pair{8660, 5773}, std::pair{5773, 8660}}) {
-        const QString name = QStringLiteral("photo-%1x%2.jpg").arg(w).arg(h);
+    // Ordinary photographs, kept between runs: as cameras write them, and as web tools save
+    // them (progressive: libjpeg keeps every coefficient of the whole picture while it decodes).
+    struct Photo {
+        int w, h;
+        bool progressive;
+    };
+    for (const Photo& p :
+         {Photo{8660, 5773, false}, Photo{5773, 8660, false}, Photo{8660, 5773, true}}) {
+        const QString name = QStringLiteral("photo-%1x%2%3.jpg")
+                                 .arg(p.w)
+                                 .arg(p.h)
+                                 .arg(p.progressive ? QStringLiteral("-progressive") : QString());
         const QString file = dir.filePath(name);
-        if (PictureLoader::ReadSize(file) != QSize(w, h)) {
+        if (PictureLoader::ReadSize(file) != QSize(p.w, p.h)) {
             QImageWriter writer(file, "jpeg");
             writer.setQuality(90);
-            if (!writer.write(MakePhoto(w, h, quint32(w)))) std::exit(1);
+            writer.setProgressiveScanWrite(p.progressive);
+            if (!writer.write(MakePhoto(p.w, p.h, quint32(p.w)))) std::exit(1);
         }
         cases.append({name, file, QFileInfo(file).size() < 1000 * 1000});
     }

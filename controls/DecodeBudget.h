@@ -8,7 +8,7 @@
 // however many threads, their pictures together never hold more than the budget.
 class DecodeBudget {
 public:
-    static constexpr qint64 kTotalBytes = 192ll * 1024 * 1024;
+    static constexpr qint64 kTotalBytes = 256ll * 1024 * 1024;
 
     // Bytes held for one decode; given back when it is destroyed or released.
     class Reservation {
