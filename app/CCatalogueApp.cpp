@@ -118,11 +118,15 @@ void CCatalogueApp::InstallQtTranslations() {
     if (!app || app->findChild<QTranslator*>(name, Qt::FindDirectChildrenOnly)) return;
     auto* translator = new QTranslator(app);
     translator->setObjectName(name);
-    if (translator->load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
+    if (LoadQtTranslation(*translator, QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
         QCoreApplication::installTranslator(translator))
         return;
     delete translator;
+}
+
+bool CCatalogueApp::LoadQtTranslation(QTranslator& translator, const QString& folder) {
+    return translator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
+                           QStringLiteral("_"), folder);
 }
 
 int AfxMessageBox(const QString& text, unsigned style) {

@@ -12,6 +12,7 @@
 #include "app/InstallPaths.h"
 
 class CatalogueDb;
+class QTranslator;
 struct CopyQueue;
 
 // The application object: runs start-up and is the process-wide home of shared state
@@ -54,6 +55,8 @@ public:
     // Loads Qt's own Chinese texts (folder chooser, standard buttons) once per process; without
     // the installed translation the standard dialogs stay in English.
     static void InstallQtTranslations();
+    // Loads those texts from `folder` into `translator`; a published copy bundles the same file.
+    static bool LoadQtTranslation(QTranslator& translator, const QString& folder);
 
     // Text shown before short notices: texts under 26 GBK bytes get 7 spaces in front.
     static QString NoticeText(const QString& text);

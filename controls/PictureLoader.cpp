@@ -280,12 +280,15 @@ bool PictureLoader::WithinLimits(const QSize& size) {
            static_cast<qint64>(size.width()) * size.height() <= kMaxPixels;
 }
 
-bool PictureLoader::IsAcceptedPicture(const QString& path) {
-    const QString suffix = QFileInfo(path).suffix().toLower();
+const QStringList& PictureLoader::AcceptedSuffixes() {
     static const QStringList accepted = {
         QStringLiteral("jpg"), QStringLiteral("bmp"),  QStringLiteral("gif"), QStringLiteral("png"),
         QStringLiteral("tif"), QStringLiteral("jpeg"), QStringLiteral("tiff")};
-    return accepted.contains(suffix);
+    return accepted;
+}
+
+bool PictureLoader::IsAcceptedPicture(const QString& path) {
+    return AcceptedSuffixes().contains(QFileInfo(path).suffix().toLower());
 }
 
 bool PictureLoader::IsRegularFile(const QString& path) {

@@ -3,6 +3,7 @@
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include "controls/DecodeBudget.h"
 
@@ -37,6 +38,8 @@ public:
     // True when the file name ends in one of the catalogue's picture extensions
     // (.jpg .jpeg .bmp .gif .png .tif .tiff), compared without regard to case.
     static bool IsAcceptedPicture(const QString& path);
+    // Those extensions, lower case and without the dot.
+    static const QStringList& AcceptedSuffixes();
 
     // True when `path` names a regular file (a symbolic link to one counts), which is all the
     // program ever opens as a picture or copies.

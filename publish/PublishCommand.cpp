@@ -99,6 +99,8 @@ int PublishCommand::Run(const QStringList& args, QTextStream& out, QTextStream& 
         [&](const QList<CopyJob>& jobs) { return RunJobs(jobs, out, err, terminal); },
         [&](const QString& text) {
             for (const QString& line : operation.Errors()) err << line << "\n";
+            if (!operation.NoRuntimeReason().isEmpty())
+                err << "no Qt runtime bundled: " << operation.NoRuntimeReason() << "\n";
             err.flush();
             out << text << "\n";
         });

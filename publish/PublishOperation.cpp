@@ -12,6 +12,7 @@
 #include "app/CIniFile.h"
 #include "publish/FileCopier.h"
 #include "publish/PublishPlan.h"
+#include "publish/RuntimeBundle.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueRecordset.h"
 #include "store/Statements.h"
@@ -80,6 +81,7 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
                                                 const Notify& notify) {
     m_errors.clear();
     m_jobs.clear();
+    m_noRuntime.clear();
     if (root.isEmpty()) {
         notify(NoRootText());
         return Outcome::NoRoot;
@@ -90,7 +92,11 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
     }
     const bool published = Prepare(root) && runJobs(m_jobs);
     if (!published && m_errors.isEmpty()) m_errors << QStringLiteral("not every file was copied");
-    notify(published ? SuccessText() : FailureText());
+    if (!published)
+        notify(FailureText());
+    else
+        notify(m_noRuntime.isEmpty() ? SuccessText()
+                                     : SuccessText() + QLatin1Char('\n') + NeedsQtText());
     return published ? Outcome::Published : Outcome::Failed;
 }
 
@@ -191,7 +197,17 @@ bool PublishOperation::Prepare(const QString& root) {
     CIniFile config(copy.filePath(QStringLiteral("sysfile/config.ini")));
     if (!config.WriteString(kSysInfo, kPublishState, QStringLiteral("1")))
         return Fail(QStringLiteral("cannot write %1").arg(config.Path()));
-    return CopyFile(m_paths.exePath, copy.filePath(QStringLiteral("Vistrel")));
+
+    // 7. The executable, and beside it the Qt runtime it loads where there is one to bundle;
+    // otherwise an earlier publish's runtime goes, so the copy uses the system's Qt as it says.
+    QString error;
+    if (!RuntimeBundle::CopyStripped(m_paths.exePath, copy.filePath(QStringLiteral("Vistrel")),
+                                     &error))
+        return Fail(error);
+    RuntimeBundle runtime(m_paths.exePath);
+    if (runtime.Find()) return runtime.WriteTo(m_copy, &error) || Fail(error);
+    m_noRuntime = runtime.Why();
+    return RuntimeBundle::RemoveFrom(m_copy, &error) || Fail(error);
 }
 
 bool PublishOperation::Queue(const QString& source, const QString& destination, bool folderToo) {

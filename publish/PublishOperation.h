@@ -13,9 +13,9 @@ class CatalogueDb;
 // Turns the authoring installation into a published copy under a root folder, without any
 // window, in this order: lay out <root>/Vistrel, write the relative paths into the catalogue
 // (one transaction), copy the company picture, queue the copy jobs, copy the data folder (the
-// catalogue through SQLite), mark the copy published, copy the executable, run the jobs and
-// report. The publish dialog and the command line differ only in how they run the jobs and
-// show the notices.
+// catalogue through SQLite), mark the copy published, copy the executable with the Qt runtime it
+// needs (RuntimeBundle), run the jobs and report. The publish dialog and the command line differ
+// only in how they run the jobs and show the notices.
 class PublishOperation {
 public:
     enum class Outcome { Published, NoRoot, Refused, Failed };
@@ -48,6 +48,12 @@ public:
     static QString RefusedText() { return QStringLiteral("不能发布到程序所在的文件夹"); }
     static QString SuccessText() { return QStringLiteral("发布系统成功！"); }
     static QString FailureText() { return QStringLiteral("发布系统失败！"); }
+    // Follows the success text where no Qt runtime could be bundled with the copy.
+    static QString NeedsQtText() {
+        return QStringLiteral("此副本未附带 Qt 运行库，只能在已安装 Qt 6 的计算机上运行。");
+    }
+    // Why the last successful copy carries no Qt runtime; empty when it does.
+    const QString& NoRuntimeReason() const { return m_noRuntime; }
 
 private:
     bool Prepare(const QString& root);
@@ -65,5 +71,6 @@ private:
     QString m_logo;
     QString m_copy;  // <root>/Vistrel, links resolved
     QStringList m_errors;
+    QString m_noRuntime;
     QList<CopyJob> m_jobs;
 };

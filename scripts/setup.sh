@@ -5,6 +5,7 @@ packages=(
   build-essential cmake ninja-build pkg-config
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite qt6-image-formats-plugins qt6-qpa-plugins
   libgl1-mesa-dev fonts-wqy-microhei qt6-translations-l10n xvfb xauth
+  binutils imagemagick
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,8 @@
 // Publishing without a window, through the command line: the demo catalogue twice into one root,
-// then the rows and roots that used to break a copy.
+// then the rows and roots that used to break a copy, and the copy started where the system's Qt
+// cannot be found.
 #include <QDirIterator>
+#include <QLibraryInfo>
 #include <QSqlQuery>
 #include <QtTest>
 
@@ -8,6 +10,7 @@
 #include "app/CIniFile.h"
 #include "publish/FileCopier.h"
 #include "publish/PublishCommand.h"
+#include "publish/PublishOperation.h"
 #include "tools/install/DemoInstaller.h"
 
 namespace {
@@ -51,6 +54,56 @@ QStringList CheckStoredPaths(const QString& copy) {
     return paths;
 }
 
+const QString kNoRuntime =
+    PublishOperation::SuccessText() + "\n" + PublishOperation::NeedsQtText() + "\n";
+
+// The screen of an X server, and how many pixels two screens differ in.
+QImage Grab(const QString& display) {
+    QProcess import;
+    import.start("import", {"-display", display, "-window", "root", "png:-"});
+    import.waitForFinished(20000);
+    return QImage::fromData(import.readAllStandardOutput(), "PNG")
+        .convertToFormat(QImage::Format_RGB32);
+}
+qint64 Differing(const QImage& a, const QImage& b) {
+    qint64 n = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) n += a.pixel(x, y) != b.pixel(x, y);
+    return n;
+}
+
+// Runs the program in a mount namespace of its own with an empty folder over each folder and an
+// empty file over each file of `hidden`; returns the screen once it stands still with most of it
+// drawn, or a null image where the program ended.
+QImage RunHidden(const QString& display, const QString& exe, const QStringList& hidden) {
+    QProcess copy;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "QT_PLUGIN_PATH", "LD_LIBRARY_PATH"})
+        env.remove(name);
+    env.insert("DISPLAY", display);
+    copy.setProcessEnvironment(env);
+    copy.setProcessChannelMode(QProcess::MergedChannels);
+    const char* script = R"(exe=$1; shift; for p; do
+        if [ -d "$p" ]; then mount -t tmpfs none "$p"; else mount --bind /dev/null "$p"; fi || exit 9
+        done; exec "$exe")";
+    copy.start("unshare", QStringList{"-m", "--", "sh", "-c", script, "sh", exe} + hidden);
+    copy.waitForStarted();
+    QImage last;
+    for (int second = 0; second < 90 && copy.state() == QProcess::Running; ++second) {
+        QTest::qWait(1000);
+        QImage screen = Grab(display), black = screen;
+        black.fill(Qt::black);
+        if (screen == last && Differing(screen, black) > screen.width() * screen.height() / 2)
+            break;
+        last = screen;
+    }
+    const bool running = copy.state() == QProcess::Running;
+    copy.terminate();
+    copy.waitForFinished(10000);
+    if (!running) qWarning("the copy ended: %s", copy.readAll().constData());
+    return running ? last : QImage();
+}
+
 }  // namespace
 
 class TestPublish : public QObject {
@@ -68,10 +121,14 @@ private slots:
         const QString copy = QDir(root).filePath("Vistrel");
         for (int run = 0; run < 2; ++run) {
             const Ran r = Publish({inst, root, "--cover", cover.fileName()});
-            QVERIFY2(r.code == 0 && r.out.endsWith("发布系统成功！\n"), qPrintable(r.out + r.err));
+            QVERIFY2(r.code == 0 && r.out.endsWith(kNoRuntime), qPrintable(r.out + r.err));
             QVERIFY(r.out.count("\n[") > 200);  // one line per file
-            if (run == 0) QFile::remove(QDir(copy).filePath("sysfile/top.bmp"));
+            if (run == 0) {  // and a link where an earlier runtime was: it goes, not its target
+                QFile::remove(QDir(copy).filePath("sysfile/top.bmp"));
+                QVERIFY(QFile::link(tmp.path(), copy + "/lib"));
+            }
         }
+        QVERIFY(!QFileInfo(copy + "/lib").isSymLink() && cover.exists());
         QVERIFY(QFileInfo::exists(QDir(copy).filePath("sysfile/top.bmp")));  // written again
         QVERIFY(QFileInfo(QDir(copy).filePath("Vistrel")).isExecutable());
         for (const DemoCategory& c : DemoCatalogue::Categories())
@@ -86,6 +143,43 @@ private slots:
             "0");
         QFile splash(QDir(copy).filePath("sysfile/splash.jpg"));
         QVERIFY(splash.open(QIODevice::ReadOnly) && splash.readAll() == "cover");
+    }
+
+    // The copy of the real program carries its runtime and shows the first category's
+    // thumbnails where the system's Qt libraries, plugins and translations are out of sight.
+    void publishedCopyRunsWithoutSystemQt() {
+        if (QProcess::execute("unshare", {"-m", "true"}) != 0)
+            QSKIP(
+                "this machine forbids private mount namespaces (unshare -m), which hide the "
+                "system's Qt from the copy");
+        QProcess xvfb;  // a private X server on a free display, ended with the test
+        xvfb.start("Xvfb",
+                   {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp", "-br"});
+        if (!xvfb.waitForReadyRead(20000)) QSKIP("Xvfb cannot be started");
+        const QString display = ":" + xvfb.readAllStandardOutput().trimmed();
+        QTemporaryDir tmp;
+        const QString inst = tmp.filePath("inst"), copy = tmp.filePath("root/Vistrel");
+        QString error;
+        QVERIFY2(DemoInstaller::WriteDemo(inst, &error), qPrintable(error));
+        QVERIFY(QFile::copy(VISTREL_EXE, inst + "/vistrel"));
+        const Ran r = Publish({inst, tmp.filePath("root")});
+        QVERIFY2(r.code == 0 && r.out.endsWith("\n发布系统成功！\n"), qPrintable(r.out + r.err));
+        QFile exe(copy + "/Vistrel");
+        QVERIFY(exe.open(QIODevice::ReadOnly) && !exe.readAll().contains(".debug_info"));
+
+        const QDir qtLibraries(QLibraryInfo::path(QLibraryInfo::LibrariesPath));
+        QStringList hidden = {QLibraryInfo::path(QLibraryInfo::PluginsPath),
+                              QLibraryInfo::path(QLibraryInfo::TranslationsPath)};
+        for (const QString& name : qtLibraries.entryList({"libQt6*"}, QDir::Files))
+            hidden << qtLibraries.filePath(name);
+        const QImage shown = RunHidden(display, exe.fileName(), hidden);
+        // The same window with the pictures out of sight too: only the thumbnails differ.
+        const QImage blank =
+            RunHidden(display, exe.fileName(), hidden + QStringList{copy + "/pic"});
+        QVERIFY(!shown.isNull() && !blank.isNull() && blank.size() == shown.size());
+        const qint64 differ = Differing(shown, blank);
+        QVERIFY2(differ > 10000 && differ < shown.width() * shown.height() / 4,
+                 qPrintable(QString::number(differ)));
     }
 
     void rootsInsideTheInstallation_data() {
@@ -106,7 +200,7 @@ private slots:
         inst.Write("../other/sysfile/config.ini", "[SysInfo]\n发布状态=0\n");
         const QString target = QDir::cleanPath(inst.Path(root));
         const Ran r = Publish({inst.root, target});
-        QCOMPARE(r.out, (refused ? "不能发布到程序所在的文件夹\n" : "发布系统成功！\n"));
+        QCOMPARE(r.out, (refused ? "不能发布到程序所在的文件夹\n" : kNoRuntime));
         QCOMPARE(QFileInfo::exists(QDir(target).filePath("Vistrel/pic")), !refused);
     }
 

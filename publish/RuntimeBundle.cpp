@@ -1,0 +1,324 @@
+#include "publish/RuntimeBundle.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLibraryInfo>
+#include <QPluginLoader>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QSet>
+#include <QTranslator>
+#include <cstdio>
+
+#include "app/CCatalogueApp.h"
+#include "controls/PictureLoader.h"
+#include "publish/FileCopier.h"
+
+namespace {
+
+const QString kLib = QStringLiteral("lib");
+const QString kPlugins = QStringLiteral("plugins");
+const QString kTranslations = QStringLiteral("translations");
+const QString kQtConf = QStringLiteral("qt.conf");
+
+// Qt reads qt.conf beside the executable; relative paths are taken from the executable's folder.
+constexpr char kQtConfText[] =
+    "[Paths]\nPrefix = .\nPlugins = plugins\nTranslations = translations\n";
+
+const RuntimeBundle::LibraryRule* RuleFor(const QString& library) {
+    for (const RuntimeBundle::LibraryRule& rule : RuntimeBundle::LibraryRules())
+        if (QRegularExpression::fromWildcard(rule.pattern).match(library).hasMatch()) return &rule;
+    return nullptr;
+}
+
+bool Fail(QString* error, const QString& why) {
+    if (error) *error = why;
+    return false;
+}
+
+QString TempBeside(const QString& destination) {
+    return QDir(QFileInfo(destination).absolutePath())
+        .filePath(
+            QStringLiteral(".vistrel-%1.tmp").arg(QRandomGenerator::global()->generate64(), 0, 16));
+}
+
+// Whether a file may carry symbols to strip: a symbol table or debugging section names itself in
+// the section name table. Most system libraries are stripped already and are copied as they are.
+bool HasSymbols(const QString& file) {
+    QFile f(file);
+    if (!f.open(QIODevice::ReadOnly)) return true;  // let strip or the copy report it
+    const uchar* data = f.size() > 0 ? f.map(0, f.size()) : nullptr;
+    if (!data) return true;
+    const QByteArrayView bytes(data, f.size());
+    return bytes.indexOf(QByteArrayView(".symtab")) >= 0 ||
+           bytes.indexOf(QByteArrayView(".debug_")) >= 0;
+}
+
+}  // namespace
+
+const QList<RuntimeBundle::LibraryRule>& RuntimeBundle::LibraryRules() {
+    static const QList<LibraryRule> rules = {
+        // The xcb helper libraries come in packages of their own that many desktops lack; they
+        // need nothing but libxcb itself.
+        {QStringLiteral("libxcb-icccm.so*"), true},
+        {QStringLiteral("libxcb-image.so*"), true},
+        {QStringLiteral("libxcb-keysyms.so*"), true},
+        {QStringLiteral("libxcb-render-util.so*"), true},
+        {QStringLiteral("libxcb-util.so*"), true},
+        {QStringLiteral("libxcb-cursor.so*"), true},
+        // The C and C++ runtime: a copy of its own would clash with the system's loader.
+        {QStringLiteral("ld-linux*.so*"), false},
+        {QStringLiteral("libc.so*"), false},
+        {QStringLiteral("libm.so*"), false},
+        {QStringLiteral("libpthread.so*"), false},
+        {QStringLiteral("libdl.so*"), false},
+        {QStringLiteral("librt.so*"), false},
+        {QStringLiteral("libresolv.so*"), false},
+        {QStringLiteral("libstdc++.so*"), false},
+        {QStringLiteral("libgcc_s.so*"), false},
+        // The X11 and xcb client libraries, which belong to the display the desktop runs.
+        {QStringLiteral("libX11.so*"), false},
+        {QStringLiteral("libX11-xcb.so*"), false},
+        {QStringLiteral("libXau.so*"), false},
+        {QStringLiteral("libXdmcp.so*"), false},
+        {QStringLiteral("libXext.so*"), false},
+        {QStringLiteral("libXrender.so*"), false},
+        {QStringLiteral("libSM.so*"), false},
+        {QStringLiteral("libICE.so*"), false},
+        {QStringLiteral("libxcb.so*"), false},
+        {QStringLiteral("libxcb-*.so*"), false},
+        // Fonts are configured by the system; its font setup must match its own libraries.
+        {QStringLiteral("libfontconfig.so*"), false},
+        {QStringLiteral("libfreetype.so*"), false},
+        // OpenGL is the graphics driver's, which only the target machine knows.
+        {QStringLiteral("libGL.so*"), false},
+        {QStringLiteral("libGLX.so*"), false},
+        {QStringLiteral("libEGL.so*"), false},
+        {QStringLiteral("libOpenGL.so*"), false},
+        {QStringLiteral("libGLdispatch.so*"), false},
+    };
+    return rules;
+}
+
+bool RuntimeBundle::IsLeftOutByName(const QString& library) {
+    const LibraryRule* rule = RuleFor(library);
+    return rule && !rule->bundled;
+}
+
+QList<RuntimeBundle::PluginRule> RuntimeBundle::PluginRules() {
+    return {
+        {QStringLiteral("platforms"), {QStringLiteral("xcb")}, true},
+        {QStringLiteral("sqldrivers"), {QStringLiteral("QSQLITE")}, true},
+        // PNG and BMP are read by Qt itself; the other picture formats need their plugins.
+        {QStringLiteral("imageformats"), PictureLoader::AcceptedSuffixes(), false},
+        {QStringLiteral("xcbglintegrations"), {}, false},
+        // Typing Chinese into the search box goes through the input method.
+        {QStringLiteral("platforminputcontexts"), {}, false},
+    };
+}
+
+bool RuntimeBundle::ParseLdd(const QString& output, QMap<QString, QString>& found,
+                             QStringList& missing) {
+    static const QRegularExpression linked(
+        QStringLiteral(R"(^\s*(\S+) => (.+?)(?: \(0x[0-9a-f]+\))?\s*$)"));
+    static const QRegularExpression direct(QStringLiteral(R"(^\s*(/\S+) \(0x[0-9a-f]+\)\s*$)"));
+    bool dynamic = false;
+    for (const QString& line : output.split(QLatin1Char('\n'))) {
+        if (const auto m = linked.match(line); m.hasMatch()) {
+            dynamic = true;
+            if (m.captured(2) == QLatin1String("not found") || !m.captured(2).startsWith('/'))
+                missing << m.captured(1);
+            else
+                found.insert(m.captured(1), m.captured(2));
+        } else if (const auto d = direct.match(line); d.hasMatch()) {
+            dynamic = true;  // the loader itself
+            found.insert(QFileInfo(d.captured(1)).fileName(), d.captured(1));
+        }
+    }
+    return dynamic;
+}
+
+RuntimeBundle::RuntimeBundle(const QString& executable)
+    : m_executable(executable),
+      m_pluginFolder(QLibraryInfo::path(QLibraryInfo::PluginsPath)),
+      m_translationFolder(QLibraryInfo::path(QLibraryInfo::TranslationsPath)) {}
+
+void RuntimeBundle::SetQtFolders(const QString& plugins, const QString& translations) {
+    m_pluginFolder = plugins;
+    m_translationFolder = translations;
+}
+
+bool RuntimeBundle::Resolve(const QString& file, QMap<QString, QString>& found) {
+    // The loader lists what it would load just as ldd does, without ldd's script around it.
+    QProcess ldd;
+    ldd.setProcessChannelMode(QProcess::MergedChannels);
+    if (m_loader.isEmpty())
+        ldd.start(QStringLiteral("ldd"), {file});
+    else
+        ldd.start(m_loader, {QStringLiteral("--list"), file});
+    if (!ldd.waitForFinished(60000) || ldd.exitStatus() != QProcess::NormalExit) {
+        m_why = QStringLiteral("ldd could not be run on %1").arg(file);
+        return false;
+    }
+    QStringList missing;
+    if (ldd.exitCode() != 0 || !ParseLdd(QString::fromLocal8Bit(ldd.readAll()), found, missing)) {
+        m_why = QStringLiteral("%1 is no dynamically linked program").arg(file);
+        return false;
+    }
+    if (!missing.isEmpty()) {
+        m_why = QStringLiteral("%1 needs %2, which cannot be found").arg(file, missing.join(", "));
+        return false;
+    }
+    return true;
+}
+
+bool RuntimeBundle::Find() {
+    m_why.clear();
+    m_libraries.clear();
+    m_leftOut.clear();
+    m_plugins.clear();
+    m_translations.clear();
+    QMap<QString, QString> all;
+    m_loader.clear();
+    if (!Resolve(m_executable, all)) return false;
+    for (auto it = all.cbegin(); it != all.cend(); ++it)
+        if (it.key().startsWith(QLatin1String("ld-linux"))) m_loader = it.value();
+    if (!all.contains(QStringLiteral("libQt6Core.so.6"))) {
+        m_why = QStringLiteral("%1 does not load Qt's shared libraries").arg(m_executable);
+        return false;
+    }
+
+    for (const PluginRule& rule : PluginRules()) {
+        const QDir folder(QDir(m_pluginFolder).filePath(rule.folder));
+        int taken = 0;
+        for (const QString& name : folder.entryList({QStringLiteral("*.so")}, QDir::Files)) {
+            const QString file = folder.filePath(name);
+            const QJsonArray keys = QPluginLoader(file)
+                                        .metaData()
+                                        .value(QStringLiteral("MetaData"))
+                                        .toObject()
+                                        .value(QStringLiteral("Keys"))
+                                        .toArray();
+            bool wanted = rule.keys.isEmpty();
+            for (const auto& key : keys)
+                wanted = wanted || rule.keys.contains(key.toString(), Qt::CaseInsensitive);
+            if (!wanted) continue;
+            QMap<QString, QString> needs;
+            if (!Resolve(file, needs)) {
+                if (rule.required) return false;
+                continue;  // a plugin this machine cannot load would not load on the target
+            }
+            all.insert(needs);
+            m_plugins.insert(rule.folder + QLatin1Char('/') + name, file);
+            ++taken;
+        }
+        if (rule.required && taken == 0) {
+            m_why = QStringLiteral("no %1 plugin for %2 in %3")
+                        .arg(rule.folder, rule.keys.join(QLatin1Char(' ')), m_pluginFolder);
+            return false;
+        }
+    }
+
+    QTranslator translator;
+    if (CCatalogueApp::LoadQtTranslation(translator, m_translationFolder))
+        m_translations.insert(QFileInfo(translator.filePath()).fileName(), translator.filePath());
+
+    // What the left-out libraries need stays with them, unless a rule bundles it by name.
+    QSet<QString> leftOut;
+    for (auto it = all.cbegin(); it != all.cend(); ++it) {
+        if (!IsLeftOutByName(it.key())) continue;
+        // Already needed by a left-out library: what it needs is left out already.
+        if (leftOut.contains(it.key())) continue;
+        leftOut.insert(it.key());
+        QMap<QString, QString> needs;
+        const QString why = m_why;
+        if (!Resolve(it.value(), needs)) m_why = why;  // the loader itself links nothing
+        for (auto need = needs.cbegin(); need != needs.cend(); ++need) {
+            const LibraryRule* rule = RuleFor(need.key());
+            if (!rule || !rule->bundled) leftOut.insert(need.key());
+        }
+    }
+    for (auto it = all.cbegin(); it != all.cend(); ++it) {
+        if (leftOut.contains(it.key()))
+            m_leftOut << it.key();
+        else
+            m_libraries.insert(it.key(), it.value());
+    }
+    return true;
+}
+
+QStringList RuntimeBundle::OwnEntries() {
+    return {kLib, kPlugins, kTranslations, kQtConf};
+}
+
+bool RuntimeBundle::RemoveFrom(const QString& folder, QString* error) {
+    for (const QString& entry : OwnEntries()) {
+        const QString path = QDir(folder).filePath(entry);
+        const QFileInfo info(path);
+        if (!info.exists() && !info.isSymLink()) continue;
+        // A link is removed itself, never what it points at.
+        const bool removed = info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively()
+                                                               : QFile::remove(path);
+        if (!removed) return Fail(error, QStringLiteral("cannot remove %1").arg(path));
+    }
+    return true;
+}
+
+bool RuntimeBundle::WriteTo(const QString& folder, QString* error) const {
+    if (!RemoveFrom(folder, error)) return false;
+    const QDir copy(folder);
+    const auto makeFolder = [&](const QString& path) {
+        return QDir().mkpath(path) || Fail(error, QStringLiteral("cannot create %1").arg(path));
+    };
+    if (!makeFolder(copy.filePath(kLib))) return false;
+    for (auto it = m_libraries.cbegin(); it != m_libraries.cend(); ++it)
+        if (!CopyStripped(it.value(), copy.filePath(kLib + QLatin1Char('/') + it.key()), error))
+            return false;
+    for (auto it = m_plugins.cbegin(); it != m_plugins.cend(); ++it) {
+        const QString target = copy.filePath(kPlugins + QLatin1Char('/') + it.key());
+        if (!makeFolder(QFileInfo(target).absolutePath()) ||
+            !CopyStripped(it.value(), target, error))
+            return false;
+    }
+    if (!m_translations.isEmpty() && !makeFolder(copy.filePath(kTranslations))) return false;
+    for (auto it = m_translations.cbegin(); it != m_translations.cend(); ++it) {
+        FileCopier copier;
+        if (copier.Copy(it.value(), copy.filePath(kTranslations + QLatin1Char('/') + it.key())) !=
+            FileCopier::Result::Copied)
+            return Fail(error, copier.ErrorString());
+    }
+    QSaveFile conf(copy.filePath(kQtConf));
+    if (!conf.open(QIODevice::WriteOnly) || conf.write(kQtConfText) < 0 || !conf.commit())
+        return Fail(error,
+                    QStringLiteral("cannot write %1: %2").arg(conf.fileName(), conf.errorString()));
+    return true;
+}
+
+bool RuntimeBundle::CopyStripped(const QString& source, const QString& destination,
+                                 QString* error) {
+    if (!HasSymbols(source)) {
+        FileCopier copier;
+        return copier.Copy(source, destination) == FileCopier::Result::Copied ||
+               Fail(error, copier.ErrorString());
+    }
+    const QString temp = TempBeside(destination);
+    QProcess strip;
+    strip.setProcessChannelMode(QProcess::MergedChannels);
+    strip.start(QStringLiteral("strip"),
+                {QStringLiteral("--strip-unneeded"), QStringLiteral("-o"), temp, source});
+    const bool stripped = strip.waitForFinished(120000) &&
+                          strip.exitStatus() == QProcess::NormalExit && strip.exitCode() == 0 &&
+                          QFile::setPermissions(temp, QFileInfo(source).permissions());
+    if (stripped && ::rename(QFile::encodeName(temp).constData(),
+                             QFile::encodeName(destination).constData()) == 0)
+        return true;
+    QFile::remove(temp);
+    FileCopier copier;
+    return copier.Copy(source, destination) == FileCopier::Result::Copied ||
+           Fail(error, copier.ErrorString());
+}
