@@ -103,6 +103,8 @@ void CThumbListCtrl::InsertItem(int index, const QString& path, const QString& c
     item->job.thumbHeight = m_thumbHeight;
     item->job.kind = kind;
     item->job.framed = framed;
+    // Drawn for the screen the list is on, so pictures are as sharp as the text beside them.
+    item->job.devicePixelRatio = devicePixelRatioF();
     item->ticket = m_nextTicket++;
     m_byTicket.insert(item->ticket, item.get());
 
@@ -256,14 +258,14 @@ QPixmap CThumbListCtrl::BlankPixmap(const Item& item) const {
     // An unframed blank cell is plain white, which the item's ground already is; no need to
     // hold a picture-sized pixmap for it.
     if (job.kind != ThumbnailRenderer::Kind::Thumbnail || !job.framed) return QPixmap();
-    const quint64 key = (static_cast<quint64>(job.thumbWidth) << 33) |
-                        (static_cast<quint64>(job.thumbHeight) << 2) |
-                        (job.kind == ThumbnailRenderer::Kind::Picture ? 2u : 0u) |
-                        (job.framed ? 1u : 0u);
+    // Only framed thumbnails get here; the ratio goes in eighths.
+    const quint64 key = (static_cast<quint64>(job.thumbWidth) << 40) |
+                        (static_cast<quint64>(job.thumbHeight) << 8) |
+                        static_cast<quint64>(std::clamp(qRound(job.devicePixelRatio * 8), 0, 255));
     auto it = m_blankCache.find(key);
     if (it != m_blankCache.end()) return *it;
-    const QImage blank =
-        ThumbnailRenderer::Blank(job.thumbWidth, job.thumbHeight, job.kind, job.framed);
+    const QImage blank = ThumbnailRenderer::Blank(job.thumbWidth, job.thumbHeight, job.kind,
+                                                  job.framed, job.devicePixelRatio);
     QPixmap pixmap = blank.isNull() ? QPixmap() : QPixmap::fromImage(blank);
     m_blankCache.insert(key, pixmap);
     return pixmap;
@@ -358,7 +360,8 @@ QImage CThumbListCtrl::ItemImage(int index) const {
             return {};
         default:
             return ThumbnailRenderer::Blank(item.job.thumbWidth, item.job.thumbHeight,
-                                            item.job.kind, item.job.framed);
+                                            item.job.kind, item.job.framed,
+                                            item.job.devicePixelRatio);
     }
 }
 

@@ -331,6 +331,31 @@ QImage PictureLoader::LoadFull(const QString& path) {
     return Load(path, QSize(), 0, nullptr);
 }
 
+QImage PictureLoader::LoadSmall(QIODevice* device, int maxSide) {
+    if (!device || device->isSequential()) return {};
+    // A JPEG cut short decodes without complaint, its lost part grey; its end-of-image marker,
+    // which entropy-coded data cannot contain, shows it is whole.
+    const qint64 start = device->pos();
+    if (device->peek(2) == QByteArray("\xff\xd8", 2)) {
+        const qint64 tail = std::min<qint64>(device->size() - start, 64);
+        if (!device->seek(device->size() - tail)) return {};
+        const bool whole = device->read(tail).contains(QByteArray("\xff\xd9", 2));
+        if (!device->seek(start) || !whole) return {};
+    }
+    QImageReader reader(device);
+    reader.setAutoTransform(false);
+    const QSize size = reader.size();
+    if (size.width() <= 0 || size.height() <= 0 || size.width() > maxSide ||
+        size.height() > maxSide || !WithinLimits(size))
+        return {};
+    // The picture, a conversion to 32 bits and, for a progressive JPEG, its coefficients.
+    const DecodeBudget::Reservation held = DecodeBudget::Reserve(16 * Pixels(size) + 1024 * 1024);
+    if (!held.IsHeld()) return {};
+    QImage image;
+    if (!reader.read(&image) || image.size() != size) return {};
+    return Normalised(std::move(image));
+}
+
 qint64 PictureLoader::DecodeCost(const QString& path, const QSize& target) {
     const Source src(path);
     if (!src.ok) return -1;

@@ -8,6 +8,7 @@
 #include "controls/DecodeBudget.h"
 
 class QFile;
+class QIODevice;
 
 // Safe picture decoding shared by every window that shows a picture file.
 //
@@ -63,6 +64,12 @@ public:
 
     // Decodes the whole picture at its own (upright) size; null on any failure.
     static QImage LoadFull(const QString& path);
+
+    // Decodes a small stored picture (a thumbnail kept in a cache, a catalogue or a camera's
+    // Exif block) from `device`, as stored, without orientation. Null when its header claims
+    // more than maxSide on either side, when the decode does not fit DecodeBudget, or when it
+    // comes out another size than its header said (damaged data).
+    static QImage LoadSmall(QIODevice* device, int maxSide);
 
     // The memory a decode of `path` to `target` (empty: its full size) would hold, in bytes,
     // as the loader counts it; -1 when the file cannot be read.

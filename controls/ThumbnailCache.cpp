@@ -15,12 +15,13 @@ ThumbnailCache& ThumbnailCache::Instance() {
 QString ThumbnailCache::KeyFor(const ThumbnailRenderer::Job& job) {
     const QFileInfo info(job.path);
     if (!info.isFile()) return QString();
-    return QStringLiteral("%1|%2|%3|%4x%5|%6%7")
+    return QStringLiteral("%1|%2|%3|%4x%5@%6|%7%8")
         .arg(info.absoluteFilePath())
         .arg(info.size())
         .arg(info.lastModified().toMSecsSinceEpoch())
         .arg(job.thumbWidth)
         .arg(job.thumbHeight)
+        .arg(job.devicePixelRatio)
         .arg(job.kind == ThumbnailRenderer::Kind::Picture ? QLatin1Char('P') : QLatin1Char('T'))
         .arg(job.framed ? QLatin1Char('F') : QLatin1Char('-'));
 }

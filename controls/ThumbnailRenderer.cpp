@@ -2,6 +2,8 @@
 
 #include <QColor>
 #include <QPainter>
+#include <algorithm>
+#include <cmath>
 
 #include "controls/PictureLoader.h"
 
@@ -64,46 +66,92 @@ bool CellAcceptable(const QSize& cell) {
            static_cast<qint64>(cell.width()) * cell.height() <= ThumbnailRenderer::kMaxCellPixels;
 }
 
+QSize DeviceSize(const QSize& size, qreal ratio) {
+    return {qRound(size.width() * ratio), qRound(size.height() * ratio)};
+}
+
 void DrawFrame(QImage& cell, int thumbWidth, int thumbHeight) {
     QPainter p(&cell);
     p.setRenderHint(QPainter::Antialiasing, false);
-    p.setPen(QPen(QColor::fromRgba(ThumbnailRenderer::kFrameArgb), 0));
-    p.setBrush(Qt::NoBrush);
+    const QColor colour = QColor::fromRgba(ThumbnailRenderer::kFrameArgb);
     // An outline of thumbWidth x thumbHeight pixels whose top edge is row 10.
-    p.drawRect(QRect(0, 10, thumbWidth - 1, thumbHeight - 1));
+    if (cell.devicePixelRatio() == 1) {
+        p.setPen(QPen(colour, 0));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(QRect(0, 10, thumbWidth - 1, thumbHeight - 1));
+        return;
+    }
+    // On a dense screen the outline is one layout pixel wide, as thick as the text beside it;
+    // its four sides do not overlap, so the corners are no darker than the rest.
+    p.fillRect(QRect(0, 10, thumbWidth, 1), colour);
+    if (thumbHeight > 1) p.fillRect(QRect(0, 10 + thumbHeight - 1, thumbWidth, 1), colour);
+    if (thumbHeight > 2) {
+        p.fillRect(QRect(0, 11, 1, thumbHeight - 2), colour);
+        if (thumbWidth > 1) p.fillRect(QRect(thumbWidth - 1, 11, 1, thumbHeight - 2), colour);
+    }
 }
 
 }  // namespace
 
-QImage ThumbnailRenderer::Blank(int thumbWidth, int thumbHeight, Kind kind, bool framed) {
+qreal ThumbnailRenderer::CellRatio(int thumbWidth, int thumbHeight, qreal wanted) {
+    const qreal ratio = std::clamp<qreal>(std::isfinite(wanted) ? wanted : 1, 1, 4);
+    if (ratio == 1) return 1;
+    return CellAcceptable(DeviceSize(CellSize(thumbWidth, thumbHeight), ratio)) ? ratio : 1;
+}
+
+QImage ThumbnailRenderer::Blank(int thumbWidth, int thumbHeight, Kind kind, bool framed,
+                                qreal devicePixelRatio) {
     const QSize size = CellSize(thumbWidth, thumbHeight);
     if (!CellAcceptable(size)) return {};
-    QImage cell(size, QImage::Format_RGB32);
+    const qreal ratio = CellRatio(thumbWidth, thumbHeight, devicePixelRatio);
+    QImage cell(DeviceSize(size, ratio), QImage::Format_RGB32);
     if (cell.isNull()) return {};
+    cell.setDevicePixelRatio(ratio);
     cell.fill(Qt::white);
     if (kind == Kind::Thumbnail && framed) DrawFrame(cell, thumbWidth, thumbHeight);
     return cell;
 }
 
-QImage ThumbnailRenderer::Render(const Job& job) {
+QImage ThumbnailRenderer::Render(const Job& job, ThumbnailSource::Origin* origin) {
+    ThumbnailSource::Origin dummy;
+    ThumbnailSource::Origin& from = origin ? *origin : dummy;
+    from = ThumbnailSource::Origin::None;
     const QSize cellSize = CellSize(job.thumbWidth, job.thumbHeight);
     if (!CellAcceptable(cellSize)) return {};
-    const QSize picture = PictureLoader::ReadSize(job.path);
-    const QRect target = DrawRect(picture, job.thumbWidth, job.thumbHeight, job.kind);
+    const qreal ratio = CellRatio(job.thumbWidth, job.thumbHeight, job.devicePixelRatio);
+    const QSize deviceCell = DeviceSize(cellSize, ratio);
+    // Stored thumbnails serve thumbnail cells; the large pictures of document pages are
+    // decoded.
+    const int side =
+        job.kind == Kind::Thumbnail ? qRound(std::max(job.thumbWidth, job.thumbHeight) * ratio) : 0;
+    const ThumbnailSource::Stored stored = ThumbnailSource::Find(job.path, side);
+    const QRect target = DrawRect(stored.picture, job.thumbWidth, job.thumbHeight, job.kind);
+    const QSize deviceTarget = DeviceSize(target.size(), ratio);
     // The picture is decoded before the cell is made, and the cell is counted with the decode,
     // so a large page never holds decoder buffers, picture and cell all at once.
     DecodeBudget::Reservation held;
     QImage scaled;
-    if (!target.isEmpty()) {
-        const qint64 cellBytes = 4ll * cellSize.width() * cellSize.height();
-        scaled = PictureLoader::LoadScaled(job.path, target.size(), cellBytes, &held);
+    if (!target.isEmpty() && !deviceTarget.isEmpty()) {
+        scaled = ThumbnailSource::Fitted(stored, deviceTarget);
+        if (!scaled.isNull()) {
+            from = stored.origin;
+        } else {
+            const qint64 cellBytes = 4ll * deviceCell.width() * deviceCell.height();
+            scaled = ThumbnailSource::Decode(job.path, stored.picture, deviceTarget, side,
+                                             cellBytes, &held, &from);
+        }
     }
-    QImage cell = Blank(job.thumbWidth, job.thumbHeight, job.kind, false);
+    QImage cell = Blank(job.thumbWidth, job.thumbHeight, job.kind, false, ratio);
     if (cell.isNull()) return cell;
     if (!scaled.isNull()) {
         // Transparent parts of the picture show the white ground.
         QPainter p(&cell);
-        p.drawImage(target.topLeft(), scaled);
+        if (ratio == 1) {
+            p.drawImage(target.topLeft(), scaled);
+        } else {
+            scaled.setDevicePixelRatio(ratio);
+            p.drawImage(QRectF(target), scaled);
+        }
     }
     if (job.kind == Kind::Thumbnail && job.framed) DrawFrame(cell, job.thumbWidth, job.thumbHeight);
     return cell;

@@ -6,6 +6,8 @@
 #include <QString>
 #include <utility>
 
+#include "controls/ThumbnailSource.h"
+
 // Draws the cell image of one thumbnail-list item: a white ground of
 // thumbWidth x (thumbHeight + 35) pixels with the picture fitted into it, optionally framed.
 // Plain and reentrant, so the list can render cells on worker threads and get exactly the
@@ -25,6 +27,9 @@ public:
         int thumbHeight = 140;
         Kind kind = Kind::Thumbnail;
         bool framed = true;
+        // Device pixels per layout pixel of the screen the cell is shown on: the cell image
+        // has that many times the pixels (and says so), its layout stays the same.
+        qreal devicePixelRatio = 1;
     };
 
     // Result of fitting a picture into a box.
@@ -54,14 +59,20 @@ public:
     // Size of every cell image: thumbWidth x (thumbHeight + 35).
     static QSize CellSize(int thumbWidth, int thumbHeight);
 
-    // Renders the finished cell: reads the picture size, decodes straight to the drawn size,
-    // draws it and the frame. A missing or undecodable file gives the white (framed) ground.
-    // Null only when the cell itself is empty or larger than kMaxCellPixels.
-    static QImage Render(const Job& job);
+    // Renders the finished cell: reads the picture size, draws the picture from a stored
+    // thumbnail (ThumbnailSource) or decodes it straight to the drawn size, then the frame. A
+    // missing or undecodable file gives the white (framed) ground. Null only when the cell
+    // itself is empty or larger than kMaxCellPixels. `origin` tells where the picture came from.
+    static QImage Render(const Job& job, ThumbnailSource::Origin* origin = nullptr);
 
     // The cell shown while the picture is still loading (and for unreadable files):
     // the white ground and, for framed thumbnails, the frame.
-    static QImage Blank(int thumbWidth, int thumbHeight, Kind kind, bool framed);
+    static QImage Blank(int thumbWidth, int thumbHeight, Kind kind, bool framed,
+                        qreal devicePixelRatio = 1);
+
+    // The device pixel ratio a cell of that size is rendered at: `wanted` within 1 to 4, or 1
+    // when so many pixels would make the cell too large.
+    static qreal CellRatio(int thumbWidth, int thumbHeight, qreal wanted);
 
     // Splits a caption at its last "@" into the name line and the type-code line; without "@"
     // the whole text is the name and the type code is empty.

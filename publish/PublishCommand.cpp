@@ -94,6 +94,14 @@ int PublishCommand::Run(const QStringList& args, QTextStream& out, QTextStream& 
     PublishOperation operation(db, paths);
     operation.SetCover(cover);
     operation.SetLogo(logo);
+    operation.SetThumbnailProgress([&](int done, int total) {
+        const QString text = QStringLiteral("缩略图 %1/%2").arg(done).arg(total);
+        if (terminal)
+            out << "\r" << text << "\x1b[K" << (done == total ? "\n" : "");
+        else
+            out << text << "\n";
+        out.flush();
+    });
     const auto outcome = operation.Run(
         QFileInfo(positional[1]).absoluteFilePath(),
         [&](const QList<CopyJob>& jobs) { return RunJobs(jobs, out, err, terminal); },

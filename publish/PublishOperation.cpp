@@ -8,8 +8,13 @@
 #include <QFileInfo>
 #include <QRandomGenerator>
 #include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QThreadPool>
+#include <QtConcurrent>
 
 #include "app/CIniFile.h"
+#include "controls/ShippedThumbnails.h"
 #include "publish/FileCopier.h"
 #include "publish/PublishPlan.h"
 #include "publish/RuntimeBundle.h"
@@ -82,6 +87,7 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
     m_errors.clear();
     m_jobs.clear();
     m_noRuntime.clear();
+    m_pictures.clear();
     if (root.isEmpty()) {
         notify(NoRootText());
         return Outcome::NoRoot;
@@ -92,6 +98,7 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
     }
     const bool published = Prepare(root) && runJobs(m_jobs);
     if (!published && m_errors.isEmpty()) m_errors << QStringLiteral("not every file was copied");
+    if (published) WriteThumbnails();
     if (!published)
         notify(FailureText());
     else
@@ -162,6 +169,8 @@ bool PublishOperation::Prepare(const QString& root) {
         const QVariantList key = {row.className, row.productName};
         updates.append(
             {Sql::SetProductDpath, QVariantList{Published(row.opath, paths.picture)} + key});
+        if (IsRegularFile(row.opath) && !m_pictures.contains(copy.filePath(paths.picture)))
+            m_pictures << copy.filePath(paths.picture);
         const char* columns[3] = {Sql::SetProductPIntroduce, Sql::SetProductPAddProcess,
                                   Sql::SetProductPTecReference};
         const QString sources[3] = {row.oIntroduce, row.oAddProcess, row.oTecReference};
@@ -233,6 +242,68 @@ bool PublishOperation::Queue(const QString& source, const QString& destination, 
             m_jobs.append({path, target});
         }
     }
+    return true;
+}
+
+bool PublishOperation::WriteThumbnails() {
+    const auto skipped = [this](const QString& why) {
+        m_errors << QStringLiteral("thumbnails not written: %1").arg(why);
+        return false;
+    };
+    CatalogueDb copy;
+    QString why;
+    if (!copy.Open(CatalogueDb::CatalogueFile(QDir(m_copy).filePath(QStringLiteral("sysfile"))),
+                   &why))
+        return skipped(why);
+    // Rows of an earlier publish into the same root are made afresh.
+    if (!copy.ExecuteSql(Sql::CreateThumbnailTable) || !copy.ExecuteSql(Sql::DeleteThumbnails))
+        return skipped(copy.LastError());
+    QSqlDatabase db = copy.Database();
+    if (!db.transaction()) return skipped(db.lastError().text());
+    QSqlQuery insert(db);
+    if (!insert.prepare(QString::fromUtf8(Sql::InsertThumbnail)))
+        return skipped(insert.lastError().text());
+
+    const QString picFolder = QDir(m_copy).filePath(QStringLiteral("pic"));
+    const auto make = [&picFolder](const QString& path) {
+        return ShippedThumbnails::Make(picFolder, path);
+    };
+    // Made on every core, a few at a time, so that memory stays small however many there are.
+    constexpr int kChunk = 32;
+    const int total = static_cast<int>(m_pictures.size());
+    if (m_thumbnailProgress && total > 0) m_thumbnailProgress(0, total);
+    QThreadPool pool;
+    int missing = 0;
+    for (int from = 0; from < total; from += kChunk) {
+        const QStringList chunk = m_pictures.mid(from, kChunk);
+        const QList<std::optional<ShippedThumbnails::Entry>> entries =
+            QtConcurrent::blockingMapped(&pool, chunk, make);
+        for (const auto& entry : entries) {
+            if (!entry) {
+                ++missing;
+                continue;
+            }
+            CatalogueDb::BindAll(insert,
+                                 {entry->key, entry->size, entry->mtime, entry->picture.width(),
+                                  entry->picture.height(), entry->data});
+            if (!insert.exec()) {
+                const QString error = insert.lastError().text();
+                insert.finish();
+                db.rollback();
+                return skipped(error);
+            }
+        }
+        if (m_thumbnailProgress) m_thumbnailProgress(std::min(from + kChunk, total), total);
+    }
+    insert.finish();
+    if (!db.commit()) {
+        const QString error = db.lastError().text();
+        db.rollback();
+        return skipped(error);
+    }
+    if (missing > 0)
+        m_errors
+            << QStringLiteral("%1 product pictures could not be read for thumbnails").arg(missing);
     return true;
 }
 

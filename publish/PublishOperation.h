@@ -14,8 +14,9 @@ class CatalogueDb;
 // window, in this order: lay out <root>/Vistrel, write the relative paths into the catalogue
 // (one transaction), copy the company picture, queue the copy jobs, copy the data folder (the
 // catalogue through SQLite), mark the copy published, copy the executable with the Qt runtime it
-// needs (RuntimeBundle), run the jobs and report. The publish dialog and the command line differ
-// only in how they run the jobs and show the notices.
+// needs (RuntimeBundle), run the jobs, write a thumbnail of every copied product picture into the
+// copy's catalogue, and report. The publish dialog and the command line differ only in how they
+// run the jobs and show the notices.
 class PublishOperation {
 public:
     enum class Outcome { Published, NoRoot, Refused, Failed };
@@ -24,15 +25,19 @@ public:
     using RunJobs = std::function<bool(const QList<CopyJob>&)>;
     // Shows one of the operation's notices.
     using Notify = std::function<void(const QString&)>;
+    // Told how many of the product pictures have their thumbnail made, and of how many.
+    using Progress = std::function<void(int done, int total)>;
 
     PublishOperation(CatalogueDb& db, const InstallPaths& paths);
 
     // The start-up cover and LOGO pictures that replace the data folder's own; empty for none.
     void SetCover(const QString& file) { m_cover = file; }
     void SetLogo(const QString& file) { m_logo = file; }
+    void SetThumbnailProgress(Progress progress) { m_thumbnailProgress = std::move(progress); }
 
     // Publishes into `root` and shows exactly one notice: success only when every folder, path,
-    // direct copy and job succeeded.
+    // direct copy and job succeeded. Thumbnails only save the viewer time: a picture without
+    // one, or a catalogue they cannot be written to, is listed in Errors but fails nothing.
     Outcome Run(const QString& root, const RunJobs& runJobs, const Notify& notify);
 
     // A root that would break the installation or its copy: inside the data folder, one whose
@@ -64,6 +69,8 @@ private:
     bool Queue(const QString& source, const QString& destination, bool folderToo);
     bool CopyDataFolder(const QString& destination);
     bool CopyFile(const QString& source, const QString& destination);
+    // Writes the thumbnails of the copied product pictures into the copy's catalogue.
+    bool WriteThumbnails();
 
     CatalogueDb& m_db;
     InstallPaths m_paths;
@@ -73,4 +80,6 @@ private:
     QStringList m_errors;
     QString m_noRuntime;
     QList<CopyJob> m_jobs;
+    QStringList m_pictures;  // the copy's product pictures, full paths
+    Progress m_thumbnailProgress;
 };

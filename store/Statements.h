@@ -144,4 +144,18 @@ inline constexpr const char* InsertCompany =
 // dpath, name
 inline constexpr const char* SetCompanyDpath = "update [企业表] set [Dpath]=? where [ClassName]=?";
 
+// [缩略图表] thumbnails a published copy carries: one per product picture, keyed by the
+// picture's path in the copy, with the picture's size, modification time (seconds) and upright
+// dimensions when the thumbnail was made. Older catalogues have no such table.
+inline constexpr const char* CreateThumbnailTable =
+    "create table if not exists [缩略图表] ([Path] text primary key, [Size] integer, "
+    "[MTime] integer, [Width] integer, [Height] integer, [Image] blob)";
+inline constexpr const char* DeleteThumbnails = "delete from [缩略图表]";
+// path, size, mtime, width, height, image
+inline constexpr const char* InsertThumbnail =
+    "insert or replace into [缩略图表]([Path], [Size], [MTime], [Width], [Height], [Image]) "
+    "values(?, ?, ?, ?, ?, ?)";
+inline constexpr const char* SelectThumbnail =
+    "select [Size], [MTime], [Width], [Height], [Image] from [缩略图表] where [Path] = ?";
+
 }  // namespace Sql

@@ -31,6 +31,8 @@
 #include "controls/CThumbListCtrl.h"
 #include "controls/CTransparentStatic.h"
 #include "controls/PictureLoader.h"
+#include "controls/ShippedThumbnails.h"
+#include "store/CatalogueDb.h"
 #include "viewer/CDocPageDlg.h"
 #include "viewer/CModelPageDlg.h"
 #include "viewer/DocPictures.h"
@@ -94,6 +96,7 @@ int CMainDlg::exec() {
 
 CMainDlg::~CMainDlg() {
     qApp->removeEventFilter(this);
+    if (m_browser && m_browser->IsPublished()) ShippedThumbnails::Close();
 }
 
 void CMainDlg::CreateControls() {
@@ -243,8 +246,13 @@ bool CMainDlg::OnInitDialog() {
     m_browser = std::make_unique<CatalogueBrowser>(m_parts.db, m_parts.paths, m_publishState);
     // A published copy shows nothing from outside its picture folder, not even through a link
     // inside a document folder.
-    if (m_browser->IsPublished())
+    if (m_browser->IsPublished()) {
         for (CDocPageDlg* page : m_pages) page->SetPictureRoot(m_parts.paths.picFolder);
+        // The thumbnails the copy was published with, where it has them.
+        ShippedThumbnails::Open(CatalogueDb::CatalogueFile(m_parts.paths.dataFolder),
+                                m_parts.paths.picFolder,
+                                m_parts.db.Mode() == CatalogueDb::OpenMode::Immutable);
+    }
     LayoutContent();
 
     ShowProductCentre();

@@ -121,14 +121,20 @@ void DocPictureColumn::RequestVisible() {
         e.running = true;
         const QString path = e.picture.path;
         const QSize size = e.picture.shown;
+        // As sharp as the screen shows it; the layout keeps its size in layout pixels.
+        const qreal ratio = std::clamp<qreal>(devicePixelRatioF(), 1, 4);
         const quint64 generation = m_generation;
         auto live = m_liveGeneration;
-        m_pool.start([this, live, generation, i, path, size] {
+        m_pool.start([this, live, generation, i, path, size, ratio] {
             if (live->load() != generation) return;
-            QImage image = PictureLoader::LoadScaled(path, size);
+            QImage image = PictureLoader::LoadScaled(
+                path, QSize(qRound(size.width() * ratio), qRound(size.height() * ratio)));
+            // Too many pixels for the budget at that density: drawn as before, blown up.
+            if (image.isNull() && ratio != 1) image = PictureLoader::LoadScaled(path, size);
             if (!image.isNull() && image.format() != QImage::Format_RGB32 &&
                 image.format() != QImage::Format_ARGB32_Premultiplied)
                 image = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            if (!image.isNull()) image.setDevicePixelRatio(qreal(image.width()) / size.width());
             if (live->load() != generation) return;
             QMetaObject::invokeMethod(
                 this, [this, generation, i, image] { OnDecoded(generation, i, image); },

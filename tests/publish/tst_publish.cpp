@@ -8,6 +8,8 @@
 
 #include "ScopedInstallation.h"
 #include "app/CIniFile.h"
+#include "controls/ShippedThumbnails.h"
+#include "controls/ThumbnailRenderer.h"
 #include "publish/FileCopier.h"
 #include "publish/PublishCommand.h"
 #include "publish/PublishOperation.h"
@@ -104,6 +106,18 @@ QImage RunHidden(const QString& display, const QString& exe, const QStringList& 
     return running ? last : QImage();
 }
 
+double MeanDifference(const QImage& a, const QImage& b) {
+    if (a.size() != b.size()) return 255;
+    double sum = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x) {
+            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
+    return sum / (3.0 * a.width() * a.height());
+}
+
 }  // namespace
 
 class TestPublish : public QObject {
@@ -143,6 +157,34 @@ private slots:
             "0");
         QFile splash(QDir(copy).filePath("sysfile/splash.jpg"));
         QVERIFY(splash.open(QIODevice::ReadOnly) && splash.readAll() == "cover");
+
+        // Every product picture has its thumbnail in the copy's catalogue, which the viewer
+        // uses while the picture is unchanged, drawing what decoding would.
+        QVERIFY(ShippedThumbnails::Open(CatalogueDb::CatalogueFile(copy + "/sysfile"),
+                                        copy + "/pic", false));
+        const QString picture = QDir(copy).filePath(stored.first());
+        ThumbnailRenderer::Job job{picture, 140, 140, ThumbnailRenderer::Kind::Thumbnail, true};
+        ThumbnailSource::Origin origin;
+        ThumbnailSource::SetSources(ThumbnailSource::Shipped);
+        const QImage shipped = ThumbnailRenderer::Render(job, &origin);
+        QCOMPARE(origin, ThumbnailSource::Origin::Shipped);
+        ThumbnailSource::SetSources(ThumbnailSource::NoSources);
+        QVERIFY(MeanDifference(shipped, ThumbnailRenderer::Render(job)) < 3);
+        ThumbnailSource::SetSources(ThumbnailSource::Shipped);
+        QFile touched(picture);
+        QVERIFY(touched.open(QIODevice::ReadWrite) &&
+                touched.setFileTime(QDateTime::currentDateTime().addDays(1),
+                                    QFileDevice::FileModificationTime));
+        touched.close();
+        ThumbnailRenderer::Render(job, &origin);
+        QCOMPARE(origin, ThumbnailSource::Origin::Decoded);
+        ShippedThumbnails::Close();
+        ThumbnailSource::SetSources(ThumbnailSource::AllSources);
+        CatalogueDb db;
+        QVERIFY(db.Open(CatalogueDb::CatalogueFile(copy + "/sysfile")));
+        QSqlQuery q(db.Database());
+        QVERIFY(q.exec("select count(*) from [缩略图表]") && q.next());
+        QCOMPARE(q.value(0).toInt(), int(DemoCatalogue::Products().size()));
     }
 
     // The copy of the real program carries its runtime and shows the first category's

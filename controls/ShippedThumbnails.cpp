@@ -1,0 +1,145 @@
+#include "controls/ShippedThumbnails.h"
+
+#include <sqlite3.h>
+#include <sys/stat.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QImageWriter>
+#include <QMutex>
+#include <QMutexLocker>
+#include <QUrl>
+#include <climits>
+#include <memory>
+
+#include "controls/FreedesktopThumbnails.h"
+#include "controls/PictureLoader.h"
+#include "store/Statements.h"
+
+namespace {
+
+// The open table: one connection that SQLite serialises, and its one prepared statement, used
+// under the mutex.
+struct Reader {
+    sqlite3* db = nullptr;
+    sqlite3_stmt* select = nullptr;
+    QString picFolder;
+    ~Reader() {
+        sqlite3_finalize(select);
+        sqlite3_close(db);
+    }
+};
+
+QMutex g_mutex;
+std::unique_ptr<Reader> g_reader;
+
+// Size and modification time (seconds) of a regular file.
+bool Stamp(const QString& path, qint64& size, qint64& mtime) {
+    struct stat st {};
+    if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
+        !S_ISREG(st.st_mode))
+        return false;
+    size = st.st_size;
+    mtime = st.st_mtim.tv_sec;
+    return true;
+}
+
+}  // namespace
+
+QString ShippedThumbnails::Key(const QString& picFolder, const QString& path) {
+    if (picFolder.isEmpty() || path.isEmpty()) return QString();
+    const QString root = QDir::cleanPath(QFileInfo(picFolder).absoluteFilePath());
+    const QString clean = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    if (!clean.startsWith(root + QLatin1Char('/'))) return QString();
+    // "pic" whatever the folder is spelled on this disk: the key is the published path.
+    return QStringLiteral("pic") + clean.mid(root.size());
+}
+
+std::optional<ShippedThumbnails::Entry> ShippedThumbnails::Make(const QString& picFolder,
+                                                                const QString& path) {
+    Entry entry;
+    entry.key = Key(picFolder, path);
+    if (entry.key.isEmpty() || !Stamp(path, entry.size, entry.mtime)) return std::nullopt;
+    entry.picture = PictureLoader::ReadSize(path);
+    const QImage image = PictureLoader::LoadScaled(
+        path, FreedesktopThumbnails::ThumbnailSize(entry.picture, {QString(), kSide}));
+    if (image.isNull()) return std::nullopt;
+    QBuffer buffer(&entry.data);
+    buffer.open(QIODevice::WriteOnly);
+    // JPEG keeps them small; only a picture with transparency needs PNG to keep it.
+    const bool alpha = image.hasAlphaChannel();
+    QImageWriter writer(&buffer, alpha ? "png" : "jpeg");
+    writer.setQuality(alpha ? 50 : 90);
+    if (!writer.write(image) || entry.data.size() > kMaxDataBytes) return std::nullopt;
+    return entry;
+}
+
+bool ShippedThumbnails::Open(const QString& catalogueFile, const QString& picFolder,
+                             bool immutable) {
+    Close();
+    auto reader = std::make_unique<Reader>();
+    reader->picFolder = picFolder;
+    QByteArray uri = QUrl::fromLocalFile(QFileInfo(catalogueFile).absoluteFilePath()).toEncoded();
+    uri += immutable ? "?mode=ro&immutable=1" : "?mode=ro";
+    if (sqlite3_open_v2(uri.constData(), &reader->db,
+                        SQLITE_OPEN_READONLY | SQLITE_OPEN_URI | SQLITE_OPEN_FULLMUTEX,
+                        nullptr) != SQLITE_OK)
+        return false;
+    // Another program's lock means decoding, not waiting.
+    sqlite3_busy_timeout(reader->db, 0);
+    // Fails on a catalogue without the table.
+    if (sqlite3_prepare_v2(reader->db, Sql::SelectThumbnail, -1, &reader->select, nullptr) !=
+        SQLITE_OK)
+        return false;
+    QMutexLocker lock(&g_mutex);
+    g_reader = std::move(reader);
+    return true;
+}
+
+void ShippedThumbnails::Close() {
+    QMutexLocker lock(&g_mutex);
+    g_reader.reset();
+}
+
+bool ShippedThumbnails::IsOpen() {
+    QMutexLocker lock(&g_mutex);
+    return g_reader != nullptr;
+}
+
+std::optional<ShippedThumbnails::Entry> ShippedThumbnails::Find(const QString& path) {
+    Entry entry;
+    {
+        QMutexLocker lock(&g_mutex);
+        if (!g_reader) return std::nullopt;
+        entry.key = Key(g_reader->picFolder, path);
+    }
+    qint64 size = 0, mtime = 0;
+    if (entry.key.isEmpty() || !Stamp(path, size, mtime)) return std::nullopt;
+    const QByteArray key = entry.key.toUtf8();
+    QMutexLocker lock(&g_mutex);
+    if (!g_reader) return std::nullopt;
+    sqlite3_stmt* q = g_reader->select;
+    bool found = false;
+    if (sqlite3_bind_text(q, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT) == SQLITE_OK &&
+        sqlite3_step(q) == SQLITE_ROW) {
+        entry.size = sqlite3_column_int64(q, 0);
+        entry.mtime = sqlite3_column_int64(q, 1);
+        const qint64 w = sqlite3_column_int64(q, 2), h = sqlite3_column_int64(q, 3);
+        const int bytes = sqlite3_column_bytes(q, 4);
+        const void* blob = sqlite3_column_blob(q, 4);
+        if (entry.size == size && entry.mtime == mtime && w > 0 && h > 0 &&
+            PictureLoader::WithinLimits(
+                QSize(int(std::min<qint64>(w, INT_MAX)), int(std::min<qint64>(h, INT_MAX)))) &&
+            blob && bytes > 0 && bytes <= kMaxDataBytes) {
+            entry.picture = QSize(int(w), int(h));
+            entry.data = QByteArray(static_cast<const char*>(blob), bytes);
+            found = true;
+        }
+    }
+    sqlite3_reset(q);
+    sqlite3_clear_bindings(q);
+    if (!found) return std::nullopt;
+    return entry;
+}
