@@ -13,10 +13,11 @@
 #include <QImageWriter>
 #include <QMutex>
 #include <QMutexLocker>
-#include <QSaveFile>
+#include <QTemporaryFile>
 #include <QThreadPool>
 #include <QUrl>
 #include <cmath>
+#include <cstdio>
 
 #include "controls/PictureLoader.h"
 
@@ -161,18 +162,21 @@ bool FreedesktopThumbnails::Store(const Source& source, const SizeClass& sizeCla
         image.setText(QLatin1String(kHeight), QString::number(picture.height()));
     }
     image.setText(QStringLiteral("Software"), QStringLiteral("Vistrel"));
-    // Written beside and renamed over the old entry, so no reader sees half a file.
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly)) return false;
-    out.setPermissions(QFile::ReadOwner | QFile::WriteOwner);
+    // Written beside (private to the user) and renamed over the old entry, so no reader sees
+    // half a file. Not synced to the disk: an entry lost in a crash is only made again, and a
+    // flush per thumbnail would hold up the reading of the pictures still to show.
+    QTemporaryFile out(file + QStringLiteral(".XXXXXX"));
+    if (!out.open()) return false;
     QImageWriter writer(&out, "png");
     // Fast compression: thumbnails are small, and writing them should cost little.
     writer.setQuality(80);
-    if (!writer.write(image)) {
-        out.cancelWriting();
+    if (!writer.write(image) || !out.flush()) return false;
+    out.close();
+    if (::rename(QFile::encodeName(out.fileName()).constData(),
+                 QFile::encodeName(file).constData()) != 0)
         return false;
-    }
-    return out.commit();
+    out.setAutoRemove(false);
+    return true;
 }
 
 void FreedesktopThumbnails::StoreLater(const Source& source, const SizeClass& sizeClass,
