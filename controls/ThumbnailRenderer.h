@@ -10,6 +10,8 @@
 
 // Draws the cell image of one thumbnail-list item: a white ground of
 // thumbWidth x (thumbHeight + 35) pixels with the picture fitted into it, optionally framed.
+// All geometry is in layout pixels; on a high-density screen the image holds devicePixelRatio
+// times as many pixels each way, so the picture is as sharp as the text beside it.
 // Plain and reentrant, so the list can render cells on worker threads and get exactly the
 // pixels an in-line rendering would give.
 class ThumbnailRenderer {
