@@ -91,7 +91,7 @@ bool CCatalogueApp::ConnectDatabase() {
 }
 
 AppParts CCatalogueApp::Parts() {
-    return {*m_db, m_paths, thumbListMode, *m_copies};
+    return {*m_db, m_paths, thumbListMode, *m_copies, m_publishRoot};
 }
 
 void CCatalogueApp::ReportStartupFailure(const QString& what) {

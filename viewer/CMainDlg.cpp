@@ -32,6 +32,7 @@
 #include "controls/CTransparentStatic.h"
 #include "controls/PictureLoader.h"
 #include "controls/ShippedThumbnails.h"
+#include "publish/CPublishDlg.h"
 #include "store/CatalogueDb.h"
 #include "viewer/CDocPageDlg.h"
 #include "viewer/CModelPageDlg.h"
@@ -507,7 +508,8 @@ void CMainDlg::OnSettings() {
 }
 
 void CMainDlg::OnPublish() {
-    // The publish dialog opens here once it exists.
+    CPublishDlg dlg(m_parts, this);
+    dlg.exec();
 }
 
 void CMainDlg::keyPressEvent(QKeyEvent* event) {

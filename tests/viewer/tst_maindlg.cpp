@@ -146,18 +146,22 @@ private slots:
         dlg.ToggleMaximize();
         QCOMPARE(dlg.m_btnSettings->isVisible(), !hidden);
         QCOMPARE(dlg.m_btnPublish->isVisible(), !hidden);
-        // Settings runs the hub; publish shows nothing yet.
+        // Settings runs the hub, publish the publish dialog.
         if (!hidden) {
-            QString hub;
-            QTimer::singleShot(0, [&hub] {
-                if (QWidget* modal = QApplication::activeModalWidget()) {
-                    hub = modal->windowTitle();
-                    modal->close();
-                }
-            });
-            QTest::mouseClick(dlg.m_btnSettings, Qt::LeftButton);
-            QCOMPARE(hub, QStringLiteral("设置界面"));
-            QTest::mouseClick(dlg.m_btnPublish, Qt::LeftButton);
+            const std::pair<CSkinBtn*, QString> buttons[] = {
+                {dlg.m_btnSettings, QStringLiteral("设置界面")},
+                {dlg.m_btnPublish, QStringLiteral("信息发布界面")}};
+            for (const auto& [button, title] : buttons) {
+                QString shown;
+                QTimer::singleShot(0, [&shown] {
+                    if (QWidget* modal = QApplication::activeModalWidget()) {
+                        shown = modal->windowTitle();
+                        modal->close();
+                    }
+                });
+                QTest::mouseClick(button, Qt::LeftButton);
+                QCOMPARE(shown, title);
+            }
             QVERIFY(prompter.shown.isEmpty());
             QVERIFY(dlg.isVisible());
         }

@@ -1,0 +1,100 @@
+#include "publish/CPublishDlg.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/DialogUnits.h"
+#include "app/MessageBox.h"
+#include "app/Prompter.h"
+#include "publish/CFolderTreeCtrl.h"
+#include "publish/CProgressDlg.h"
+#include "publish/CopyQueue.h"
+#include "publish/PublishOperation.h"
+
+namespace {
+QPushButton* Button(QWidget* parent, const char* id, const QString& text, const QRect& rect) {
+    auto* button = new QPushButton(text, parent);
+    button->setObjectName(QString::fromLatin1(id));
+    button->setGeometry(rect);
+    button->setAutoDefault(false);
+    return button;
+}
+}  // namespace
+
+CPublishDlg::CPublishDlg(const AppParts& parts, QWidget* parent)
+    : QDialog(parent, Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
+      m_parts(parts) {
+    setObjectName(QStringLiteral("145"));
+    setWindowTitle(QStringLiteral("信息发布界面"));
+    setFont(QFont(QStringLiteral("宋体"), 9));
+    const DialogUnits du(font());
+    setFixedSize(du.Size(330, 210));
+
+    auto* label = new QLabel(QStringLiteral("请选择要发布的根目录:"), this);
+    label->setGeometry(du.Rect(7, 7, 160, 10));
+    m_tree = new CFolderTreeCtrl(this);
+    m_tree->setObjectName(QStringLiteral("1033"));
+    m_tree->setGeometry(du.Rect(7, 19, 170, 184));
+
+    auto* coverGroup = new QGroupBox(QStringLiteral("设置启动封面图片"), this);
+    coverGroup->setGeometry(du.Rect(186, 15, 137, 50));
+    m_cover = new QLineEdit(coverGroup);
+    m_cover->setObjectName(QStringLiteral("1096"));
+    m_cover->setGeometry(du.Rect(7, 13, 123, 13));
+    m_btnCover = Button(coverGroup, "1097", QStringLiteral("选择图片..."), du.Rect(80, 30, 50, 14));
+
+    auto* logoGroup = new QGroupBox(QStringLiteral("设置LOGO图片"), this);
+    logoGroup->setGeometry(du.Rect(186, 73, 137, 50));
+    m_logo = new QLineEdit(logoGroup);
+    m_logo->setObjectName(QStringLiteral("1014"));
+    m_logo->setGeometry(du.Rect(7, 13, 123, 13));
+    m_btnLogo = Button(logoGroup, "1003", QStringLiteral("选择图片..."), du.Rect(80, 30, 50, 14));
+
+    m_btnPublish = Button(this, "1001", QStringLiteral("系统发布"), du.Rect(243, 186, 80, 17));
+    m_progress = new CProgressDlg(m_parts.copies, this);
+
+    connect(m_tree, &CFolderTreeCtrl::SelectionChanged, this, &CPublishDlg::OnSelchangedTree);
+    connect(m_btnCover, &QPushButton::clicked, this, &CPublishDlg::OnSelectCover);
+    connect(m_btnLogo, &QPushButton::clicked, this, &CPublishDlg::OnSelectLogo);
+    connect(m_btnPublish, &QPushButton::clicked, this, &CPublishDlg::OnPublish);
+
+    // Selecting the first top-level folder makes it the root at once.
+    m_tree->AttachSystemIcons();
+    m_tree->FillFromDesktop();
+}
+
+CPublishDlg::~CPublishDlg() = default;
+
+void CPublishDlg::OnSelchangedTree() {
+    m_tree->GetSelectedPath(m_parts.publishRoot);  // a node without a path keeps the last root
+}
+
+void CPublishDlg::OnSelectCover() {
+    const QString file = Prompter().OpenFile(QStringLiteral("打开"), QString(),
+                                             QStringLiteral("JPG(*.jpg);;图片文件(*.jpg)"));
+    if (!file.isEmpty()) m_cover->setText(file);
+}
+
+void CPublishDlg::OnSelectLogo() {
+    const QString file = Prompter().OpenFile(QStringLiteral("打开"), QString(),
+                                             QStringLiteral("位图文件(*.bmp);;图片文件(*.bmp)"));
+    if (!file.isEmpty()) m_logo->setText(file);
+}
+
+void CPublishDlg::OnPublish() {
+    m_root = m_parts.publishRoot;
+    PublishOperation operation(m_parts.db, m_parts.paths);
+    operation.SetCover(m_cover->text().trimmed());
+    operation.SetLogo(m_logo->text().trimmed());
+    operation.Run(
+        m_root,
+        [this](const QList<CopyJob>& jobs) {
+            CopyJobList& list = m_parts.copies.jobs;
+            list.RemoveAll();
+            for (const CopyJob& job : jobs) list.Append(job);
+            return m_progress->DoModal() == IDOK && m_progress->AllCopied();
+        },
+        [](const QString& text) { AfxMessageBox(text, MB_NOTICE); });
+}
