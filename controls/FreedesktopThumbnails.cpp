@@ -168,8 +168,9 @@ bool FreedesktopThumbnails::Store(const Source& source, const SizeClass& sizeCla
     QTemporaryFile out(file + QStringLiteral(".XXXXXX"));
     if (!out.open()) return false;
     QImageWriter writer(&out, "png");
-    // Fast compression: thumbnails are small, and writing them should cost little.
-    writer.setQuality(80);
+    // Stored without compression: twice the bytes of the fastest compression, but written and
+    // read back in half the time, which is what a thumbnail cache is for.
+    writer.setQuality(90);
     if (!writer.write(image) || !out.flush()) return false;
     out.close();
     if (::rename(QFile::encodeName(out.fileName()).constData(),
