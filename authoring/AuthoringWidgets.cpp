@@ -1,6 +1,7 @@
 #include "authoring/AuthoringWidgets.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -30,6 +31,12 @@ QPushButton* Button(QWidget* parent, const char* id, const QString& text) {
     button->setObjectName(QString::fromLatin1(id));
     button->setAutoDefault(false);
     return button;
+}
+
+QLabel* Label(const char* text, QWidget* buddy) {
+    auto* label = new QLabel(QString::fromUtf8(text), buddy->parentWidget());
+    label->setBuddy(buddy);
+    return label;
 }
 
 void ShowText(QComboBox* combo, const QString& text) {

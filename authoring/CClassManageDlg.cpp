@@ -11,14 +11,9 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
-namespace {
-QPushButton* Button(const char* text, const char* id, QWidget* parent) {
-    auto* b = new QPushButton(QString::fromUtf8(text), parent);
-    b->setObjectName(QString::fromUtf8(id));
-    b->setAutoDefault(false);
-    return b;
-}
-}  // namespace
+#include "authoring/AuthoringWidgets.h"
+
+using AuthoringWidgets::Button;
 
 CClassManageDlg::CClassManageDlg(CatalogueDb& db, const InstallPaths&, QWidget* parent)
     : QDialog(parent), m_editor(db) {
@@ -30,8 +25,8 @@ CClassManageDlg::CClassManageDlg(CatalogueDb& db, const InstallPaths&, QWidget* 
     m_list->setObjectName(QStringLiteral("1006"));
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setMinimumSize(220, 260);
-    auto* up = Button("向上", "1034", listBox);
-    auto* down = Button("向下", "1035", listBox);
+    auto* up = Button(listBox, "1034", QStringLiteral("向上"));
+    auto* down = Button(listBox, "1035", QStringLiteral("向下"));
     auto* listLayout = new QGridLayout(listBox);
     listLayout->addWidget(m_list, 0, 0, 3, 1);
     listLayout->addWidget(up, 0, 1);
@@ -51,9 +46,9 @@ CClassManageDlg::CClassManageDlg(CatalogueDb& db, const InstallPaths&, QWidget* 
         new QRegularExpressionValidator(QRegularExpression(QStringLiteral("\\d*")), m_numberEdit));
     numberLabel->hide();
     m_numberEdit->hide();
-    auto* add = Button("增加", "1001", outer);
-    auto* rename = Button("修改", "1002", outer);
-    auto* remove = Button("删除", "1026", outer);
+    auto* add = Button(outer, "1001", QStringLiteral("增加"));
+    auto* rename = Button(outer, "1002", QStringLiteral("修改"));
+    auto* remove = Button(outer, "1026", QStringLiteral("删除"));
 
     auto* commands = new QGridLayout;
     commands->addWidget(nameLabel, 0, 0);

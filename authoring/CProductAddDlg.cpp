@@ -10,30 +10,14 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "authoring/AuthoringWidgets.h"
 #include "authoring/FileChoice.h"
 #include "authoring/ListOrder.h"
 #include "controls/CReportCtrl.h"
 
-namespace {
-QPushButton* Button(const char* text, const char* id, QWidget* parent) {
-    auto* b = new QPushButton(QString::fromUtf8(text), parent);
-    b->setObjectName(QString::fromUtf8(id));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLineEdit* Edit(const char* id, QWidget* parent) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromUtf8(id));
-    return e;
-}
-
-QLabel* Label(const char* text, QWidget* buddy) {
-    auto* l = new QLabel(QString::fromUtf8(text), buddy->parentWidget());
-    l->setBuddy(buddy);
-    return l;
-}
-}  // namespace
+using AuthoringWidgets::Button;
+using AuthoringWidgets::Edit;
+using AuthoringWidgets::Label;
 
 CProductAddDlg::CProductAddDlg(CatalogueDb& db, const InstallPaths& paths, QWidget* parent)
     : QDialog(parent), m_editor(db), m_paths(paths) {
@@ -46,11 +30,11 @@ CProductAddDlg::CProductAddDlg(CatalogueDb& db, const InstallPaths& paths, QWidg
     m_category->setEditable(true);
     m_category->setInsertPolicy(QComboBox::NoInsert);
     m_category->setMinimumWidth(180);
-    m_numberEdit = Edit("1045", group);
+    m_numberEdit = Edit(group, "1045");
     m_numberEdit->setText(QStringLiteral("0"));
-    m_typeCode = Edit("1029", group);
-    m_key = Edit("1018", group);
-    m_name = Edit("1015", group);
+    m_typeCode = Edit(group, "1029");
+    m_key = Edit(group, "1018");
+    m_name = Edit(group, "1015");
     m_fields->addWidget(Label("选择产品类别：", m_category), 0, 0);
     m_fields->addWidget(m_category, 0, 1);
     m_fields->addWidget(Label("序号:", m_numberEdit), 0, 2);
@@ -80,10 +64,10 @@ CProductAddDlg::CProductAddDlg(CatalogueDb& db, const InstallPaths& paths, QWidg
     m_modelList->GetHeaderCtrl()->setSectionsClickable(false);
     m_modelList->setSelectionMode(QAbstractItemView::SingleSelection);
     m_modelList->setMinimumHeight(140);
-    auto* addModels = Button("添加模型", "1003", group);
-    auto* clearModels = Button("清空模型列表", "1004", group);
-    auto* up = Button("向上", "1034", group);
-    auto* down = Button("向下", "1035", group);
+    auto* addModels = Button(group, "1003", QStringLiteral("添加模型"));
+    auto* clearModels = Button(group, "1004", QStringLiteral("清空模型列表"));
+    auto* up = Button(group, "1034", QStringLiteral("向上"));
+    auto* down = Button(group, "1035", QStringLiteral("向下"));
     auto* modelButtons = new QVBoxLayout;
     for (QPushButton* b : {addModels, clearModels, up, down}) modelButtons->addWidget(b);
     modelButtons->addStretch();
@@ -96,8 +80,8 @@ CProductAddDlg::CProductAddDlg(CatalogueDb& db, const InstallPaths& paths, QWidg
     groupLayout->addLayout(m_fields);
     groupLayout->addLayout(models, 1);
 
-    auto* finish = Button("完成添加", "1002", this);
-    auto* cancel = Button("取消", "2", this);
+    auto* finish = Button(this, "1002", QStringLiteral("完成添加"));
+    auto* cancel = Button(this, "2", QStringLiteral("取消"));
     auto* bottom = new QHBoxLayout;
     bottom->addStretch();
     bottom->addWidget(finish);
@@ -123,9 +107,9 @@ CProductAddDlg::CProductAddDlg(CatalogueDb& db, const InstallPaths& paths, QWidg
 QLineEdit* CProductAddDlg::PathEdit(const char* id, const char* label, const char* buttonId,
                                     int row) {
     QWidget* group = m_category->parentWidget();
-    QLineEdit* edit = Edit(id, group);
+    QLineEdit* edit = Edit(group, id);
     edit->setMinimumWidth(320);
-    auto* choose = Button("选择图片", buttonId, group);
+    auto* choose = Button(group, buttonId, QStringLiteral("选择图片"));
     m_fields->addWidget(Label(label, edit), row, 0);
     m_fields->addWidget(edit, row, 1, 1, 3);
     m_fields->addWidget(choose, row, 4);

@@ -11,30 +11,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "authoring/AuthoringWidgets.h"
 #include "authoring/CProductAddDlg.h"
 #include "authoring/FileChoice.h"
 #include "controls/CReportCtrl.h"
 
+using AuthoringWidgets::Button;
+using AuthoringWidgets::Edit;
+using AuthoringWidgets::Label;
+
 namespace {
-QPushButton* Button(const char* text, const char* id, QWidget* parent) {
-    auto* b = new QPushButton(QString::fromUtf8(text), parent);
-    b->setObjectName(QString::fromUtf8(id));
-    b->setAutoDefault(false);
-    return b;
-}
-
-QLineEdit* Edit(const char* id, QWidget* parent) {
-    auto* e = new QLineEdit(parent);
-    e->setObjectName(QString::fromUtf8(id));
-    return e;
-}
-
-QLabel* Label(const char* text, QWidget* buddy) {
-    auto* l = new QLabel(QString::fromUtf8(text), buddy->parentWidget());
-    l->setBuddy(buddy);
-    return l;
-}
-
 // Captions and widths of the table's columns; the width-0 column carries Dpath unseen.
 const struct {
     const char* caption;
@@ -60,7 +46,7 @@ CProductDetailDlg::CProductDetailDlg(CatalogueDb& db, const InstallPaths& paths,
     m_filter->setEditable(true);
     m_filter->setInsertPolicy(QComboBox::NoInsert);
     m_filter->setMinimumWidth(200);
-    auto* addProduct = Button("添加产品", "1095", this);
+    auto* addProduct = Button(this, "1095", QStringLiteral("添加产品"));
     auto* top = new QHBoxLayout;
     top->addWidget(Label("按分类查看产品", m_filter));
     top->addWidget(m_filter);
@@ -79,12 +65,12 @@ CProductDetailDlg::CProductDetailDlg(CatalogueDb& db, const InstallPaths& paths,
 
     auto* fields = new QGroupBox(this);
     auto* grid = new QGridLayout(fields);
-    m_numberEdit = Edit("1062", fields);
+    m_numberEdit = Edit(fields, "1062");
     m_numberEdit->setText(QStringLiteral("0"));
-    m_name = Edit("1064", fields);
-    m_typeCode = Edit("1091", fields);
-    m_className = Edit("1063", fields);
-    m_key = Edit("1065", fields);
+    m_name = Edit(fields, "1064");
+    m_typeCode = Edit(fields, "1091");
+    m_className = Edit(fields, "1063");
+    m_key = Edit(fields, "1065");
     const QList<std::pair<const char*, QLineEdit*>> first{{"序号", m_numberEdit},
                                                           {"产品名", m_name},
                                                           {"类型码", m_typeCode},
@@ -97,10 +83,10 @@ CProductDetailDlg::CProductDetailDlg(CatalogueDb& db, const InstallPaths& paths,
     }
     m_numberEdit->setMaximumWidth(70);
     grid->addLayout(firstRow, 0, 0, 1, 3);
-    m_opath = Edit("1066", fields);
-    m_intro = Edit("1068", fields);
-    m_tecReference = Edit("1070", fields);
-    m_addProcess = Edit("1069", fields);
+    m_opath = Edit(fields, "1066");
+    m_intro = Edit(fields, "1068");
+    m_tecReference = Edit(fields, "1070");
+    m_addProcess = Edit(fields, "1069");
     const struct {
         const char* label;
         QLineEdit* edit;
@@ -112,7 +98,7 @@ CProductDetailDlg::CProductDetailDlg(CatalogueDb& db, const InstallPaths& paths,
     int row = 1;
     QWidget* previous = m_key;
     for (const auto& r : pathRows) {
-        auto* choose = Button("修改图片", r.buttonId, fields);
+        auto* choose = Button(fields, r.buttonId, QStringLiteral("修改图片"));
         // Each path edit is followed by its own chooser.
         setTabOrder(previous, r.edit);
         setTabOrder(r.edit, choose);
@@ -125,7 +111,7 @@ CProductDetailDlg::CProductDetailDlg(CatalogueDb& db, const InstallPaths& paths,
         ++row;
     }
     // The published paths travel with the row unseen.
-    m_dpath = Edit("1067", fields);
+    m_dpath = Edit(fields, "1067");
     auto* dpathLabel = Label("产品目的地址", m_dpath);
     m_dpath->hide();
     dpathLabel->hide();
@@ -135,12 +121,12 @@ CProductDetailDlg::CProductDetailDlg(CatalogueDb& db, const InstallPaths& paths,
     } unused[] = {
         {"1071", "产品介绍目的地址"}, {"1072", "追加加工目的地址"}, {"1073", "技术参数目的地址"}};
     for (const auto& u : unused) {
-        QLineEdit* e = Edit(u.id, fields);
+        QLineEdit* e = Edit(fields, u.id);
         Label(u.label, e)->hide();
         e->hide();
     }
-    auto* modify = Button("修改", "1060", fields);
-    auto* remove = Button("删除", "1061", fields);
+    auto* modify = Button(fields, "1060", QStringLiteral("修改"));
+    auto* remove = Button(fields, "1061", QStringLiteral("删除"));
     auto* commands = new QHBoxLayout;
     commands->addStretch();
     commands->addWidget(modify);
