@@ -3,7 +3,9 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
+#include <memory>
 
 #include "app/DialogUnits.h"
 #include "app/MessageBox.h"
@@ -88,6 +90,20 @@ void CPublishDlg::OnPublish() {
     PublishOperation operation(m_parts.db, m_parts.paths);
     operation.SetCover(m_cover->text().trimmed());
     operation.SetLogo(m_logo->text().trimmed());
+    // Making the thumbnails runs on this thread after the copies: a window-modal bar keeps the
+    // window painted and tells the editor how far it is.
+    std::unique_ptr<QProgressDialog> thumbnails;
+    operation.SetThumbnailProgress([this, &thumbnails](int done, int total) {
+        if (!thumbnails) {
+            thumbnails = std::make_unique<QProgressDialog>(QStringLiteral("正在生成缩略图……"),
+                                                           QString(), 0, total, this);
+            thumbnails->setWindowTitle(windowTitle());
+            thumbnails->setWindowModality(Qt::WindowModal);
+            thumbnails->setMinimumDuration(0);
+        }
+        thumbnails->setValue(done);  // also handles the window's pending events
+        if (done >= total) thumbnails.reset();
+    });
     operation.Run(
         m_root,
         [this](const QList<CopyJob>& jobs) {
