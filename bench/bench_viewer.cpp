@@ -41,6 +41,7 @@
 
 #include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
+#include "TestImages.h"
 #include "app/CCatalogueApp.h"
 #include "app/CIniFile.h"
 #include "controls/CButtonListBox.h"
@@ -332,18 +333,6 @@ QString PrepareShippedThumbnails(const QString& root, QStringList* notes) {
     return file;
 }
 
-double MeanDifference(const QImage& a, const QImage& b) {
-    if (a.size() != b.size()) return 255;
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    return sum / (3.0 * a.width() * a.height());
-}
-
 struct Visit {
     double listed = 0;  // click until the items are listed
     double first = 0;   // until the first screen of thumbnails is drawn
@@ -508,7 +497,8 @@ void BenchCategory(const QString& cache, int slowRuns) {
         ThumbnailSource::SetSources(ThumbnailSource::DesktopCache);
         const QImage b = ThumbnailRenderer::Render(job, &origin);
         if (origin != ThumbnailSource::Origin::Cache) qFatal("cached thumbnail not used");
-        const double da = MeanDifference(a, plain), db = MeanDifference(b, plain);
+        const double da = TestImages::MeanDifference(a, plain),
+                     db = TestImages::MeanDifference(b, plain);
         shippedDiff += da / compared;
         cacheDiff += db / compared;
         shippedMax = std::max(shippedMax, da);

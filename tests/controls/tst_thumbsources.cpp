@@ -13,6 +13,7 @@
 #include <QUrl>
 #include <QtTest>
 
+#include "TestImages.h"
 #include "controls/ExifThumbnail.h"
 #include "controls/FreedesktopThumbnails.h"
 #include "controls/ShippedThumbnails.h"
@@ -64,18 +65,6 @@ int RedQuarter(const QImage& image) {
     return -1;
 }
 
-double MeanDifference(const QImage& a, const QImage& b) {
-    if (a.size() != b.size()) return 255;
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    return sum / (3.0 * a.width() * a.height());
-}
-
 }  // namespace
 
 class TestThumbSources : public QObject {
@@ -112,7 +101,7 @@ private slots:
         Origin origin;
         const QImage first = Cell(path, &origin);
         QCOMPARE(origin, Origin::Decoded);
-        QVERIFY(MeanDifference(first, Decoded(path)) < 1.5);
+        QVERIFY(TestImages::MeanDifference(first, Decoded(path)) < 1.5);
         FreedesktopThumbnails::WaitForWrites();
         const QByteArray md5 = QCryptographicHash::hash(QUrl::fromLocalFile(path).toEncoded(),
                                                         QCryptographicHash::Md5);
@@ -230,7 +219,7 @@ private slots:
             Origin origin;
             const QImage cell = Cell(path, &origin);
             QCOMPARE(origin, data == entry->data ? Origin::Shipped : Origin::Decoded);
-            QVERIFY(MeanDifference(cell, decoded) < 3);
+            QVERIFY(TestImages::MeanDifference(cell, decoded) < 3);
             QCOMPARE(Cell(path, &origin, 2).size(), QSize(280, 350));
             QCOMPARE(origin, data == entry->data ? Origin::Shipped : Origin::Decoded);
         }
@@ -253,7 +242,7 @@ private slots:
         QCOMPARE(dense.devicePixelRatio(), 2.0);
         const QImage reduced =
             dense.scaled(single.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        QVERIFY(MeanDifference(reduced, single) < 6);
+        QVERIFY(TestImages::MeanDifference(reduced, single) < 6);
         QCOMPARE(dense.pixel(0, 21), single.pixel(0, 10));  // the frame's top left
         QCOMPARE(dense.pixel(279, 21), single.pixel(139, 10));
         QCOMPARE(dense.pixel(140, 299), single.pixel(70, 149));

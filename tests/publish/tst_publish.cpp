@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "ScopedInstallation.h"
+#include "TestImages.h"
 #include "app/CIniFile.h"
 #include "controls/ShippedThumbnails.h"
 #include "controls/ThumbnailRenderer.h"
@@ -106,18 +107,6 @@ QImage RunHidden(const QString& display, const QString& exe, const QStringList& 
     return running ? last : QImage();
 }
 
-double MeanDifference(const QImage& a, const QImage& b) {
-    if (a.size() != b.size()) return 255;
-    double sum = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x) {
-            const QRgb p = a.pixel(x, y), q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    return sum / (3.0 * a.width() * a.height());
-}
-
 }  // namespace
 
 class TestPublish : public QObject {
@@ -169,7 +158,7 @@ private slots:
         const QImage shipped = ThumbnailRenderer::Render(job, &origin);
         QCOMPARE(origin, ThumbnailSource::Origin::Shipped);
         ThumbnailSource::SetSources(ThumbnailSource::NoSources);
-        QVERIFY(MeanDifference(shipped, ThumbnailRenderer::Render(job)) < 3);
+        QVERIFY(TestImages::MeanDifference(shipped, ThumbnailRenderer::Render(job)) < 3);
         ThumbnailSource::SetSources(ThumbnailSource::Shipped);
         QFile touched(picture);
         QVERIFY(touched.open(QIODevice::ReadWrite) &&
