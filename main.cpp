@@ -2,7 +2,7 @@
 #include <QIcon>
 
 #include "app/CCatalogueApp.h"
-#include "app/Prompter.h"
+#include "app/MessageBox.h"
 #include "app/WidgetPrompter.h"
 #include "viewer/MainWindowRunner.h"
 

@@ -3,16 +3,12 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFont>
-#include <QLibraryInfo>
-#include <QLocale>
-#include <QTranslator>
 #include <QWidget>
 #include <cstdio>
 
 #include "app/CSplashDlg.h"
-#include "app/GbkCodec.h"
 #include "app/MessageBox.h"
-#include "app/Prompter.h"
+#include "app/QtTranslations.h"
 #include "publish/CopyQueue.h"
 #include "store/CatalogueDb.h"
 
@@ -29,7 +25,7 @@ bool CCatalogueApp::InitInstanceAt(const QString& exePath) {
     thumbListMode = 1;
     m_startupFailure.clear();
     RegisterFontSubstitutions();
-    InstallQtTranslations();
+    QtTranslations::Install();
     m_paths = InstallPaths::FromExecutable(exePath);
     m_config.SetPath(m_paths.configPath);
     if (m_showSplash) {
@@ -50,14 +46,7 @@ void CCatalogueApp::ExitInstance() {
 }
 
 int CCatalogueApp::DoMessageBox(const QString& text, unsigned style, unsigned) {
-    if (QWidget* active = QApplication::activeWindow()) active->repaint();
-    if (style != MB_NOTICE) return Prompter().MessageBox(text, m_title, style);
-    Prompter().Notice(NoticeText(text));
-    return IDOK;
-}
-
-QString CCatalogueApp::NoticeText(const QString& text) {
-    return GbkCodec::ByteLength(text) < 26 ? QStringLiteral("       ") + text : text;
+    return Tell(Prompter(), text, style, m_title);
 }
 
 namespace {
@@ -110,29 +99,4 @@ void CCatalogueApp::RegisterFontSubstitutions() {
                              QStringLiteral("Noto Sans CJK SC")};
     for (const char* name : {"微软雅黑", "新宋体", "宋体", "MS Sans Serif", "黑体"})
         QFont::insertSubstitutions(QString::fromUtf8(name), cjk);
-}
-
-void CCatalogueApp::InstallQtTranslations() {
-    QCoreApplication* app = QCoreApplication::instance();
-    const QString name = QStringLiteral("qtbaseTranslator");
-    if (!app || app->findChild<QTranslator*>(name, Qt::FindDirectChildrenOnly)) return;
-    auto* translator = new QTranslator(app);
-    translator->setObjectName(name);
-    if (LoadQtTranslation(*translator, QLibraryInfo::path(QLibraryInfo::TranslationsPath)) &&
-        QCoreApplication::installTranslator(translator))
-        return;
-    delete translator;
-}
-
-bool CCatalogueApp::LoadQtTranslation(QTranslator& translator, const QString& folder) {
-    return translator.load(QLocale(QLocale::Chinese, QLocale::China), QStringLiteral("qtbase"),
-                           QStringLiteral("_"), folder);
-}
-
-int AfxMessageBox(const QString& text, unsigned style) {
-    return theApp.DoMessageBox(text, style);
-}
-
-bool ConfirmYesNo(const QString& text, bool questionIcon) {
-    return Prompter().Confirm(text, QStringLiteral("提示"), questionIcon);
 }

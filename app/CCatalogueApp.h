@@ -12,7 +12,6 @@
 #include "app/InstallPaths.h"
 
 class CatalogueDb;
-class QTranslator;
 struct CopyQueue;
 
 // The application object: runs start-up and is the process-wide home of shared state
@@ -52,14 +51,6 @@ public:
 
     // Maps the Windows font names the windows use onto the installed CJK font.
     static void RegisterFontSubstitutions();
-    // Loads Qt's own Chinese texts (folder chooser, standard buttons) once per process; without
-    // the installed translation the standard dialogs stay in English.
-    static void InstallQtTranslations();
-    // Loads those texts from `folder` into `translator`; a published copy bundles the same file.
-    static bool LoadQtTranslation(QTranslator& translator, const QString& folder);
-
-    // Text shown before short notices: texts under 26 GBK bytes get 7 spaces in front.
-    static QString NoticeText(const QString& text);
 
     std::unique_ptr<CatalogueDb> m_db;
     InstallPaths m_paths;

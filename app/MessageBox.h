@@ -2,23 +2,13 @@
 
 #include <QString>
 
-class QWidget;
+#include "app/Prompter.h"
 
-// Message-box styles and results, with the values the program has always used.
-constexpr unsigned MB_OK = 0x00000000;
-constexpr unsigned MB_OKCANCEL = 0x00000001;
-constexpr unsigned MB_YESNO = 0x00000004;
-constexpr unsigned MB_ICONERROR = 0x00000010;
-constexpr unsigned MB_ICONQUESTION = 0x00000020;
-constexpr unsigned MB_ICONEXCLAMATION = 0x00000030;
-constexpr unsigned MB_ICONINFORMATION = 0x00000040;
-// A message shown with exactly this style becomes a 900 ms notice without a button.
-constexpr unsigned MB_NOTICE = 0x10000000;
-
-constexpr int IDOK = 1;
-constexpr int IDCANCEL = 2;
-constexpr int IDYES = 6;
-constexpr int IDNO = 7;
+// The application's prompter: the one tests installed, otherwise the window-based one. Windows
+// use it and hand it to the window-free parts they drive.
+IPrompter& Prompter();
+// Installs a prompter and returns the previous one; ownership stays with the caller.
+IPrompter* SetPrompter(IPrompter* prompter);
 
 // Shows a message through the application's DoMessageBox (notice or standard box).
 int AfxMessageBox(const QString& text, unsigned style = MB_OK);

@@ -1,23 +1,19 @@
 #include "app/Prompter.h"
 
-#include "app/WidgetPrompter.h"
+#include "app/GbkCodec.h"
 
 IPrompter::~IPrompter() = default;
 
-namespace {
-IPrompter* g_prompter = nullptr;
+QString NoticeText(const QString& text) {
+    return GbkCodec::ByteLength(text) < 26 ? QStringLiteral("       ") + text : text;
 }
 
-IPrompter& Prompter() {
-    if (!g_prompter) {
-        static WidgetPrompter fallback;
-        g_prompter = &fallback;
-    }
-    return *g_prompter;
+int Tell(IPrompter& prompter, const QString& text, unsigned style, const QString& caption) {
+    if (style != MB_NOTICE) return prompter.MessageBox(text, caption, style);
+    prompter.Notice(NoticeText(text));
+    return IDOK;
 }
 
-IPrompter* SetPrompter(IPrompter* prompter) {
-    IPrompter* previous = g_prompter;
-    g_prompter = prompter;
-    return previous;
+bool AskYesNo(IPrompter& prompter, const QString& text, bool questionIcon) {
+    return prompter.Confirm(text, QStringLiteral("提示"), questionIcon);
 }

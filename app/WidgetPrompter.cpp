@@ -15,9 +15,16 @@ namespace {
 QWidget* DialogParent() {
     return QApplication::activeWindow();
 }
+
+// The window behind a message is drawn up to date first: the message may come in the middle of
+// work that has not yet let the event loop run.
+void RepaintActiveWindow() {
+    if (QWidget* active = QApplication::activeWindow()) active->repaint();
+}
 }  // namespace
 
 void WidgetPrompter::Notice(const QString& text) {
+    RepaintActiveWindow();
     CMsgBoxDlg::ShowNotice(text, 900);
 }
 
@@ -31,6 +38,7 @@ bool WidgetPrompter::Confirm(const QString& text, const QString& caption, bool q
 }
 
 int WidgetPrompter::MessageBox(const QString& text, const QString& caption, unsigned style) {
+    RepaintActiveWindow();
     QMessageBox::Icon icon = QMessageBox::NoIcon;
     switch (style & 0xF0) {
         case MB_ICONERROR:

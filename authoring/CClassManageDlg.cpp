@@ -11,12 +11,13 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "app/MessageBox.h"
 #include "authoring/AuthoringWidgets.h"
 
 using AuthoringWidgets::Button;
 
 CClassManageDlg::CClassManageDlg(CatalogueDb& db, const InstallPaths&, QWidget* parent)
-    : QDialog(parent), m_editor(db) {
+    : QDialog(parent), m_editor(db, Prompter()) {
     setWindowTitle(QStringLiteral("产品分类管理界面"));
 
     auto* outer = new QGroupBox(QStringLiteral("零件类名设置："), this);

@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <QTableWidget>
 
+#include "app/MessageBox.h"
 #include "authoring/AuthoringWidgets.h"
 
 namespace {
@@ -21,7 +22,7 @@ const struct {
 }  // namespace
 
 CCompanyIntroDlg::CCompanyIntroDlg(CatalogueDb& db, const InstallPaths&, QWidget* parent)
-    : QDialog(parent, AuthoringWidgets::DialogFlags()), m_company(db) {
+    : QDialog(parent, AuthoringWidgets::DialogFlags()), m_company(db, Prompter()) {
     setWindowTitle(QStringLiteral("企业介绍管理界面"));
     using namespace AuthoringWidgets;
     m_list = new QTableWidget(0, 6, this);
@@ -97,7 +98,7 @@ void CCompanyIntroDlg::OnClickList() {
 }
 
 void CCompanyIntroDlg::OnChoosePicture() {
-    const QString path = CompanyInfo::ChoosePicture(true);
+    const QString path = m_company.ChoosePicture(true);
     if (!path.isEmpty()) m_picture->setText(path);
 }
 

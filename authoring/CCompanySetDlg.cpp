@@ -8,10 +8,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/MessageBox.h"
 #include "authoring/AuthoringWidgets.h"
 
 CCompanySetDlg::CCompanySetDlg(CatalogueDb& db, const InstallPaths&, QWidget* parent)
-    : QDialog(parent, AuthoringWidgets::DialogFlags()), m_company(db) {
+    : QDialog(parent, AuthoringWidgets::DialogFlags()), m_company(db, Prompter()) {
     setWindowTitle(QStringLiteral("企业设置界面"));
     using namespace AuthoringWidgets;
     m_picture = Edit(this, "1013");
@@ -44,7 +45,7 @@ CCompanySetDlg::CCompanySetDlg(CatalogueDb& db, const InstallPaths&, QWidget* pa
 }
 
 void CCompanySetDlg::OnChoosePicture() {
-    const QString path = CompanyInfo::ChoosePicture(false);
+    const QString path = m_company.ChoosePicture(false);
     if (!path.isEmpty()) m_picture->setText(path);
 }
 

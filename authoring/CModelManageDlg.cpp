@@ -10,10 +10,11 @@
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
+#include "app/MessageBox.h"
 #include "authoring/AuthoringWidgets.h"
 
 CModelManageDlg::CModelManageDlg(CatalogueDb& db, const InstallPaths&, QWidget* parent)
-    : QDialog(parent, AuthoringWidgets::DialogFlags()), m_model(db) {
+    : QDialog(parent, AuthoringWidgets::DialogFlags()), m_model(db, Prompter()) {
     setWindowTitle(QStringLiteral("3D模型管理界面"));
     using namespace AuthoringWidgets;
     auto* group = new QGroupBox(QStringLiteral("3D模型设置："), this);

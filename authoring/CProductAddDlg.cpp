@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/MessageBox.h"
 #include "authoring/AuthoringWidgets.h"
 #include "authoring/FileChoice.h"
 #include "authoring/ListOrder.h"
@@ -20,7 +21,7 @@ using AuthoringWidgets::Edit;
 using AuthoringWidgets::Label;
 
 CProductAddDlg::CProductAddDlg(CatalogueDb& db, const InstallPaths& paths, QWidget* parent)
-    : QDialog(parent), m_editor(db), m_paths(paths) {
+    : QDialog(parent), m_editor(db, Prompter()), m_paths(paths), m_number(Prompter()) {
     setWindowTitle(QStringLiteral("产品图片信息管理界面"));
     auto* group = new QGroupBox(QStringLiteral("产品图片设置："), this);
     m_fields = new QGridLayout;
@@ -118,7 +119,7 @@ QLineEdit* CProductAddDlg::PathEdit(const char* id, const char* label, const cha
 }
 
 void CProductAddDlg::ChoosePicture(QLineEdit* edit) {
-    const QString chosen = FileChoice::Picture(edit->text(), m_paths.exeFolder);
+    const QString chosen = FileChoice::Picture(Prompter(), edit->text(), m_paths.exeFolder);
     if (!chosen.isEmpty()) edit->setText(chosen);
 }
 
@@ -132,7 +133,7 @@ void CProductAddDlg::ShowModels(int mark) {
 }
 
 void CProductAddDlg::OnAddModels() {
-    const QStringList chosen = FileChoice::AnyFiles(m_paths.exeFolder);
+    const QStringList chosen = FileChoice::AnyFiles(Prompter(), m_paths.exeFolder);
     if (chosen.isEmpty()) return;
     m_models += ProductEditor::ReadableFiles(chosen);
     ShowModels(m_modelList->currentRow());
@@ -145,7 +146,7 @@ void CProductAddDlg::OnClearModels() {
 
 void CProductAddDlg::OnMoveModel(int step) {
     int mark = m_modelList->currentRow();
-    if (MoveEntry(m_models, mark, step)) ShowModels(mark);
+    if (MoveEntry(Prompter(), m_models, mark, step)) ShowModels(mark);
 }
 
 void CProductAddDlg::OnFinish() {

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/MessageBox.h"
 #include "authoring/AuthoringWidgets.h"
 #include "authoring/CProductAddDlg.h"
 #include "authoring/FileChoice.h"
@@ -38,7 +39,7 @@ const struct {
 }  // namespace
 
 CProductDetailDlg::CProductDetailDlg(CatalogueDb& db, const InstallPaths& paths, QWidget* parent)
-    : QDialog(parent), m_db(db), m_paths(paths), m_editor(db) {
+    : QDialog(parent), m_db(db), m_paths(paths), m_editor(db, Prompter()), m_number(Prompter()) {
     setWindowTitle(QStringLiteral("产品详细信息管理界面"));
 
     m_filter = new QComboBox(this);
@@ -202,7 +203,7 @@ void CProductDetailDlg::ShowCurrent() {
 }
 
 void CProductDetailDlg::ChoosePicture(QLineEdit* edit) {
-    const QString chosen = FileChoice::Picture(edit->text(), m_paths.exeFolder);
+    const QString chosen = FileChoice::Picture(Prompter(), edit->text(), m_paths.exeFolder);
     if (!chosen.isEmpty()) edit->setText(chosen);
 }
 

@@ -8,11 +8,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/MessageBox.h"
 #include "authoring/AuthoringWidgets.h"
 #include "publish/CFolderTreeCtrl.h"
 
 CProductParamDlg::CProductParamDlg(CatalogueDb& db, const InstallPaths&, QWidget* parent)
-    : QDialog(parent, AuthoringWidgets::DialogFlags()), m_docs(db) {
+    : QDialog(parent, AuthoringWidgets::DialogFlags()), m_docs(db, Prompter()) {
     setWindowTitle(QStringLiteral("产品参数设置界面"));
 
     auto* group = new QGroupBox(QStringLiteral("产品参数设置"), this);

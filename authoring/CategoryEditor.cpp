@@ -1,18 +1,19 @@
 #include "authoring/CategoryEditor.h"
 
-#include "app/MessageBox.h"
+#include "app/Prompter.h"
 #include "authoring/ListOrder.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueRecords.h"
 #include "store/Statements.h"
 
 namespace {
-void Notice(const char* text) {
-    AfxMessageBox(QString::fromUtf8(text), MB_NOTICE);
+void Notice(IPrompter& prompter, const char* text) {
+    Tell(prompter, QString::fromUtf8(text));
 }
 }  // namespace
 
-CategoryEditor::CategoryEditor(CatalogueDb& db) : m_db(db), m_rs(&db) {}
+CategoryEditor::CategoryEditor(CatalogueDb& db, IPrompter& prompter)
+    : m_db(db), m_prompter(prompter), m_rs(&db) {}
 
 void CategoryEditor::Refresh() {
     m_names.clear();
@@ -43,65 +44,65 @@ bool CategoryEditor::Exists(const QString& name) {
 
 bool CategoryEditor::Add(const QString& name) {
     if (Exists(name)) {
-        Notice("该类名已存在");
+        Notice(m_prompter, "该类名已存在");
         return false;
     }
     if (name.isEmpty()) {
-        Notice("数据不能为空");
+        Notice(m_prompter, "数据不能为空");
         return false;
     }
     if (!m_db.ExecuteSql(Sql::InsertCategory, {name})) return false;
-    Notice("增加成功");
+    Notice(m_prompter, "增加成功");
     Refresh();
     return true;
 }
 
 bool CategoryEditor::Rename(int selected, const QString& newName) {
     if (Exists(newName)) {
-        Notice("该类名已存在");
+        Notice(m_prompter, "该类名已存在");
         return false;
     }
     if (newName.isEmpty() || selected < 0 || selected >= m_names.size()) {
-        Notice("请选择要修改的记录");
+        Notice(m_prompter, "请选择要修改的记录");
         return false;
     }
-    if (!ConfirmYesNo(QStringLiteral("确认要修改吗?"))) return false;
+    if (!AskYesNo(m_prompter, QStringLiteral("确认要修改吗?"))) return false;
     const QString oldName = m_names[selected];
     if (!m_db.ExecuteAll({{Sql::RenameCategory, {newName, oldName}},
                           {Sql::RenameProductsClass, {newName, oldName}},
                           {Sql::RenameModelsClass, {newName, oldName}}}))
         return false;
-    Notice("修改成功");
+    Notice(m_prompter, "修改成功");
     Refresh();
     return true;
 }
 
 bool CategoryEditor::Delete(const QString& name) {
     if (name.isEmpty()) {
-        Notice("请选择要删除的记录");
+        Notice(m_prompter, "请选择要删除的记录");
         return false;
     }
     m_rs.OpenRecordset(Sql::SelectCategoryByName, {name});
     if (m_rs.IsEOF()) {
-        Notice("没有要删除的记录");
+        Notice(m_prompter, "没有要删除的记录");
         return false;
     }
-    if (!ConfirmYesNo(QStringLiteral("确认要删除吗?"))) return false;
+    if (!AskYesNo(m_prompter, QStringLiteral("确认要删除吗?"))) return false;
     // Picture and model files on disk stay where they are; only the rows go.
     if (!m_db.ExecuteAll({{Sql::DeleteCategory, {name}},
                           {Sql::DeleteProductsOfClass, {name}},
                           {Sql::DeleteModelsOfClass, {name}}})) {
-        Notice("删除失败");
+        Notice(m_prompter, "删除失败");
         return false;
     }
-    Notice("删除成功");
+    Notice(m_prompter, "删除成功");
     Refresh();
     return true;
 }
 
 bool CategoryEditor::Move(int& selected, int step) {
     const int from = selected;
-    if (!MoveEntry(m_names, selected, step)) return false;
+    if (!MoveEntry(m_prompter, m_names, selected, step)) return false;
     if (Renumber()) return true;
     // The stored order stands, so the list shows it again.
     m_names.move(selected, from);

@@ -6,6 +6,7 @@
 #include "store/CatalogueRecordset.h"
 
 class CatalogueDb;
+class IPrompter;
 
 // The category commands without a window: the working list of categories in display order,
 // add, rename and delete with their checks, notices and confirmations, moves, and the
@@ -13,7 +14,7 @@ class CatalogueDb;
 // of the category in the same transaction, so it happens whole or not at all.
 class CategoryEditor {
 public:
-    explicit CategoryEditor(CatalogueDb& db);
+    CategoryEditor(CatalogueDb& db, IPrompter& prompter);
 
     // Reads the categories in stored order and renumbers them 1 … n in that order.
     void Refresh();
@@ -36,6 +37,7 @@ private:
     bool Renumber();
 
     CatalogueDb& m_db;
+    IPrompter& m_prompter;
     CatalogueRecordset m_rs;
     QStringList m_names;
 };

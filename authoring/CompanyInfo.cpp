@@ -1,11 +1,11 @@
 #include "authoring/CompanyInfo.h"
 
-#include "app/MessageBox.h"
 #include "app/Prompter.h"
 #include "store/CatalogueDb.h"
 #include "store/Statements.h"
 
-CompanyInfo::CompanyInfo(CatalogueDb& db) : m_db(db), m_rs(&db) {}
+CompanyInfo::CompanyInfo(CatalogueDb& db, IPrompter& prompter)
+    : m_db(db), m_prompter(prompter), m_rs(&db) {}
 
 QList<CompanyRecord> CompanyInfo::Rows() {
     QList<CompanyRecord> rows;
@@ -27,18 +27,18 @@ bool CompanyInfo::Save(const char* update, const QString& picture, const QString
 bool CompanyInfo::Modify(bool rowSelected, const QString& picture, const QString& information,
                          const QString& web) {
     if (!rowSelected && !Rows().isEmpty()) {
-        AfxMessageBox(QStringLiteral("请选择要修改的项"), MB_NOTICE);
+        Tell(m_prompter, QStringLiteral("请选择要修改的项"));
         return false;
     }
-    if (!ConfirmYesNo(QStringLiteral("确认要修改吗?"))) return false;
+    if (!AskYesNo(m_prompter, QStringLiteral("确认要修改吗?"))) return false;
     if (!Save(Sql::UpdateCompanyAlt, picture, information, web)) return false;
-    AfxMessageBox(QStringLiteral("修改成功"), MB_NOTICE);
+    Tell(m_prompter, QStringLiteral("修改成功"));
     return true;
 }
 
 bool CompanyInfo::Store(const QString& picture, const QString& information, const QString& web) {
     if (!Save(Sql::UpdateCompany, picture, information, web)) return false;
-    AfxMessageBox(QStringLiteral("增加成功"), MB_NOTICE);
+    Tell(m_prompter, QStringLiteral("增加成功"));
     return true;
 }
 
@@ -46,5 +46,5 @@ QString CompanyInfo::ChoosePicture(bool bitmapsToo) {
     const QString filter =
         bitmapsToo ? QStringLiteral("JPG(*.jpg);;位图文件(*.bmp);;图片文件(*.jpg *.bmp)")
                    : QStringLiteral("JPG(*.jpg);;图片文件(*.jpg)");
-    return Prompter().OpenFile(QStringLiteral("打开"), QString(), filter);
+    return m_prompter.OpenFile(QStringLiteral("打开"), QString(), filter);
 }

@@ -7,11 +7,12 @@
 #include "store/CatalogueRecordset.h"
 
 class CatalogueDb;
+class IPrompter;
 
 // The company's picture, information text and web address in [企业表], without any window.
 class CompanyInfo {
 public:
-    explicit CompanyInfo(CatalogueDb& db);
+    CompanyInfo(CatalogueDb& db, IPrompter& prompter);
 
     // Every row of the table, in table order.
     QList<CompanyRecord> Rows();
@@ -29,9 +30,10 @@ public:
     bool Store(const QString& picture, const QString& information, const QString& web);
 
     // Asks for the company picture: JPEG and bitmap files, or JPEG only. "" on cancel.
-    static QString ChoosePicture(bool bitmapsToo);
+    QString ChoosePicture(bool bitmapsToo);
 
 private:
     CatalogueDb& m_db;
+    IPrompter& m_prompter;
     CatalogueRecordset m_rs;
 };

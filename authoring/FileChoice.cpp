@@ -21,14 +21,15 @@ QString OpenCaption() {
 }
 }  // namespace
 
-QString FileChoice::Picture(const QString& current, const QString& startFolder) {
-    return Prompter().OpenFile(OpenCaption(), StartFolder(current, startFolder),
-                               QtFilter(QString::fromUtf8(kPictureFilter)));
+QString FileChoice::Picture(IPrompter& prompter, const QString& current,
+                            const QString& startFolder) {
+    return prompter.OpenFile(OpenCaption(), StartFolder(current, startFolder),
+                             QtFilter(QString::fromUtf8(kPictureFilter)));
 }
 
-QStringList FileChoice::AnyFiles(const QString& startFolder) {
-    return Prompter().OpenFiles(OpenCaption(), startFolder,
-                                QtFilter(QString::fromUtf8(kAnyFileFilter)));
+QStringList FileChoice::AnyFiles(IPrompter& prompter, const QString& startFolder) {
+    return prompter.OpenFiles(OpenCaption(), startFolder,
+                              QtFilter(QString::fromUtf8(kAnyFileFilter)));
 }
 
 QString FileChoice::QtFilter(const QString& windowsFilter) {

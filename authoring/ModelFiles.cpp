@@ -3,13 +3,14 @@
 #include <QFile>
 #include <QFileInfo>
 
-#include "app/MessageBox.h"
 #include "app/Prompter.h"
+#include "authoring/ListOrder.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueRecords.h"
 #include "store/Statements.h"
 
-ModelFiles::ModelFiles(CatalogueDb& db) : m_db(db), m_rs(&db) {}
+ModelFiles::ModelFiles(CatalogueDb& db, IPrompter& prompter)
+    : m_db(db), m_prompter(prompter), m_rs(&db) {}
 
 QString ModelFiles::FileFilter() {
     return QStringLiteral("所有文件(*)");
@@ -65,10 +66,10 @@ QList<QPair<const char*, QVariantList>> ModelFiles::Numbering(const QStringList&
 
 int ModelFiles::AddFiles() {
     if (!HasProduct()) {
-        AfxMessageBox(QStringLiteral("请选择产品分类和产品名称"), MB_NOTICE);
+        Tell(m_prompter, QStringLiteral("请选择产品分类和产品名称"));
         return 0;
     }
-    const QStringList paths = Prompter().OpenFiles(QStringLiteral("打开"), QString(), FileFilter());
+    const QStringList paths = m_prompter.OpenFiles(QStringLiteral("打开"), QString(), FileFilter());
     if (paths.isEmpty()) return 0;
     int added = 0;
     bool failed = false;
@@ -82,7 +83,7 @@ int ModelFiles::AddFiles() {
         failed = !m_rs.OpenRecordset(Sql::SelectModelFile, {m_class, CurrentProduct(), name});
         if (failed) break;
         if (!m_rs.IsEOF()) {
-            AfxMessageBox(QStringLiteral("此零件名已含有此文件"), MB_NOTICE);
+            Tell(m_prompter, QStringLiteral("此零件名已含有此文件"));
             continue;
         }
         failed = !m_db.ExecuteSql(Sql::InsertModelShort,
@@ -93,25 +94,14 @@ int ModelFiles::AddFiles() {
     }
     // Files recorded before a failure stay, numbered; success is told only when all went in.
     if (added > 0 && m_db.ExecuteAll(Numbering(m_files)) && !failed)
-        AfxMessageBox(QStringLiteral("添加成功"), MB_NOTICE);
+        Tell(m_prompter, QStringLiteral("添加成功"));
     return added;
 }
 
 int ModelFiles::Move(int index, int step) {
-    if (index < 0 || index >= m_files.size()) {
-        AfxMessageBox(QStringLiteral("请选中一项"), MB_NOTICE);
-        return index;
-    }
-    if (step < 0 && index == 0) {
-        AfxMessageBox(QStringLiteral("已经到第一个了"), MB_NOTICE);
-        return index;
-    }
-    if (step > 0 && index == m_files.size() - 1) {
-        AfxMessageBox(QStringLiteral("已经到最后一个了"), MB_NOTICE);
-        return index;
-    }
     QStringList moved = m_files;
-    moved.swapItemsAt(index, index + step);
+    int moving = index;
+    if (!MoveEntry(m_prompter, moved, moving, step)) return index;
     if (!m_db.ExecuteAll(Numbering(moved))) return index;
     m_files = moved;
     return index + step;
@@ -119,7 +109,7 @@ int ModelFiles::Move(int index, int step) {
 
 bool ModelFiles::SetNote(int index, const QString& note) {
     if (!HasProduct() || index < 0 || index >= m_files.size()) {
-        AfxMessageBox(QStringLiteral("请选中要修改的项"), MB_NOTICE);
+        Tell(m_prompter, QStringLiteral("请选中要修改的项"));
         return false;
     }
     int changed = 0;
@@ -127,16 +117,16 @@ bool ModelFiles::SetNote(int index, const QString& note) {
                          &changed))
         return false;
     if (changed == 0) {
-        AfxMessageBox(QStringLiteral("保存失败：该文件已不存在"), MB_NOTICE);
+        Tell(m_prompter, QStringLiteral("保存失败：该文件已不存在"));
         return false;
     }
-    AfxMessageBox(QStringLiteral("更改备注成功"), MB_NOTICE);
+    Tell(m_prompter, QStringLiteral("更改备注成功"));
     return true;
 }
 
 bool ModelFiles::Delete(int index) {
     if (!HasProduct() || index < 0 || index >= m_files.size()) {
-        AfxMessageBox(QStringLiteral("请选择要删除的文件"), MB_NOTICE);
+        Tell(m_prompter, QStringLiteral("请选择要删除的文件"));
         return false;
     }
     // The delete and the new numbering of the files that stay, together: no holes in the order.
@@ -146,6 +136,6 @@ bool ModelFiles::Delete(int index) {
     statements.prepend({Sql::DeleteModelFile, {m_class, CurrentProduct(), m_files[index]}});
     if (!m_db.ExecuteAll(statements)) return false;
     m_files = rest;
-    AfxMessageBox(QStringLiteral("删除成功"), MB_NOTICE);
+    Tell(m_prompter, QStringLiteral("删除成功"));
     return true;
 }

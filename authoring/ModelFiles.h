@@ -7,13 +7,14 @@
 #include "store/CatalogueRecordset.h"
 
 class CatalogueDb;
+class IPrompter;
 
 // The 3D-model files of one product, without any window: choosing the category and product,
 // adding files, moving them, their notes and deleting them. The files of the current product
 // are kept in their stored order and numbered 1 … n after every change.
 class ModelFiles {
 public:
-    explicit ModelFiles(CatalogueDb& db);
+    ModelFiles(CatalogueDb& db, IPrompter& prompter);
 
     // Every category name, in table order.
     QStringList Categories();
@@ -48,6 +49,7 @@ private:
     QList<QPair<const char*, QVariantList>> Numbering(const QStringList& files) const;
 
     CatalogueDb& m_db;
+    IPrompter& m_prompter;
     CatalogueRecordset m_rs;
     QString m_class;
     QStringList m_storedNames;

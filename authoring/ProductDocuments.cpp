@@ -1,11 +1,12 @@
 #include "authoring/ProductDocuments.h"
 
-#include "app/MessageBox.h"
+#include "app/Prompter.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueRecords.h"
 #include "store/Statements.h"
 
-ProductDocuments::ProductDocuments(CatalogueDb& db) : m_db(db), m_rs(&db) {}
+ProductDocuments::ProductDocuments(CatalogueDb& db, IPrompter& prompter)
+    : m_db(db), m_prompter(prompter), m_rs(&db) {}
 
 QStringList ProductDocuments::Kinds() {
     return {QStringLiteral("产品介绍"), QStringLiteral("追加加工"), QStringLiteral("技术参考")};
@@ -38,7 +39,7 @@ bool ProductDocuments::Save(const QString& path, const QString& categoryText, in
     const int kind = Kinds().indexOf(kindText);
     if (m_class.isEmpty() || categoryText != m_class || productIndex < 0 ||
         productIndex >= m_storedNames.size() || kind < 0) {
-        AfxMessageBox(QStringLiteral("请选择产品和属性"), MB_NOTICE);
+        Tell(m_prompter, QStringLiteral("请选择产品和属性"));
         return false;
     }
     const QString stored = m_storedNames[productIndex];
@@ -46,17 +47,16 @@ bool ProductDocuments::Save(const QString& path, const QString& categoryText, in
     // take the path: it must be there exactly once.
     if (!m_rs.OpenRecordset(Sql::SelectProductByClassAndName, {m_class, stored})) return false;
     if (m_rs.GetRecordCount() != 1) {
-        AfxMessageBox(m_rs.GetRecordCount() == 0 ? QStringLiteral("保存失败：该产品已不存在")
-                                                 : QStringLiteral("保存失败：该产品名重复"),
-                      MB_NOTICE);
+        Tell(m_prompter, m_rs.GetRecordCount() == 0 ? QStringLiteral("保存失败：该产品已不存在")
+                                                    : QStringLiteral("保存失败：该产品名重复"));
         return false;
     }
     int changed = 0;
     if (!m_db.ExecuteSql(statements[kind], {path, m_class, stored}, &changed)) return false;
     if (changed != 1) {
-        AfxMessageBox(QStringLiteral("保存失败：该产品已不存在"), MB_NOTICE);
+        Tell(m_prompter, QStringLiteral("保存失败：该产品已不存在"));
         return false;
     }
-    AfxMessageBox(QStringLiteral("增加属性成功"), MB_NOTICE);
+    Tell(m_prompter, QStringLiteral("增加属性成功"));
     return true;
 }

@@ -6,12 +6,13 @@
 #include "store/CatalogueRecordset.h"
 
 class CatalogueDb;
+class IPrompter;
 
 // Attaching a folder (or picture) to one of a product's three documents, without any window:
 // the categories, the products of the chosen category, and the save.
 class ProductDocuments {
 public:
-    explicit ProductDocuments(CatalogueDb& db);
+    ProductDocuments(CatalogueDb& db, IPrompter& prompter);
 
     // The three document kinds, in the order of their columns.
     static QStringList Kinds();
@@ -33,6 +34,7 @@ public:
 
 private:
     CatalogueDb& m_db;
+    IPrompter& m_prompter;
     CatalogueRecordset m_rs;
     QString m_class;
     QStringList m_storedNames;

@@ -4,20 +4,21 @@
 #include <QFileInfo>
 #include <QSet>
 
-#include "app/MessageBox.h"
+#include "app/Prompter.h"
 #include "store/CatalogueDb.h"
 #include "store/Statements.h"
 
 namespace {
-void Notice(const char* text) {
-    AfxMessageBox(QString::fromUtf8(text), MB_NOTICE);
+void Notice(IPrompter& prompter, const char* text) {
+    Tell(prompter, QString::fromUtf8(text));
 }
 
 const char* const kChooseCategory = "请选择零件类别";
 const char* const kAllCategories = "查看所有类别";
 }  // namespace
 
-ProductEditor::ProductEditor(CatalogueDb& db) : m_db(db), m_rs(&db) {}
+ProductEditor::ProductEditor(CatalogueDb& db, IPrompter& prompter)
+    : m_db(db), m_prompter(prompter), m_rs(&db) {}
 
 QStringList ProductEditor::Categories() {
     QStringList names;
@@ -55,18 +56,18 @@ QList<ModelFile> ProductEditor::ReadableFiles(const QStringList& paths) {
 
 bool ProductEditor::Add(const ProductFields& p, const QList<ModelFile>& models) {
     if (p.className == QString::fromUtf8(kChooseCategory)) {
-        Notice(kChooseCategory);
+        Notice(m_prompter, kChooseCategory);
         return false;
     }
     if (p.className.isEmpty() || p.opath.isEmpty() || p.name.isEmpty() || p.key.isEmpty() ||
         p.typeCode.isEmpty() || p.intro.isEmpty()) {
-        Notice("数据未填全");
+        Notice(m_prompter, "数据未填全");
         return false;
     }
     const QString stored = StoredProductName::Join(p.name, p.typeCode);
     // Two products of one name would be changed and deleted together from then on.
     if (ProductExists(p.className, stored)) {
-        Notice("该产品已存在");
+        Notice(m_prompter, "该产品已存在");
         return false;
     }
     QList<QPair<const char*, QVariantList>> statements{
@@ -82,14 +83,14 @@ bool ProductEditor::Add(const ProductFields& p, const QList<ModelFile>& models) 
         statements.append({Sql::InsertModel, {p.className, stored, file.fileName, i, file.path}});
     }
     if (!m_db.ExecuteAll(statements)) return false;
-    Notice("增加成功");
+    Notice(m_prompter, "增加成功");
     return true;
 }
 
 ProductEditor::Outcome ProductEditor::Modify(const ProductRecord* current, const ProductFields& f,
                                              QString* storedName) {
     if (!current) {
-        Notice("请选择要修改的项");
+        Notice(m_prompter, "请选择要修改的项");
         return Outcome::Refused;
     }
     const StoredProductName shown = StoredProductName::SplitAtFirst(current->productName);
@@ -98,12 +99,12 @@ ProductEditor::Outcome ProductEditor::Modify(const ProductRecord* current, const
                                : StoredProductName::Join(f.name, f.typeCode);
     const bool renamed = stored != current->productName || f.className != current->className;
     if (renamed && ProductExists(f.className, stored)) {
-        Notice("该产品已存在");
+        Notice(m_prompter, "该产品已存在");
         return Outcome::Refused;
     }
-    if (!ConfirmYesNo(QStringLiteral("确认要修改吗?"), true)) return Outcome::Refused;
+    if (!AskYesNo(m_prompter, QStringLiteral("确认要修改吗?"), true)) return Outcome::Refused;
     if (!ProductExists(current->className, current->productName)) {
-        Notice("修改失败");
+        Notice(m_prompter, "修改失败");
         return Outcome::Stale;
     }
     if (!m_db.ExecuteAll(
@@ -114,26 +115,26 @@ ProductEditor::Outcome ProductEditor::Modify(const ProductRecord* current, const
               {f.className, stored, current->productName, current->className}}}))
         return Outcome::Failed;
     if (storedName) *storedName = stored;
-    Notice("修改成功");
+    Notice(m_prompter, "修改成功");
     return Outcome::Written;
 }
 
 ProductEditor::Outcome ProductEditor::Delete(const ProductRecord* current) {
     if (!current) {
-        Notice("请选择删除项");
+        Notice(m_prompter, "请选择删除项");
         return Outcome::Refused;
     }
-    if (!ConfirmYesNo(QStringLiteral("确认要删除吗?"))) return Outcome::Refused;
+    if (!AskYesNo(m_prompter, QStringLiteral("确认要删除吗?"))) return Outcome::Refused;
     if (!ProductExists(current->className, current->productName)) {
-        Notice("删除失败");
+        Notice(m_prompter, "删除失败");
         return Outcome::Stale;
     }
     if (!m_db.ExecuteAll(
             {{Sql::DeleteProduct, {current->productName, current->className}},
              {Sql::DeleteModelsOfProduct, {current->productName, current->className}}})) {
-        Notice("删除失败");
+        Notice(m_prompter, "删除失败");
         return Outcome::Failed;
     }
-    Notice("删除成功");
+    Notice(m_prompter, "删除成功");
     return Outcome::Written;
 }

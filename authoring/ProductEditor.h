@@ -8,6 +8,7 @@
 #include "store/CatalogueRecordset.h"
 
 class CatalogueDb;
+class IPrompter;
 
 // What the editor typed for one product.
 struct ProductFields {
@@ -36,7 +37,7 @@ struct ModelFile {
 // row was written.
 class ProductEditor {
 public:
-    explicit ProductEditor(CatalogueDb& db);
+    ProductEditor(CatalogueDb& db, IPrompter& prompter);
 
     // The categories in the table's own row order.
     QStringList Categories();
@@ -69,5 +70,6 @@ private:
     bool ProductExists(const QString& className, const QString& storedName);
 
     CatalogueDb& m_db;
+    IPrompter& m_prompter;
     CatalogueRecordset m_rs;
 };

@@ -15,7 +15,7 @@
 #include <QTranslator>
 #include <cstdio>
 
-#include "app/CCatalogueApp.h"
+#include "app/QtTranslations.h"
 #include "controls/PictureLoader.h"
 #include "publish/FileCopier.h"
 
@@ -225,7 +225,7 @@ bool RuntimeBundle::Find() {
     }
 
     QTranslator translator;
-    if (CCatalogueApp::LoadQtTranslation(translator, m_translationFolder))
+    if (QtTranslations::Load(translator, m_translationFolder))
         m_translations.insert(QFileInfo(translator.filePath()).fileName(), translator.filePath());
 
     // What the left-out libraries need stays with them, unless a rule bundles it by name.

@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QUrl>
 
-#include "app/Prompter.h"
+#include "app/MessageBox.h"
 
 // A prompter for tests: records everything shown and answers from queues, never blocking.
 // While alive it is the installed prompter; the previous one comes back on destruction.

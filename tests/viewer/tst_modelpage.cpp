@@ -189,7 +189,7 @@ void TestModelPage::folderChoiceFailureAndCancel() {
     QVERIFY(theApp.Copies().jobs.IsEmpty());
     ClickCell(page->List(), 0, 0);
     QCOMPARE(status.last(), QString("复制出错，请检查路径是否正确"));
-    QCOMPARE(prompter.Notices(), QStringList{CCatalogueApp::NoticeText("下载失败")});
+    QCOMPARE(prompter.Notices(), QStringList{NoticeText("下载失败")});
     page = ShownPage("类", "产品@1");  // the page of the next product opened
     ClickCell(page->List(), 0, 0);
     // The same download again, cancelled after its first chunk: no failure is reported and
