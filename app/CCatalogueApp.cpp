@@ -73,7 +73,7 @@ bool CCatalogueApp::ConnectDatabase() {
         return false;
     }
     db->SetFailureHandler([](const QString& message) {
-        AfxMessageBox(QStringLiteral("数据库操作失败：%1").arg(message), MB_NOTICE);
+        AfxMessageBox(CatalogueDb::FailureText(message), MB_NOTICE);
     });
     m_db = std::move(db);
     return true;

@@ -73,6 +73,10 @@ public:
     // Reports a failed statement to the handler (the application shows it to the user); without
     // one the failure is only kept as LastError.
     void SetFailureHandler(std::function<void(const QString&)> handler);
+    // What the user is told of a failed statement.
+    static QString FailureText(const QString& engineMessage) {
+        return QStringLiteral("数据库操作失败：%1").arg(engineMessage);
+    }
     void ReportFailure(const QString& engineMessage) const;
     QString LastError() const { return m_lastError; }
 

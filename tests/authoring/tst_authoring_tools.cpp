@@ -9,12 +9,11 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QSqlQuery>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
 
 #include "ScriptedPrompter.h"
+#include "TestCatalogue.h"
 #include "app/InstallPaths.h"
 #include "authoring/CCompanyIntroDlg.h"
 #include "authoring/CCompanySetDlg.h"
@@ -22,40 +21,13 @@
 #include "authoring/CProductParamDlg.h"
 #include "publish/CFolderTreeCtrl.h"
 #include "store/CatalogueDb.h"
-#include "store/CatalogueSchema.h"
 #include "store/Statements.h"
 
 namespace {
 // A name that breaks any statement it is pasted into.
 const QString kOdd = QStringLiteral("螺栓'\"%_\\");
 
-struct Catalogue {
-    Catalogue() {
-        const QString file = CatalogueDb::CatalogueFile(dir.path());
-        ok = CatalogueSchema::CreateEmpty(file) && db.Open(file);
-        db.SetFailureHandler([this](const QString& m) { failures << m; });
-    }
-    // The given columns of every row, "a=b" when two are asked for.
-    QStringList Rows(const QString& sql, const QList<int>& columns) {
-        QStringList rows;
-        for (QSqlQuery q(sql, db.Database()); q.next();) {
-            QStringList row;
-            for (int c : columns) row << q.value(c).toString();
-            rows << row.join(columns.size() == 2 ? "=" : "|");
-        }
-        return rows;
-    }
-    QString Make(const QString& relative) {
-        QDir(dir.path()).mkpath("m");
-        QFile f(dir.filePath(relative));
-        return f.open(QIODevice::WriteOnly) ? f.fileName() : QString();
-    }
-    QTemporaryDir dir;
-    CatalogueDb db;
-    InstallPaths paths;
-    QStringList failures;
-    bool ok = false;
-};
+using Catalogue = TestCatalogue;
 
 QStringList Trimmed(const QStringList& notices) {
     QStringList out;

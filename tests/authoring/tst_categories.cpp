@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "CatalogueFixture.h"
+#include "ScopedInstallation.h"
 #include "authoring/CClassManageDlg.h"
 #include "authoring/CSettingDlg.h"
 #include "store/Statements.h"
@@ -55,7 +56,7 @@ private slots:
 
     void categoryLifecycle() {
         CatalogueFixture f;
-        QVERIFY(f.installation.Ok());
+        QVERIFY(f.catalogue.ok);
         const QString odd = QStringLiteral("齿轮'\"%_\\");
         CClassManageDlg dlg(f.db, f.paths);
         auto* list = Ctl<QListWidget>(dlg, "1006");
@@ -161,8 +162,9 @@ private slots:
     }
 
     void settingsRefreshesTheMainWindow() {
-        CatalogueFixture f;
-        CMainDlg main(theApp.Parts());
+        ScopedInstallation installation;
+        ScriptedPrompter prompter;
+        CMainDlg main(installation.Parts());
         OnNextModal([](QWidget* hub) {
             OnNextModal([](QWidget* categories) {
                 Type(*categories, "1013", QStringLiteral("新类"));

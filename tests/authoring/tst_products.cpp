@@ -31,13 +31,13 @@ private slots:
         f.db.ExecuteSql(Sql::InsertCategory, {"泵"});
         f.db.ExecuteSql(Sql::InsertCategory, {"阀"});
         auto file = [&](const char* name) {
-            const QString path = f.installation.Path(QString::fromUtf8(name));
+            const QString path = f.catalogue.Path(QString::fromUtf8(name));
             QDir().mkpath(QFileInfo(path).absolutePath());
             TestFiles::WriteFile(path, name);
             return path;
         };
         const QString a = file("m/a.step"), b = file("m/b.igs"), c = file("m/c.x_t");
-        const QString otherA = file("other/a.step"), fifo = f.installation.Path("m/pipe");
+        const QString otherA = file("other/a.step"), fifo = f.catalogue.Path("m/pipe");
         QCOMPARE(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
         CProductAddDlg dlg(f.db, f.paths);
         auto* combo = Ctl<QComboBox>(dlg, "1022");
@@ -58,7 +58,7 @@ private slots:
         Type(dlg, "1018", "100%");
         Type(dlg, "1045", "7");
         // Unreadable files are left out; the model list keeps the order the files are moved to.
-        f.prompter.filesAnswers << QStringList{a, b, f.installation.Path("none"), fifo, c, otherA};
+        f.prompter.filesAnswers << QStringList{a, b, f.catalogue.Path("none"), fifo, c, otherA};
         Press(dlg, "1003");
         auto* models = Ctl<CReportCtrl>(dlg, "1040");
         QCOMPARE(Column(models, 0), QStringList({"a.step", "b.igs", "c.x_t", "a.step"}));
