@@ -75,7 +75,7 @@ public:
 
     // Runs the settings hub; the product centre then shows the edited catalogue.
     void OnSettings();
-    // The publish dialog is not part of this build yet, so its button does nothing.
+    // Opens the publish dialog.
     void OnPublish();
 
     // The context menu of the top band (the window's system menu).
