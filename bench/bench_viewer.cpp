@@ -350,8 +350,8 @@ double ProcessCpuMs() {
 // Clicks the small category, then the big one, and waits until every cell is drawn. A first
 // visit keeps no finished cell and reads `evicted` from the disk.
 Visit VisitCategory(CMainDlg& dlg, bool firstVisit, const QStringList& evicted) {
-    QTest::mouseClick(dlg.m_classList->ButtonAt(0), Qt::LeftButton);
-    dlg.m_productList->WaitForThumbnails(600000);
+    QTest::mouseClick(dlg.ClassList()->ButtonAt(0), Qt::LeftButton);
+    dlg.ProductList()->WaitForThumbnails(600000);
     FreedesktopThumbnails::WaitForWrites();
     if (firstVisit) {
         ThumbnailCache::Instance().Clear();
@@ -361,22 +361,22 @@ Visit VisitCategory(CMainDlg& dlg, bool firstVisit, const QStringList& evicted) 
     const double cpuStart = ProcessCpuMs();
     QElapsedTimer t;
     t.start();
-    QTest::mouseClick(dlg.m_classList->ButtonAt(1), Qt::LeftButton);
+    QTest::mouseClick(dlg.ClassList()->ButtonAt(1), Qt::LeftButton);
     v.listed = Ms(t.nsecsElapsed());
     v.first = -1;
     while (true) {
-        if (v.first < 0 && FirstScreenReady(dlg.m_productList)) {
-            dlg.m_productList->viewport()->repaint();
+        if (v.first < 0 && FirstScreenReady(dlg.ProductList())) {
+            dlg.ProductList()->viewport()->repaint();
             v.first = Ms(t.nsecsElapsed());
         }
-        if (dlg.m_productList->PendingThumbnails() == 0) break;
+        if (dlg.ProductList()->PendingThumbnails() == 0) break;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
     }
-    dlg.m_productList->viewport()->repaint();
+    dlg.ProductList()->viewport()->repaint();
     v.all = Ms(t.nsecsElapsed());
     v.cpu = ProcessCpuMs() - cpuStart;
     if (v.first < 0) v.first = v.all;
-    if (dlg.m_productList->GetItemCount() != kProducts) qFatal("wrong item count");
+    if (dlg.ProductList()->GetItemCount() != kProducts) qFatal("wrong item count");
     return v;
 }
 
@@ -445,8 +445,8 @@ void BenchCategory(const QString& cache, int slowRuns) {
     CMainDlg dlg(install.Parts());
     dlg.show();
     if (!QTest::qWaitForWindowExposed(&dlg)) qFatal("window not shown");
-    dlg.m_productList->WaitForThumbnails(60000);
-    const int visible = VisibleItems(dlg.m_productList);
+    dlg.ProductList()->WaitForThumbnails(60000);
+    const int visible = VisibleItems(dlg.ProductList());
 
     // Today's path, every cell decoded, and the authoring copy's first run, which finds no
     // thumbnail anywhere and fills the desktop cache: taken in turns (`slowRuns` each) so that a
@@ -542,11 +542,11 @@ void BenchCategory(const QString& cache, int slowRuns) {
                 decoded.all / kProducts, fromShipped.all / kProducts, secondRun.all / kProducts);
     qint64 cachedBytes = 0;
     for (const QString& file : cached) cachedBytes += QFileInfo(file).size();
-    std::printf("  desktop cache entries: %lld files, %.1f KB each on average, read and drawn in "
-                "%.2f ms per picture\n",
-                static_cast<long long>(cached.size()),
-                cached.isEmpty() ? 0.0 : cachedBytes / 1024.0 / cached.size(),
-                secondRun.all / kProducts);
+    std::printf(
+        "  desktop cache entries: %lld files, %.1f KB each on average, read and drawn in "
+        "%.2f ms per picture\n",
+        static_cast<long long>(cached.size()),
+        cached.isEmpty() ? 0.0 : cachedBytes / 1024.0 / cached.size(), secondRun.all / kProducts);
     std::printf(
         "  quality over %d cells, mean absolute difference per channel from the decoded "
         "cell (goal <= 3): shipped %.2f (worst %.2f), desktop cache %.2f (worst %.2f)\n",
@@ -595,15 +595,14 @@ void BenchSearch(const QString& cache) {
         for (int i = 0; i < 5; ++i) {
             QElapsedTimer t;
             t.start();
-            dlg.m_searchText = c.text;
-            dlg.RunSearch();
+            dlg.SearchFor(c.text);
             listed.push_back(Ms(t.nsecsElapsed()));
             // The search is done when its hits are on the screen with their pictures.
-            if (!dlg.m_productList->WaitForThumbnails(600000)) qFatal("hit list not drawn");
-            dlg.m_productList->viewport()->repaint();
+            if (!dlg.ProductList()->WaitForThumbnails(600000)) qFatal("hit list not drawn");
+            dlg.ProductList()->viewport()->repaint();
             full.push_back(Ms(t.nsecsElapsed()));
         }
-        if (dlg.m_productList->GetItemCount() != rows) qFatal("hit count differs from the scan");
+        if (dlg.ProductList()->GetItemCount() != rows) qFatal("hit count differs from the scan");
         std::sort(bare.begin(), bare.end());
         std::sort(full.begin(), full.end());
         std::sort(listed.begin(), listed.end());

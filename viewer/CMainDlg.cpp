@@ -26,10 +26,12 @@
 #include "controls/CButtonListBox.h"
 #include "controls/CHoverButton.h"
 #include "controls/CHyperLink.h"
+#include "controls/CSearchEdit.h"
 #include "controls/CSkinBtn.h"
 #include "controls/CSkinTabCtrl.h"
 #include "controls/CThumbListCtrl.h"
 #include "controls/CTransparentStatic.h"
+#include "controls/CWindowTap.h"
 #include "controls/PictureLoader.h"
 #include "controls/ShippedThumbnails.h"
 #include "publish/CPublishDlg.h"
@@ -83,8 +85,14 @@ CMainDlg::CMainDlg(const AppParts& parts, QWidget* parent) : QDialog(parent), m_
                    Qt::WindowMinMaxButtonsHint);
     setObjectName(QStringLiteral("102"));
     CreateControls();
-    qApp->installEventFilter(this);
+    // Every key and click of the window passes the search box's rules first.
+    new CWindowTap(
+        this, [this](QObject* watched, QEvent* event) { return PreTranslate(watched, event); });
     OnInitDialog();
+}
+
+CModelPageDlg* CMainDlg::ModelPage() const {
+    return m_modelPage;
 }
 
 int CMainDlg::exec() {
@@ -96,11 +104,16 @@ int CMainDlg::exec() {
 }
 
 CMainDlg::~CMainDlg() {
-    qApp->removeEventFilter(this);
     if (m_browser && m_browser->IsPublished()) ShippedThumbnails::Close();
 }
 
 void CMainDlg::CreateControls() {
+    CreateButtons();
+    CreateContent();
+    ConnectControls();
+}
+
+void CMainDlg::CreateButtons() {
     auto skinButton = [this](int id) {
         auto* b = new CSkinBtn(this);
         b->setObjectName(QString::number(id));
@@ -130,7 +143,9 @@ void CMainDlg::CreateControls() {
     m_btnAbout->hide();
     m_btnAbout->setEnabled(false);
     m_btnAbout->setAutoDefault(false);
+}
 
+void CMainDlg::CreateContent() {
     m_classList = new CButtonListBox(this);
     m_classList->setObjectName(QStringLiteral("1041"));
     m_classList->setFrameShape(QFrame::StyledPanel);
@@ -143,12 +158,8 @@ void CMainDlg::CreateControls() {
     m_tab = new CSkinTabCtrl(this);
     m_tab->setObjectName(QStringLiteral("1004"));
 
-    m_searchEdit = new QLineEdit(this);
+    m_searchEdit = new CSearchEdit(SEARCH_HINT, this);
     m_searchEdit->setObjectName(QStringLiteral("1013"));
-    m_searchEdit->setFrame(false);
-    m_searchEdit->setAttribute(Qt::WA_MacShowFocusRect, false);
-    m_searchEdit->setStyleSheet(QStringLiteral("QLineEdit { background: transparent; }"));
-    m_searchEdit->setTextMargins(4, 0, 2, 0);
 
     m_title = new CTransparentStatic(this);
     m_title->setObjectName(QStringLiteral("1090"));
@@ -165,7 +176,9 @@ void CMainDlg::CreateControls() {
     m_webLink->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     // The link keeps the rectangle the layout gives it, so a click anywhere in it counts.
     m_webLink->SetAutoSize(false);
+}
 
+void CMainDlg::ConnectControls() {
     connect(m_btnProducts, &QAbstractButton::clicked, this, [this] { ShowProductCentre(); });
     connect(m_btnCompany, &QAbstractButton::clicked, this, [this] { ShowCompanyPages(); });
     connect(m_btnSettings, &QAbstractButton::clicked, this, [this] { OnSettings(); });
@@ -181,7 +194,8 @@ void CMainDlg::CreateControls() {
             [this](const QString& text) { OpenCategory(text); });
     connect(m_productList, &CThumbListCtrl::itemClicked, this, [this](int) { OpenProduct(); });
     connect(m_tab, &CSkinTabCtrl::selectionChanged, this, [this](int i) { OnTabChanged(i); });
-    connect(m_searchEdit, &QLineEdit::textChanged, this, [this] { UpdateSearchColour(); });
+    connect(m_searchEdit, &CSearchEdit::textTaken, this,
+            [this](const QString& text) { m_searchText = text; });
 }
 
 bool CMainDlg::OnInitDialog() {
@@ -194,7 +208,33 @@ bool CMainDlg::OnInitDialog() {
         // the modal run ends at once.
         m_quitRequested = true;
     }
+    SetUpFonts();
 
+    m_maximized = false;
+    move(0, 0);
+    resize(kWidth, kHeight);
+    m_clientRect = rect();
+    LayoutCaptionButtons();
+
+    const CIniFile config(m_parts.paths.configPath);
+    m_contact = CompanyContact::FromConfig(config);
+    CreatePages();
+
+    m_classList->show();
+    m_tab->hide();
+    m_btnBack->hide();
+    m_webLink->hide();
+    m_companyText->hide();
+    m_classList->SetItemHeight(40);
+
+    ApplyPublishState(config);
+    LayoutContent();
+
+    ShowProductCentre();
+    return true;
+}
+
+void CMainDlg::SetUpFonts() {
     m_textFont = CellFont(QStringLiteral("微软雅黑"), 22, 900);
     m_linkFont = CellFont(QStringLiteral("微软雅黑"), 29, 900);
     m_bandFont = CellFont(QStringLiteral("微软雅黑"), 18, 900);
@@ -212,18 +252,9 @@ bool CMainDlg::OnInitDialog() {
         w->setPalette(pal);
         w->setAutoFillBackground(true);
     }
+}
 
-    m_maximized = false;
-    move(0, 0);
-    resize(kWidth, kHeight);
-    m_clientRect = rect();
-    LayoutCaptionButtons();
-
-    const CIniFile config(m_parts.paths.configPath);
-    m_contact = CompanyContact::FromConfig(config);
-    m_searchEdit->setText(SEARCH_HINT);
-    UpdateSearchColour();
-
+void CMainDlg::CreatePages() {
     for (int i = 0; i < 3; ++i) {
         m_tab->InsertItem(i, kTabCaptions[i]);
         m_pages[i] = new CDocPageDlg(133 + i, m_tab);
@@ -231,14 +262,9 @@ bool CMainDlg::OnInitDialog() {
     PlacePages();
     m_tab->SetCurSel(0);
     ShowPage(0);
+}
 
-    m_classList->show();
-    m_tab->hide();
-    m_btnBack->hide();
-    m_webLink->hide();
-    m_companyText->hide();
-    m_classList->SetItemHeight(40);
-
+void CMainDlg::ApplyPublishState(const CIniFile& config) {
     m_publishState = config.GetString(QStringLiteral("SysInfo"), QStringLiteral("发布状态"));
     if (InstallPaths::IsPublishedState(m_publishState)) {
         m_btnSettings->hide();
@@ -254,10 +280,6 @@ bool CMainDlg::OnInitDialog() {
                                 m_parts.paths.picFolder,
                                 m_parts.db.Mode() == CatalogueDb::OpenMode::Immutable);
     }
-    LayoutContent();
-
-    ShowProductCentre();
-    return true;
 }
 
 bool CMainDlg::LoadSkin() {
@@ -537,51 +559,17 @@ bool CMainDlg::InsideTabPage(QObject* object) const {
     return false;
 }
 
-bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
+bool CMainDlg::PreTranslate(QObject* watched, QEvent* event) {
+    // Dialogs and menus opened from the window have rules of their own.
+    if (!watched->isWidgetType() || static_cast<QWidget*>(watched)->window() != this) return false;
     const QEvent::Type type = event->type();
-    if (watched == m_searchEdit && (type == QEvent::FocusIn || type == QEvent::FocusOut)) {
-        const auto reason = static_cast<QFocusEvent*>(event)->reason();
-        // Focus that only follows the window's activation (a notice, a menu) leaves the
-        // box as it is.
-        if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason) return false;
-        if (type == QEvent::FocusIn) {
-            // Clicking into the box empties it for typing. Focus that arrives otherwise (Tab,
-            // or a hidden control passing it on) leaves the text; the box selects it all.
-            if (reason == Qt::MouseFocusReason) {
-                m_searchText = m_searchEdit->text();
-                m_searchEdit->clear();
-            }
-            return false;
-        }
-        m_searchText = m_searchEdit->text();
-        if (reason != Qt::OtherFocusReason) {
-            // The user moved on (click, Tab): the placeholder comes back. When the program
-            // moves the focus (the list after a search) the box keeps the searched text until
-            // the next click.
-            m_searchEdit->setText(SEARCH_HINT);
-        }
-        return false;
-    }
-    if (watched == m_searchEdit && type == QEvent::MouseButtonPress &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
-        m_searchEdit->text() == SEARCH_HINT) {
-        // A click into a window that is not active gives the box the focus without a focus
-        // event; the placeholder must go all the same, or the typing lands behind it.
-        m_searchText = m_searchEdit->text();
-        m_searchEdit->clear();
-        return false;
-    }
     if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonRelease) &&
-        watched->isWidgetType() && watched != m_searchEdit && !m_searchEdit->hasFocus() &&
+        watched != m_searchEdit && !m_searchEdit->hasFocus() &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        auto* widget = static_cast<QWidget*>(watched);
-        if ((widget == this || isAncestorOf(widget)) && m_searchEdit->text() != SEARCH_HINT)
-            m_searchEdit->setText(SEARCH_HINT);
+        if (!m_searchEdit->ShowsHint()) m_searchEdit->ShowHint();
         return false;
     }
-    if (type == QEvent::KeyPress && watched->isWidgetType()) {
-        auto* widget = static_cast<QWidget*>(watched);
-        if (widget != this && !isAncestorOf(widget)) return false;
+    if (type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Escape) return true;
         if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !InsideTabPage(watched)) {
@@ -593,18 +581,12 @@ bool CMainDlg::eventFilter(QObject* watched, QEvent* event) {
     return false;
 }
 
-void CMainDlg::UpdateSearchColour() {
-    QPalette pal = m_searchEdit->palette();
-    pal.setColor(QPalette::Text, m_searchEdit->text() == SEARCH_HINT ? HintColor() : Qt::black);
-    m_searchEdit->setPalette(pal);
-}
-
 void CMainDlg::SearchButtonClicked() {
     // The typed text is normally taken when the box loses the focus to the button; a click
     // that leaves the focus in the box takes it here and puts the placeholder back.
     if (m_searchEdit->hasFocus()) {
         m_searchText = m_searchEdit->text();
-        m_searchEdit->setText(SEARCH_HINT);
+        m_searchEdit->ShowHint();
     }
     RunSearch();
 }
@@ -768,6 +750,11 @@ void CMainDlg::OnTabChanged(int index) {
 }
 
 // ---- search ------------------------------------------------------------------------------
+
+void CMainDlg::SearchFor(const QString& text) {
+    m_searchText = text;
+    RunSearch();
+}
 
 void CMainDlg::RunSearch() {
     if (m_searchText.isEmpty() || m_searchText == SEARCH_HINT) {

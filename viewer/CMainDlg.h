@@ -8,9 +8,11 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <array>
 #include <memory>
 
 #include "app/AppParts.h"
+#include "controls/CSearchEdit.h"
 #include "viewer/CatalogueBrowser.h"
 #include "viewer/CompanyContact.h"
 
@@ -18,6 +20,7 @@ class CButtonListBox;
 class CDocPageDlg;
 class CHyperLink;
 class CModelPageDlg;
+class CIniFile;
 class CSkinBtn;
 class CSkinTabCtrl;
 class CThumbListCtrl;
@@ -44,7 +47,6 @@ public:
     static QColor SideColor() { return QColor(2, 78, 122); }
     static QColor FrameColor() { return QColor(240, 240, 240); }
     static QColor BandTextColor() { return QColor(225, 225, 225); }
-    static QColor HintColor() { return QColor(192, 192, 192); }
 
     // The window reads the catalogue and the installation it is given, and switches the
     // application's thumbnail mode as its views change.
@@ -65,6 +67,8 @@ public:
     void ShowCurrentDocument();
     void ShowCompanyPages();
     void RunSearch();
+    // Takes `text` as the search text and runs the search, as Enter does on a typed text.
+    void SearchFor(const QString& text);
     void OpenChat();
     void OnBack();
     void OnTabChanged(int index);
@@ -82,40 +86,36 @@ public:
     QMenu* CreateSystemMenu(QWidget* parent);
     void OnAbout();
 
-    // Viewer state, readable by tests and the pages.
-    ViewMode m_viewMode = VIEW_PRODUCTS;
-    int m_tabCount = 3;
-    bool m_maximized = false;
-    bool m_searchActive = false;
-    QRect m_clientRect;
-    QStringList m_classNames;
-    QString m_curClass;
-    QString m_curProduct;
-    QStringList m_hitClass;
-    QString m_publishState;
-    QString m_searchText;
+    // What the window shows, for the pages and tests.
+    ViewMode View() const { return m_viewMode; }
+    int TabCount() const { return m_tabCount; }
+    bool IsMaximized() const { return m_maximized; }
+    const QStringList& ClassNames() const { return m_classNames; }
+    const QString& CurClass() const { return m_curClass; }
+    const QString& CurProduct() const { return m_curProduct; }
+    const QStringList& HitClass() const { return m_hitClass; }
+    bool SearchActive() const { return m_searchActive; }
+    const QString& PublishState() const { return m_publishState; }
+    const QString& SearchText() const { return m_searchText; }
 
-    // Controls.
-    CSkinBtn* m_btnProducts;              // 1001
-    CSkinBtn* m_btnCompany;               // 1002
-    CSkinBtn* m_btnSettings;              // 1012
-    CSkinBtn* m_btnPublish;               // 1035
-    CSkinBtn* m_btnBack;                  // 1036
-    CSkinBtn* m_btnSearch;                // 1003
-    CSkinBtn* m_btnChat;                  // 1010
-    CSkinBtn* m_btnMin;                   // 1006
-    CSkinBtn* m_btnMax;                   // 1008
-    CSkinBtn* m_btnClose;                 // 1007
-    QPushButton* m_btnAbout;              // 1005
-    CButtonListBox* m_classList;          // 1041
-    CThumbListCtrl* m_productList;        // 1042
-    CSkinTabCtrl* m_tab;                  // 1004
-    QLineEdit* m_searchEdit;              // 1013
-    CTransparentStatic* m_title;          // 1090
-    QPlainTextEdit* m_companyText;        // 1029
-    CHyperLink* m_webLink;                // 1044
-    CDocPageDlg* m_pages[3];              // 133, 134, 135
-    QPointer<CModelPageDlg> m_modelPage;  // 136 while the product has model files
+    CSkinBtn* ProductsButton() const { return m_btnProducts; }
+    CSkinBtn* CompanyButton() const { return m_btnCompany; }
+    CSkinBtn* SettingsButton() const { return m_btnSettings; }
+    CSkinBtn* PublishButton() const { return m_btnPublish; }
+    CSkinBtn* BackButton() const { return m_btnBack; }
+    CSkinBtn* SearchButton() const { return m_btnSearch; }
+    CSkinBtn* ChatButton() const { return m_btnChat; }
+    CSkinBtn* CloseButton() const { return m_btnClose; }
+    CButtonListBox* ClassList() const { return m_classList; }
+    CThumbListCtrl* ProductList() const { return m_productList; }
+    CSkinTabCtrl* Tab() const { return m_tab; }
+    CSearchEdit* SearchEdit() const { return m_searchEdit; }
+    CTransparentStatic* Title() const { return m_title; }
+    QPlainTextEdit* CompanyText() const { return m_companyText; }
+    CHyperLink* WebLink() const { return m_webLink; }
+    CDocPageDlg* Page(int index) const { return m_pages[index]; }
+    const std::array<CDocPageDlg*, 3>& Pages() const { return m_pages; }
+    CModelPageDlg* ModelPage() const;
 
     const CompanyContact& Contact() const { return m_contact; }
     CatalogueBrowser& Browser() { return *m_browser; }
@@ -132,10 +132,19 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // Keys and clicks anywhere in the window, before the control they are for: Enter searches
+    // (outside the tab pages), Escape does nothing, and a click elsewhere puts the search box's
+    // placeholder back.
+    bool PreTranslate(QObject* watched, QEvent* event);
     void CreateControls();
+    void CreateButtons();
+    void CreateContent();
+    void ConnectControls();
+    void SetUpFonts();
+    void CreatePages();
+    void ApplyPublishState(const CIniFile& config);
     bool LoadSkin();
     void ApplyProductListState(ViewMode mode);
     void ApplyDocumentState();
@@ -145,11 +154,44 @@ private:
     void FillCategoryList();
     void FillProducts(const QList<ProductItem>& items);
     void ShowCompanyBranch(const QString& item);
-    void UpdateSearchColour();
     void UpdateWindowMask();
     bool InCaption(const QPoint& pos) const;
     bool InsideTabPage(QObject* object) const;
     void SearchButtonClicked();
+
+    // The window's state.
+    ViewMode m_viewMode = VIEW_PRODUCTS;
+    int m_tabCount = 3;
+    bool m_maximized = false;
+    bool m_searchActive = false;
+    QRect m_clientRect;
+    QStringList m_classNames;
+    QString m_curClass;
+    QString m_curProduct;
+    QStringList m_hitClass;
+    QString m_publishState;
+    QString m_searchText;
+
+    CSkinBtn* m_btnProducts;              // 1001
+    CSkinBtn* m_btnCompany;               // 1002
+    CSkinBtn* m_btnSettings;              // 1012
+    CSkinBtn* m_btnPublish;               // 1035
+    CSkinBtn* m_btnBack;                  // 1036
+    CSkinBtn* m_btnSearch;                // 1003
+    CSkinBtn* m_btnChat;                  // 1010
+    CSkinBtn* m_btnMin;                   // 1006
+    CSkinBtn* m_btnMax;                   // 1008
+    CSkinBtn* m_btnClose;                 // 1007
+    QPushButton* m_btnAbout;              // 1005
+    CButtonListBox* m_classList;          // 1041
+    CThumbListCtrl* m_productList;        // 1042
+    CSkinTabCtrl* m_tab;                  // 1004
+    CSearchEdit* m_searchEdit;            // 1013
+    CTransparentStatic* m_title;          // 1090
+    QPlainTextEdit* m_companyText;        // 1029
+    CHyperLink* m_webLink;                // 1044
+    std::array<CDocPageDlg*, 3> m_pages;  // 133, 134, 135
+    QPointer<CModelPageDlg> m_modelPage;  // 136 while the product has model files
 
     AppParts m_parts;
     std::unique_ptr<CatalogueBrowser> m_browser;

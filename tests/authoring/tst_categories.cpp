@@ -173,7 +173,7 @@ private slots:
             Press(*hub, "1032");
         });
         main.OnSettings();
-        QCOMPARE(main.m_classNames, QStringList({"新类"}));
+        QCOMPARE(main.ClassNames(), QStringList({"新类"}));
     }
 };
 

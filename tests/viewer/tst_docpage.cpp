@@ -54,12 +54,12 @@ struct Catalogue {
 };
 
 void Open(CMainDlg& dlg, int item) {
-    dlg.m_productList->SetSelectionMark(item);
+    dlg.ProductList()->SetSelectionMark(item);
     dlg.OpenProduct();
 }
 
 void ChooseTab(CMainDlg& dlg, int t) {
-    dlg.m_tab->SetCurSel(t);
+    dlg.Tab()->SetCurSel(t);
     dlg.OnTabChanged(t);
 }
 
@@ -90,22 +90,22 @@ private slots:
         CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QCOMPARE(dlg.m_classList->Entries(),
+        QCOMPARE(dlg.ClassList()->Entries(),
                  QStringList({QStringLiteral("导轨|3"), QStringLiteral("丝杠|1"),
                               QStringLiteral("企业简介|3")}));
-        QCOMPARE(dlg.m_productList->GetItemCount(), 3);  // in Number order
-        QCOMPARE(dlg.m_productList->GetItemText(2), QStringLiteral("文件夹@FD1"));
-        QVERIFY(dlg.m_productList->WaitForThumbnails(20000));
-        QVERIFY(SameColour(CentreColour(dlg.m_productList->ItemImage(0)), QColor(200, 200, 0)));
-        QTest::mouseClick(dlg.m_classList->ButtonAt(1), Qt::LeftButton);
-        QCOMPARE(dlg.m_curClass, QStringLiteral("丝杠"));
-        QCOMPARE(dlg.m_productList->GetItemText(0), QStringLiteral("滚珠丝杠@SFU1605"));
+        QCOMPARE(dlg.ProductList()->GetItemCount(), 3);  // in Number order
+        QCOMPARE(dlg.ProductList()->GetItemText(2), QStringLiteral("文件夹@FD1"));
+        QVERIFY(dlg.ProductList()->WaitForThumbnails(20000));
+        QVERIFY(SameColour(CentreColour(dlg.ProductList()->ItemImage(0)), QColor(200, 200, 0)));
+        QTest::mouseClick(dlg.ClassList()->ButtonAt(1), Qt::LeftButton);
+        QCOMPARE(dlg.CurClass(), QStringLiteral("丝杠"));
+        QCOMPARE(dlg.ProductList()->GetItemText(0), QStringLiteral("滚珠丝杠@SFU1605"));
         // The category named like a company item opens as a category.
-        QTest::mouseClick(dlg.m_classList->ButtonAt(2), Qt::LeftButton);
-        QCOMPARE(dlg.m_viewMode, VIEW_PRODUCTS);
-        QCOMPARE(dlg.m_productList->GetItemCount(), 3);
+        QTest::mouseClick(dlg.ClassList()->ButtonAt(2), Qt::LeftButton);
+        QCOMPARE(dlg.View(), VIEW_PRODUCTS);
+        QCOMPARE(dlg.ProductList()->GetItemCount(), 3);
         Open(dlg, 2);
-        QCOMPARE(dlg.m_title->text(), QStringLiteral("企业简介--无图"));
+        QCOMPARE(dlg.Title()->text(), QStringLiteral("企业简介--无图"));
         QVERIFY(prompter.shown.isEmpty());
     }
 
@@ -116,47 +116,47 @@ private slots:
         CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QVERIFY(dlg.m_productList->WaitForThumbnails(20000));
-        QTest::mouseClick(dlg.m_productList->viewport(), Qt::LeftButton, {},
-                          dlg.m_productList->ItemRect(0).center());
-        QVERIFY(dlg.m_tab->isVisible() && dlg.m_btnBack->isVisible());
-        QVERIFY(!dlg.m_classList->isVisible() && !dlg.m_productList->isVisible());
-        QCOMPARE(dlg.m_title->text(), QStringLiteral("导轨--直线导轨"));
+        QVERIFY(dlg.ProductList()->WaitForThumbnails(20000));
+        QTest::mouseClick(dlg.ProductList()->viewport(), Qt::LeftButton, {},
+                          dlg.ProductList()->ItemRect(0).center());
+        QVERIFY(dlg.Tab()->isVisible() && dlg.BackButton()->isVisible());
+        QVERIFY(!dlg.ClassList()->isVisible() && !dlg.ProductList()->isVisible());
+        QCOMPARE(dlg.Title()->text(), QStringLiteral("导轨--直线导轨"));
         // Model files: a fourth tab with the model page, hidden until chosen.
-        QCOMPARE(dlg.m_tab->GetItemCount(), 4);
-        QCOMPARE(dlg.m_modelPage->ProductName(), QStringLiteral("直线导轨@HGH20"));
-        QVERIFY(!dlg.m_modelPage->isVisible());
+        QCOMPARE(dlg.Tab()->GetItemCount(), 4);
+        QCOMPARE(dlg.ModelPage()->ProductName(), QStringLiteral("直线导轨@HGH20"));
+        QVERIFY(!dlg.ModelPage()->isVisible());
         // Each document at its own size on its tab.
-        QCOMPARE(dlg.m_pages[0]->List()->GetThumbWidth(), 900);
-        QVERIFY(SameColour(PageColour(dlg.m_pages[0]), kIntro));
-        QTest::mouseClick(dlg.m_tab, Qt::LeftButton, {}, dlg.m_tab->GetItemRect(1).center());
-        QVERIFY(dlg.m_pages[1]->isVisible() && !dlg.m_pages[0]->isVisible());
-        QVERIFY(SameColour(PageColour(dlg.m_pages[1]), kProcess, 20));
-        QTest::mouseClick(dlg.m_tab, Qt::LeftButton, {}, dlg.m_tab->GetItemRect(2).center());
-        QVERIFY(SameColour(PageColour(dlg.m_pages[2]), kReference));
-        QTest::mouseClick(dlg.m_tab, Qt::LeftButton, {}, dlg.m_tab->GetItemRect(3).center());
-        QVERIFY(dlg.m_modelPage->isVisible());
-        for (CDocPageDlg* p : dlg.m_pages) QVERIFY(!p->isVisible());
+        QCOMPARE(dlg.Page(0)->List()->GetThumbWidth(), 900);
+        QVERIFY(SameColour(PageColour(dlg.Page(0)), kIntro));
+        QTest::mouseClick(dlg.Tab(), Qt::LeftButton, {}, dlg.Tab()->GetItemRect(1).center());
+        QVERIFY(dlg.Page(1)->isVisible() && !dlg.Page(0)->isVisible());
+        QVERIFY(SameColour(PageColour(dlg.Page(1)), kProcess, 20));
+        QTest::mouseClick(dlg.Tab(), Qt::LeftButton, {}, dlg.Tab()->GetItemRect(2).center());
+        QVERIFY(SameColour(PageColour(dlg.Page(2)), kReference));
+        QTest::mouseClick(dlg.Tab(), Qt::LeftButton, {}, dlg.Tab()->GetItemRect(3).center());
+        QVERIFY(dlg.ModelPage()->isVisible());
+        for (CDocPageDlg* p : dlg.Pages()) QVERIFY(!p->isVisible());
 
-        QTest::mouseClick(dlg.m_btnBack, Qt::LeftButton);
-        QVERIFY(!dlg.m_tab->isVisible() && dlg.m_productList->isVisible());
-        QCOMPARE(dlg.m_productList->GetItemCount(), 3);
+        QTest::mouseClick(dlg.BackButton(), Qt::LeftButton);
+        QVERIFY(!dlg.Tab()->isVisible() && dlg.ProductList()->isVisible());
+        QCOMPARE(dlg.ProductList()->GetItemCount(), 3);
 
         // Without model files: three tabs, the model page gone; tabs follow the columns; the
         // title is cut at the last "@"; a disabled tab cannot be chosen.
-        QPointer<CModelPageDlg> oldPage = dlg.m_modelPage.data();
+        QPointer<CModelPageDlg> oldPage = dlg.ModelPage();
         Open(dlg, 1);
-        QCOMPARE(dlg.m_tab->GetItemCount(), 3);
+        QCOMPARE(dlg.Tab()->GetItemCount(), 3);
         QVERIFY(!oldPage);
-        QVERIFY(dlg.m_pages[0]->isVisible());
-        QVERIFY(!dlg.m_tab->IsItemEnabled(1) && !dlg.m_tab->IsItemEnabled(2));
-        QCOMPARE(dlg.m_title->text(), QStringLiteral("导轨--微型@导轨"));
-        QTest::mouseClick(dlg.m_tab, Qt::LeftButton, {}, dlg.m_tab->GetItemRect(1).center());
-        QCOMPARE(dlg.m_tab->GetCurSel(), 0);
+        QVERIFY(dlg.Page(0)->isVisible());
+        QVERIFY(!dlg.Tab()->IsItemEnabled(1) && !dlg.Tab()->IsItemEnabled(2));
+        QCOMPARE(dlg.Title()->text(), QStringLiteral("导轨--微型@导轨"));
+        QTest::mouseClick(dlg.Tab(), Qt::LeftButton, {}, dlg.Tab()->GetItemRect(1).center());
+        QCOMPARE(dlg.Tab()->GetCurSel(), 0);
         // Enter and Escape inside a page neither search nor close.
-        QTest::keyClick(dlg.m_pages[0]->List(), Qt::Key_Return);
-        QTest::keyClick(dlg.m_pages[0]->List(), Qt::Key_Escape);
-        QVERIFY(dlg.m_pages[0]->isVisible());
+        QTest::keyClick(dlg.Page(0)->List(), Qt::Key_Return);
+        QTest::keyClick(dlg.Page(0)->List(), Qt::Key_Escape);
+        QVERIFY(dlg.Page(0)->isVisible());
         QVERIFY(prompter.shown.isEmpty());
     }
 
@@ -168,31 +168,31 @@ private slots:
         ScriptedPrompter prompter;
         CMainDlg dlg(f.Parts());
         Open(dlg, 0);
-        dlg.m_pages[0]->List()->DeleteAllItems();
+        dlg.Page(0)->List()->DeleteAllItems();
         dlg.OnBack();
         Open(dlg, 1);  // same introduction file
-        QCOMPARE(dlg.m_pages[0]->List()->GetItemCount(), 0);
+        QCOMPARE(dlg.Page(0)->List()->GetItemCount(), 0);
         dlg.ShowProductCentre();
         Open(dlg, 1);
-        QCOMPARE(dlg.m_pages[0]->List()->GetItemCount(), 1);
+        QCOMPARE(dlg.Page(0)->List()->GetItemCount(), 1);
 
         dlg.OnBack();
         Open(dlg, 0);
         for (int t : {1, 2}) ChooseTab(dlg, t);
-        QCOMPARE(dlg.m_pages[2]->ShownFiles(), QStringList{c.reference});
+        QCOMPARE(dlg.Page(2)->ShownFiles(), QStringList{c.reference});
         QVERIFY(QFile::remove(c.process));
         QVERIFY(QFile::remove(c.intro));
         dlg.OnBack();
         dlg.OpenCategory(QStringLiteral("丝杠|1"));
         Open(dlg, 0);
-        QCOMPARE(dlg.m_pages[0]->ShownFiles(), QStringList{c.reference});
+        QCOMPARE(dlg.Page(0)->ShownFiles(), QStringList{c.reference});
         for (int t : {1, 2}) {
             ChooseTab(dlg, t);
-            QCOMPARE(dlg.m_pages[t]->List()->GetItemCount(), 0);
+            QCOMPARE(dlg.Page(t)->List()->GetItemCount(), 0);
         }
         dlg.ShowProductCentre();
         Open(dlg, 0);
-        QCOMPARE(dlg.m_pages[0]->List()->GetItemCount(), 0);
+        QCOMPARE(dlg.Page(0)->List()->GetItemCount(), 0);
         QVERIFY(prompter.shown.isEmpty());
     }
 
@@ -204,7 +204,7 @@ private slots:
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         Open(dlg, 2);
-        CDocPageDlg* page = dlg.m_pages[0];
+        CDocPageDlg* page = dlg.Page(0);
         QVERIFY(page->ShowsFolder());
         const QDir folder(c.folder);
         // Pictures only, numbers in order of value.
@@ -253,12 +253,12 @@ private slots:
                   {QStringLiteral("pic/C/p.png"), QString(), QStringLiteral("pic/C/p.png")});
         ScriptedPrompter prompter;
         CMainDlg dlg(f.Parts());
-        dlg.m_tab->EnableItem(1, false);
-        dlg.m_tab->EnableItem(2, false);
+        dlg.Tab()->EnableItem(1, false);
+        dlg.Tab()->EnableItem(2, false);
         Open(dlg, 0);
-        QCOMPARE(dlg.m_tab->IsItemEnabled(1), tab1);
-        QCOMPARE(dlg.m_tab->IsItemEnabled(2), tab2);
-        QCOMPARE(dlg.m_pages[0]->ShownFiles().size(), 1);
+        QCOMPARE(dlg.Tab()->IsItemEnabled(1), tab1);
+        QCOMPARE(dlg.Tab()->IsItemEnabled(2), tab2);
+        QCOMPARE(dlg.Page(0)->ShownFiles().size(), 1);
     }
 
     // A published copy on a case-sensitive file system: relative pic/... paths with backslashes,
@@ -289,15 +289,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         const QList<ProductItem> items = dlg.Browser().ProductsOfCategory(QStringLiteral("导轨"));
         QCOMPARE(items[1].picturePath, QDir(f.root).filePath(QStringLiteral("pic")));
-        QVERIFY(dlg.m_productList->WaitForThumbnails(20000));
-        QVERIFY(SameColour(CentreColour(dlg.m_productList->ItemImage(0)), QColor(200, 200, 0), 20));
+        QVERIFY(dlg.ProductList()->WaitForThumbnails(20000));
+        QVERIFY(SameColour(CentreColour(dlg.ProductList()->ItemImage(0)), QColor(200, 200, 0), 20));
         Open(dlg, 0);
-        QVERIFY(SameColour(PageColour(dlg.m_pages[0]), kIntro));
-        QVERIFY(dlg.m_tab->IsItemEnabled(1) && !dlg.m_tab->IsItemEnabled(2));
+        QVERIFY(SameColour(PageColour(dlg.Page(0)), kIntro));
+        QVERIFY(dlg.Tab()->IsItemEnabled(1) && !dlg.Tab()->IsItemEnabled(2));
         ChooseTab(dlg, 1);
-        QCOMPARE(dlg.m_pages[1]->ShownFiles().size(), 2);
-        QVERIFY(dlg.m_pages[1]->WaitForPictures(20000));
-        QVERIFY(SameColour(CentreColour(dlg.m_pages[1]->Column()->ImageAt(1)), kReference));
+        QCOMPARE(dlg.Page(1)->ShownFiles().size(), 2);
+        QVERIFY(dlg.Page(1)->WaitForPictures(20000));
+        QVERIFY(SameColour(CentreColour(dlg.Page(1)->Column()->ImageAt(1)), kReference));
         QVERIFY(prompter.shown.isEmpty());
     }
 
@@ -340,13 +340,13 @@ private slots:
         CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QCOMPARE(dlg.m_productList->GetItemCount(), files.size());
-        QVERIFY(dlg.m_productList->WaitForThumbnails(120000));
+        QCOMPARE(dlg.ProductList()->GetItemCount(), files.size());
+        QVERIFY(dlg.ProductList()->WaitForThumbnails(120000));
         for (int i = 0; i < files.size(); ++i) {
-            QVERIFY(!dlg.m_productList->ItemImage(i).isNull());
+            QVERIFY(!dlg.ProductList()->ItemImage(i).isNull());
             // A good picture shows its content, not a white cell.
             if (files[i] == QStringLiteral("hopper.png"))
-                QVERIFY(CentreColour(dlg.m_productList->ItemImage(i)) != QColor(Qt::white));
+                QVERIFY(CentreColour(dlg.ProductList()->ItemImage(i)) != QColor(Qt::white));
         }
         QVERIFY(prompter.shown.isEmpty());
     }

@@ -69,22 +69,22 @@ private slots:
             QVERIFY2(Control(dlg, id), qPrintable(QString::number(id)));
         QVERIFY(Control<QPushButton>(dlg, 1005)->isHidden());
         // Categories with counts, in Number order; the first one is open.
-        QCOMPARE(dlg.m_classList->Entries(),
+        QCOMPARE(dlg.ClassList()->Entries(),
                  QStringList({QStringLiteral("导轨|2"), QStringLiteral("丝杠|1")}));
-        QCOMPARE(dlg.m_curClass, QStringLiteral("导轨"));
-        QCOMPARE(dlg.m_productList->GetItemText(0), QStringLiteral("导轨@HG15"));
-        QCOMPARE(dlg.m_productList->GetItemText(1), QStringLiteral("滑块@HG20"));
-        QVERIFY(dlg.m_tab->isHidden() && dlg.m_btnBack->isHidden() && dlg.m_webLink->isHidden());
+        QCOMPARE(dlg.CurClass(), QStringLiteral("导轨"));
+        QCOMPARE(dlg.ProductList()->GetItemText(0), QStringLiteral("导轨@HG15"));
+        QCOMPARE(dlg.ProductList()->GetItemText(1), QStringLiteral("滑块@HG20"));
+        QVERIFY(dlg.Tab()->isHidden() && dlg.BackButton()->isHidden() && dlg.WebLink()->isHidden());
         for (int i = 0; i < 3; ++i)
-            QCOMPARE(dlg.m_pages[i]->geometry(), dlg.m_tab->rect().adjusted(8, 20, -8, -8));
+            QCOMPARE(dlg.Page(i)->geometry(), dlg.Tab()->rect().adjusted(8, 20, -8, -8));
         // The frame for the 1024 x 700 client area; the navigation never runs under the search.
-        QCOMPARE(dlg.m_btnClose->geometry(), QRect(1024 - 40, 5, 32, 19));
-        QCOMPARE(dlg.m_productList->geometry(), QRect(QPoint(260, 59), QPoint(1018, 664)));
-        QCOMPARE(dlg.m_classList->geometry(), QRect(76, 61, 183, 700 - 25 - 59 - 8));
-        QCOMPARE(dlg.m_searchEdit->geometry(), QRect(1024 - 330, 20, 180, 24));
+        QCOMPARE(dlg.CloseButton()->geometry(), QRect(1024 - 40, 5, 32, 19));
+        QCOMPARE(dlg.ProductList()->geometry(), QRect(QPoint(260, 59), QPoint(1018, 664)));
+        QCOMPARE(dlg.ClassList()->geometry(), QRect(76, 61, 183, 700 - 25 - 59 - 8));
+        QCOMPARE(dlg.SearchEdit()->geometry(), QRect(1024 - 330, 20, 180, 24));
         for (QWidget* b :
-             {dlg.m_btnProducts, dlg.m_btnCompany, dlg.m_btnSettings, dlg.m_btnPublish})
-            QVERIFY(!b->geometry().intersects(dlg.m_searchEdit->geometry().adjusted(-4, 0, 4, 0)));
+             {dlg.ProductsButton(), dlg.CompanyButton(), dlg.SettingsButton(), dlg.PublishButton()})
+            QVERIFY(!b->geometry().intersects(dlg.SearchEdit()->geometry().adjusted(-4, 0, 4, 0)));
     }
 
     void missingBandQuitsCleanly_data() {
@@ -105,7 +105,7 @@ private slots:
         QCOMPARE(prompter.Notices().size(), 1);
         QCOMPARE(prompter.Notices().first().trimmed(), QStringLiteral("Not Open SetImage Bitmap"));
         // Start-up still ran to its end.
-        QCOMPARE(dlg.m_productList->GetItemCount(), 2);
+        QCOMPARE(dlg.ProductList()->GetItemCount(), 2);
         // The modal loop ends at once.
         bool stuck = false;
         QTimer::singleShot(3000, &dlg, [&] {
@@ -136,21 +136,21 @@ private slots:
         CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QCOMPARE(dlg.m_publishState, state.isNull() ? QString("") : state);
-        QCOMPARE(dlg.m_btnSettings->isVisible(), !hidden);
-        QCOMPARE(dlg.m_btnPublish->isVisible(), !hidden);
+        QCOMPARE(dlg.PublishState(), state.isNull() ? QString("") : state);
+        QCOMPARE(dlg.SettingsButton()->isVisible(), !hidden);
+        QCOMPARE(dlg.PublishButton()->isVisible(), !hidden);
         // They stay hidden whatever the window does afterwards.
         dlg.ShowCompanyPages();
         dlg.ShowProductCentre();
         dlg.ToggleMaximize();
         dlg.ToggleMaximize();
-        QCOMPARE(dlg.m_btnSettings->isVisible(), !hidden);
-        QCOMPARE(dlg.m_btnPublish->isVisible(), !hidden);
+        QCOMPARE(dlg.SettingsButton()->isVisible(), !hidden);
+        QCOMPARE(dlg.PublishButton()->isVisible(), !hidden);
         // Settings runs the hub, publish the publish dialog.
         if (!hidden) {
             const std::pair<CSkinBtn*, QString> buttons[] = {
-                {dlg.m_btnSettings, QStringLiteral("设置界面")},
-                {dlg.m_btnPublish, QStringLiteral("信息发布界面")}};
+                {dlg.SettingsButton(), QStringLiteral("设置界面")},
+                {dlg.PublishButton(), QStringLiteral("信息发布界面")}};
             for (const auto& [button, title] : buttons) {
                 QString shown;
                 QTimer::singleShot(0, [&shown] {
@@ -210,9 +210,9 @@ private slots:
         CMainDlg dlg(f.Parts());
         QTimer::singleShot(0, &dlg, [&] {
             QTest::keyClick(&dlg, Qt::Key_Escape);
-            QTest::keyClick(dlg.m_productList, Qt::Key_Escape);
+            QTest::keyClick(dlg.ProductList(), Qt::Key_Escape);
             QVERIFY(dlg.isVisible());
-            QTest::mouseClick(dlg.m_btnClose, Qt::LeftButton);
+            QTest::mouseClick(dlg.CloseButton(), Qt::LeftButton);
         });
         QCOMPARE(dlg.exec(), int(QDialog::Accepted));
         QVERIFY(prompter.shown.isEmpty());
@@ -231,49 +231,49 @@ private slots:
         CMainDlg dlg(f.Parts());
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-        QTest::mouseClick(dlg.m_btnCompany, Qt::LeftButton);
+        QTest::mouseClick(dlg.CompanyButton(), Qt::LeftButton);
 
         QCOMPARE(theApp.thumbListMode, 2);
-        QCOMPARE(dlg.m_classList->Entries(),
+        QCOMPARE(dlg.ClassList()->Entries(),
                  QStringList({QStringLiteral("企业简介"), QStringLiteral("联系我们")}));
         // The company picture at its own size, unframed.
-        QCOMPARE(dlg.m_productList->GetThumbWidth(), 500);
-        QVERIFY(dlg.m_productList->WaitForThumbnails(10000));
-        QVERIFY(SameColour(CentreColour(dlg.m_productList->ItemImage(0)), QColor(250, 180, 0)));
+        QCOMPARE(dlg.ProductList()->GetThumbWidth(), 500);
+        QVERIFY(dlg.ProductList()->WaitForThumbnails(10000));
+        QVERIFY(SameColour(CentreColour(dlg.ProductList()->ItemImage(0)), QColor(250, 180, 0)));
         // A click on the picture does nothing in the company view.
-        dlg.m_productList->SetSelectionMark(0);
+        dlg.ProductList()->SetSelectionMark(0);
         dlg.OpenProduct();
-        QVERIFY(!dlg.m_tab->isVisible());
+        QVERIFY(!dlg.Tab()->isVisible());
 
         // 联系我们: the text and the link, the picture list hidden.
-        QTest::mouseClick(dlg.m_classList->ButtonAt(1), Qt::LeftButton);
-        QVERIFY(!dlg.m_productList->isVisible() && dlg.m_webLink->isVisible());
-        QCOMPARE(dlg.m_companyText->toPlainText(), QStringLiteral("地址：上海\n电话：021-1234"));
-        QCOMPARE(dlg.m_webLink->text(), QStringLiteral("http://www.harbelt.example/cn"));
-        QCOMPARE(dlg.m_webLink->GetLinkUrl(), QStringLiteral("www.harbelt.example/cn"));
+        QTest::mouseClick(dlg.ClassList()->ButtonAt(1), Qt::LeftButton);
+        QVERIFY(!dlg.ProductList()->isVisible() && dlg.WebLink()->isVisible());
+        QCOMPARE(dlg.CompanyText()->toPlainText(), QStringLiteral("地址：上海\n电话：021-1234"));
+        QCOMPARE(dlg.WebLink()->text(), QStringLiteral("http://www.harbelt.example/cn"));
+        QCOMPARE(dlg.WebLink()->GetLinkUrl(), QStringLiteral("www.harbelt.example/cn"));
         // The link keeps the layout's rectangle, and a click far from its text opens it.
         const QRect linkRect(QPoint(260, 700 - 265), QPoint(1024 - 181, 700 - 201));
-        QCOMPARE(dlg.m_webLink->geometry(), linkRect);
-        QTest::mouseClick(dlg.m_webLink, Qt::LeftButton, {},
+        QCOMPARE(dlg.WebLink()->geometry(), linkRect);
+        QTest::mouseClick(dlg.WebLink(), Qt::LeftButton, {},
                           QPoint(linkRect.width() - 2, linkRect.height() - 2));
         QCOMPARE(prompter.shown.size(), 1);
         QCOMPARE(prompter.shown[0].kind, QStringLiteral("url"));
 
         // 企业简介 again: the picture, text and link hidden.
-        QTest::mouseClick(dlg.m_classList->ButtonAt(0), Qt::LeftButton);
-        QVERIFY(dlg.m_productList->isVisible() && !dlg.m_webLink->isVisible());
-        QVERIFY(dlg.m_productList->WaitForThumbnails(10000));
-        QCOMPARE(dlg.m_productList->ItemImage(0).pixelColor(0, 10), QColor(Qt::white));
+        QTest::mouseClick(dlg.ClassList()->ButtonAt(0), Qt::LeftButton);
+        QVERIFY(dlg.ProductList()->isVisible() && !dlg.WebLink()->isVisible());
+        QVERIFY(dlg.ProductList()->WaitForThumbnails(10000));
+        QCOMPARE(dlg.ProductList()->ItemImage(0).pixelColor(0, 10), QColor(Qt::white));
 
         // 联系我们, then the company button: the picture back, text and link hidden.
-        QTest::mouseClick(dlg.m_classList->ButtonAt(1), Qt::LeftButton);
-        QTest::mouseClick(dlg.m_btnCompany, Qt::LeftButton);
-        QVERIFY(dlg.m_productList->isVisible() && !dlg.m_companyText->isVisible());
+        QTest::mouseClick(dlg.ClassList()->ButtonAt(1), Qt::LeftButton);
+        QTest::mouseClick(dlg.CompanyButton(), Qt::LeftButton);
+        QVERIFY(dlg.ProductList()->isVisible() && !dlg.CompanyText()->isVisible());
 
         // The product centre brings the categories back.
-        QTest::mouseClick(dlg.m_btnProducts, Qt::LeftButton);
+        QTest::mouseClick(dlg.ProductsButton(), Qt::LeftButton);
         QCOMPARE(theApp.thumbListMode, 1);
-        QCOMPARE(dlg.m_productList->GetItemCount(), 2);
+        QCOMPARE(dlg.ProductList()->GetItemCount(), 2);
         QCOMPARE(prompter.shown.size(), 1);
     }
 
@@ -288,12 +288,12 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         dlg.ShowCompanyPages();
         // Wider than 3300: scaled to 3300 wide.
-        QCOMPARE(dlg.m_productList->GetThumbWidth(), 3300);
-        QCOMPARE(dlg.m_productList->GetThumbHeight(), 825);
-        QVERIFY(dlg.m_productList->WaitForThumbnails(20000));
-        QVERIFY(SameColour(CentreColour(dlg.m_productList->ItemImage(0)), QColor(0, 160, 60)));
+        QCOMPARE(dlg.ProductList()->GetThumbWidth(), 3300);
+        QCOMPARE(dlg.ProductList()->GetThumbHeight(), 825);
+        QVERIFY(dlg.ProductList()->WaitForThumbnails(20000));
+        QVERIFY(SameColour(CentreColour(dlg.ProductList()->ItemImage(0)), QColor(0, 160, 60)));
         dlg.OpenCategory(QStringLiteral("联系我们"));
-        QCOMPARE(dlg.m_webLink->GetLinkUrl(), QStringLiteral("www.harbelt.example"));
+        QCOMPARE(dlg.WebLink()->GetLinkUrl(), QStringLiteral("www.harbelt.example"));
     }
 
     void companyWithoutPictureOrRow() {
@@ -303,26 +303,26 @@ private slots:
         ScriptedPrompter prompter;
         CMainDlg dlg(f.Parts());
         dlg.ShowCompanyPages();
-        QCOMPARE(dlg.m_productList->GetItemCount(), 0);
+        QCOMPARE(dlg.ProductList()->GetItemCount(), 0);
         // The introduction entry adds the item anyway; the list draws a white cell.
         dlg.OpenCategory(QStringLiteral("企业简介"));
-        QCOMPARE(dlg.m_productList->GetItemCount(), 1);
+        QCOMPARE(dlg.ProductList()->GetItemCount(), 1);
         // A web text without "www." links to the whole text.
         dlg.OpenCategory(QStringLiteral("联系我们"));
-        QCOMPARE(dlg.m_webLink->GetLinkUrl(), QStringLiteral("harbelt.example"));
+        QCOMPARE(dlg.WebLink()->GetLinkUrl(), QStringLiteral("harbelt.example"));
         // No picture at all, or a file that is no picture: no cell.
         for (const char* opath : {"", "company.txt"}) {
             QVERIFY(theApp.m_db->ExecuteSql("update [企业表] set [Opath]=?",
                                             {QString::fromUtf8(opath)}));
             dlg.OpenCategory(QStringLiteral("企业简介"));
-            QCOMPARE(dlg.m_productList->GetItemCount(), 0);
+            QCOMPARE(dlg.ProductList()->GetItemCount(), 0);
         }
 
         // Without a company row the two entries are shown and the right side stays empty.
         QVERIFY(theApp.m_db->ExecuteSql("delete from [企业表]"));
         dlg.ShowCompanyPages();
         dlg.OpenCategory(QStringLiteral("企业简介"));
-        QCOMPARE(dlg.m_productList->GetItemCount(), 0);
+        QCOMPARE(dlg.ProductList()->GetItemCount(), 0);
         QVERIFY(prompter.shown.isEmpty());
     }
 
@@ -333,7 +333,7 @@ private slots:
             CMainDlg dlg(f.Parts());
             dlg.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dlg));
-            QTest::mouseClick(dlg.m_btnChat, Qt::LeftButton);
+            QTest::mouseClick(dlg.ChatButton(), Qt::LeftButton);
             QCOMPARE(prompter.shown.size(), 1);
             QCOMPARE(prompter.shown[0].text,
                      QStringLiteral("http://wpa.qq.com/msgrd?v=3&uin=%1&site=qq&menu=yes")

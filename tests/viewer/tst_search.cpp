@@ -1,6 +1,7 @@
 // Search by type code: the search box and its placeholder, Enter, the two notices, the rebuilt
 // category list, the hits and opening a hit in its own category.
 
+#include <QDialog>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QtTest>
@@ -46,14 +47,13 @@ AppParts FillCatalogue(ScopedInstallation& f) {
 
 QStringList Items(CMainDlg& dlg) {
     QStringList items;
-    for (int i = 0; i < dlg.m_productList->GetItemCount(); ++i)
-        items << dlg.m_productList->GetItemText(i);
+    for (int i = 0; i < dlg.ProductList()->GetItemCount(); ++i)
+        items << dlg.ProductList()->GetItemText(i);
     return items;
 }
 
 void Search(CMainDlg& dlg, const QString& text) {
-    dlg.m_searchText = text;
-    dlg.RunSearch();
+    dlg.SearchFor(text);
 }
 
 }  // namespace
@@ -70,7 +70,7 @@ private slots:
         CMainDlg dlg(FillCatalogue(f));
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
+        QCOMPARE(dlg.SearchEdit()->text(), SEARCH_HINT);
         // After a notice or another program the window is not active; the click that brings the
         // visitor back into the box must still empty it, or the typing lands behind the
         // placeholder.
@@ -80,49 +80,49 @@ private slots:
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
         QVERIFY(!dlg.isActiveWindow());
-        QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton);
-        QCOMPARE(dlg.m_searchEdit->text(), QString());
+        QTest::mouseClick(dlg.SearchEdit(), Qt::LeftButton);
+        QCOMPARE(dlg.SearchEdit()->text(), QString());
         dlg.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
-        QVERIFY(dlg.m_searchEdit->hasFocus());
-        QCOMPARE(dlg.m_searchEdit->text(), QString());
-        QTest::keyClicks(dlg.m_searchEdit, QStringLiteral("hgh"));
+        QVERIFY(dlg.SearchEdit()->hasFocus());
+        QCOMPARE(dlg.SearchEdit()->text(), QString());
+        QTest::keyClicks(dlg.SearchEdit(), QStringLiteral("hgh"));
         // The button takes the typed text, puts the placeholder back and searches.
-        QTest::mouseClick(dlg.m_btnSearch, Qt::LeftButton);
-        QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
-        QCOMPARE(dlg.m_viewMode, VIEW_SEARCH);
+        QTest::mouseClick(dlg.SearchButton(), Qt::LeftButton);
+        QCOMPARE(dlg.SearchEdit()->text(), SEARCH_HINT);
+        QCOMPARE(dlg.View(), VIEW_SEARCH);
         QCOMPARE(Items(dlg), QStringList{QStringLiteral("导轨@HGH20")});
         QVERIFY(prompter.shown.isEmpty());
 
         // Clicking into the box again empties it; typed text is kept when the visitor clicks
         // into it once more to correct it. Enter searches what it holds and leaves it there.
-        QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton);
-        QTest::keyClicks(dlg.m_searchEdit, QStringLiteral("AB"));
-        QTest::mouseClick(dlg.m_searchEdit, Qt::LeftButton, {}, QPoint(4, 4));
-        QCOMPARE(dlg.m_searchEdit->text(), QStringLiteral("AB"));
-        QTest::keyClick(dlg.m_searchEdit, Qt::Key_Return);
+        QTest::mouseClick(dlg.SearchEdit(), Qt::LeftButton);
+        QTest::keyClicks(dlg.SearchEdit(), QStringLiteral("AB"));
+        QTest::mouseClick(dlg.SearchEdit(), Qt::LeftButton, {}, QPoint(4, 4));
+        QCOMPARE(dlg.SearchEdit()->text(), QStringLiteral("AB"));
+        QTest::keyClick(dlg.SearchEdit(), Qt::Key_Return);
         QCOMPARE(Items(dlg),
                  QStringList({QStringLiteral("滑块@AB12"), QStringLiteral("空格@AB 12")}));
-        QCOMPARE(dlg.m_searchEdit->text(), QStringLiteral("AB"));
+        QCOMPARE(dlg.SearchEdit()->text(), QStringLiteral("AB"));
 
         // Clicking elsewhere puts the placeholder back.
-        QTest::mouseClick(dlg.m_classList->ButtonAt(1), Qt::LeftButton);
-        QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
+        QTest::mouseClick(dlg.ClassList()->ButtonAt(1), Qt::LeftButton);
+        QCOMPARE(dlg.SearchEdit()->text(), SEARCH_HINT);
 
         // Opening a product and going back never empties the box: the focus stays with the
         // content when the list and the tabs are hidden.
-        QTest::mouseClick(dlg.m_productList->viewport(), Qt::LeftButton, {},
-                          dlg.m_productList->ItemRect(0).center());
-        QVERIFY(dlg.m_tab->isVisible());
-        QTest::mouseClick(dlg.m_btnBack, Qt::LeftButton);
-        QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
-        QVERIFY(!dlg.m_searchEdit->hasFocus());
+        QTest::mouseClick(dlg.ProductList()->viewport(), Qt::LeftButton, {},
+                          dlg.ProductList()->ItemRect(0).center());
+        QVERIFY(dlg.Tab()->isVisible());
+        QTest::mouseClick(dlg.BackButton(), Qt::LeftButton);
+        QCOMPARE(dlg.SearchEdit()->text(), SEARCH_HINT);
+        QVERIFY(!dlg.SearchEdit()->hasFocus());
         // Tab into the box keeps the placeholder selected, so typing replaces it.
-        dlg.m_searchEdit->setFocus(Qt::TabFocusReason);
-        QCOMPARE(dlg.m_searchEdit->text(), SEARCH_HINT);
-        QTest::keyClicks(dlg.m_searchEdit, QStringLiteral("LK"));
-        QCOMPARE(dlg.m_searchEdit->text(), QStringLiteral("LK"));
-        QTest::keyClick(dlg.m_searchEdit, Qt::Key_Enter);
+        dlg.SearchEdit()->setFocus(Qt::TabFocusReason);
+        QCOMPARE(dlg.SearchEdit()->text(), SEARCH_HINT);
+        QTest::keyClicks(dlg.SearchEdit(), QStringLiteral("LK"));
+        QCOMPARE(dlg.SearchEdit()->text(), QStringLiteral("LK"));
+        QTest::keyClick(dlg.SearchEdit(), Qt::Key_Enter);
         QCOMPARE(Items(dlg), QStringList{QStringLiteral("梅花@LK-40")});
         QVERIFY(prompter.shown.isEmpty());
     }
@@ -135,27 +135,35 @@ private slots:
         dlg.show();
         QVERIFY(QTest::qWaitForWindowActive(&dlg));
         // Enter with the focus elsewhere, while the box shows its placeholder.
-        dlg.m_classList->ButtonAt(0)->setFocus();
-        QTest::keyClick(dlg.m_classList->ButtonAt(0), Qt::Key_Return);
+        dlg.ClassList()->ButtonAt(0)->setFocus();
+        QTest::keyClick(dlg.ClassList()->ButtonAt(0), Qt::Key_Return);
         QCOMPARE(prompter.Notices().size(), 1);
         QCOMPARE(prompter.Notices().first().trimmed(), QStringLiteral("请输入类型码搜索!"));
-        QCOMPARE(dlg.m_viewMode, VIEW_PRODUCTS);
+        QCOMPARE(dlg.View(), VIEW_PRODUCTS);
+        // A dialog opened from the window keeps its own Enter and Escape.
+        QDialog child(&dlg);
+        auto* edit = new QLineEdit(&child);
+        child.show();
+        QTest::keyClick(edit, Qt::Key_Return);
+        QCOMPARE(prompter.Notices().size(), 1);
+        QTest::keyClick(edit, Qt::Key_Escape);
+        QVERIFY(child.isHidden());
         Search(dlg, QString());  // an emptied box
         QCOMPARE(prompter.Notices().size(), 2);
-        QCOMPARE(dlg.m_viewMode, VIEW_PRODUCTS);
+        QCOMPARE(dlg.View(), VIEW_PRODUCTS);
 
         dlg.ShowCompanyPages();
         Search(dlg, QStringLiteral("nothing-like-this"));
         QCOMPARE(prompter.Notices().size(), 3);
         QCOMPARE(prompter.Notices().last().trimmed(), QStringLiteral("未找到相关产品"));
-        QCOMPARE(dlg.m_productList->GetItemCount(), 0);
-        QCOMPARE(dlg.m_viewMode, VIEW_SEARCH);
+        QCOMPARE(dlg.ProductList()->GetItemCount(), 0);
+        QCOMPARE(dlg.View(), VIEW_SEARCH);
         QCOMPARE(theApp.thumbListMode, 1);
         // The category list has been rebuilt with the counts.
-        QCOMPARE(dlg.m_classList->Entries(),
+        QCOMPARE(dlg.ClassList()->Entries(),
                  QStringList({QStringLiteral("导轨|2"), QStringLiteral("丝杠|2"),
                               QStringLiteral("联轴器|5")}));
-        QVERIFY(dlg.m_companyText->isHidden());
+        QVERIFY(dlg.CompanyText()->isHidden());
     }
 
     void fragmentsMatchAnywhereAndLiterally() {
@@ -172,7 +180,7 @@ private slots:
         }
         // "[" is removed and the field keeps the shortened text.
         Search(dlg, QStringLiteral("[a"));
-        QCOMPARE(dlg.m_searchText, QStringLiteral("a"));
+        QCOMPARE(dlg.SearchText(), QStringLiteral("a"));
         QVERIFY(Items(dlg).contains(QStringLiteral("丝杠@SFU1605")));
         QVERIFY(prompter.shown.isEmpty());
     }
@@ -184,25 +192,25 @@ private slots:
         dlg.show();
         QVERIFY(QTest::qWaitForWindowExposed(&dlg));
         Search(dlg, QStringLiteral("LK"));
-        QCOMPARE(dlg.m_curClass, QStringLiteral("导轨"));  // the first category, not opened
+        QCOMPARE(dlg.CurClass(), QStringLiteral("导轨"));  // the first category, not opened
         QCOMPARE(Items(dlg), QStringList{QStringLiteral("梅花@LK-40")});
-        QCOMPARE(dlg.m_hitClass, QStringList{QStringLiteral("联轴器")});
-        QCOMPARE(dlg.m_productList->GetThumbWidth(), 140);
-        QVERIFY(dlg.m_productList->WaitForThumbnails(20000));
-        QTest::mouseClick(dlg.m_productList->viewport(), Qt::LeftButton, {},
-                          dlg.m_productList->ItemRect(0).center());
-        QCOMPARE(dlg.m_curClass, QStringLiteral("联轴器"));
-        QCOMPARE(dlg.m_title->text(), QStringLiteral("联轴器--梅花"));
-        QVERIFY(dlg.m_tab->IsItemEnabled(1) && !dlg.m_tab->IsItemEnabled(2));
+        QCOMPARE(dlg.HitClass(), QStringList{QStringLiteral("联轴器")});
+        QCOMPARE(dlg.ProductList()->GetThumbWidth(), 140);
+        QVERIFY(dlg.ProductList()->WaitForThumbnails(20000));
+        QTest::mouseClick(dlg.ProductList()->viewport(), Qt::LeftButton, {},
+                          dlg.ProductList()->ItemRect(0).center());
+        QCOMPARE(dlg.CurClass(), QStringLiteral("联轴器"));
+        QCOMPARE(dlg.Title()->text(), QStringLiteral("联轴器--梅花"));
+        QVERIFY(dlg.Tab()->IsItemEnabled(1) && !dlg.Tab()->IsItemEnabled(2));
         // Back shows the hits again.
         dlg.OnBack();
         QCOMPARE(Items(dlg), QStringList{QStringLiteral("梅花@LK-40")});
         // A category click ends the search.
         dlg.OpenCategory(QStringLiteral("丝杠|2"));
-        QVERIFY(!dlg.m_searchActive);
-        dlg.m_productList->SetSelectionMark(0);
+        QVERIFY(!dlg.SearchActive());
+        dlg.ProductList()->SetSelectionMark(0);
         dlg.OpenProduct();
-        QCOMPARE(dlg.m_title->text(), QStringLiteral("丝杠--丝杠"));
+        QCOMPARE(dlg.Title()->text(), QStringLiteral("丝杠--丝杠"));
 
         // A first hit without a picture keeps its (blank) cell, so the second hit still opens
         // in its own category.
@@ -210,10 +218,10 @@ private slots:
         Search(dlg, QStringLiteral("AB"));
         QCOMPARE(Items(dlg),
                  QStringList({QStringLiteral("滑块@AB12"), QStringLiteral("空格@AB 12")}));
-        QCOMPARE(dlg.m_hitClass, QStringList({QStringLiteral("导轨"), QStringLiteral("丝杠")}));
-        QTest::mouseClick(dlg.m_productList->viewport(), Qt::LeftButton, {},
-                          dlg.m_productList->ItemRect(1).center());
-        QCOMPARE(dlg.m_title->text(), QStringLiteral("丝杠--空格"));
+        QCOMPARE(dlg.HitClass(), QStringList({QStringLiteral("导轨"), QStringLiteral("丝杠")}));
+        QTest::mouseClick(dlg.ProductList()->viewport(), Qt::LeftButton, {},
+                          dlg.ProductList()->ItemRect(1).center());
+        QCOMPARE(dlg.Title()->text(), QStringLiteral("丝杠--空格"));
     }
 
     void everyHitIsListed() {
@@ -231,14 +239,14 @@ private slots:
         ScriptedPrompter prompter;
         CMainDlg dlg(f.Parts());
         Search(dlg, QStringLiteral("K"));
-        QCOMPARE(dlg.m_productList->GetItemCount(), 360);
-        QCOMPARE(dlg.m_hitClass.size(), 360);
+        QCOMPARE(dlg.ProductList()->GetItemCount(), 360);
+        QCOMPARE(dlg.HitClass().size(), 360);
         const int item = 330;
-        const QString caption = dlg.m_productList->GetItemText(item);
-        dlg.m_productList->SetSelectionMark(item);
+        const QString caption = dlg.ProductList()->GetItemText(item);
+        dlg.ProductList()->SetSelectionMark(item);
         dlg.OpenProduct();
-        QCOMPARE(dlg.m_curClass, QStringLiteral("B"));
-        QCOMPARE(dlg.m_title->text(), QStringLiteral("B--") + caption.section('@', 0, 0));
+        QCOMPARE(dlg.CurClass(), QStringLiteral("B"));
+        QCOMPARE(dlg.Title()->text(), QStringLiteral("B--") + caption.section('@', 0, 0));
         QVERIFY(prompter.shown.isEmpty());
     }
 };
