@@ -215,7 +215,6 @@ void TestConfig::pictureFolders() {
     QCOMPARE(InstallPaths::PictureFolder(tmp.path()), tmp.filePath(QStringLiteral("Pic")));
     QVERIFY(QDir(tmp.path()).mkdir(QStringLiteral("pic")));
     QCOMPARE(InstallPaths::PictureFolder(tmp.path()), tmp.filePath(QStringLiteral("pic")));
-
 }
 
 // Stored paths resolve inside pic/ with either separator, or count as missing: ".." and

@@ -7,6 +7,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "ControlIds.h"
 #include "ScriptedPrompter.h"
 #include "app/CCatalogueApp.h"
 #include "app/CMsgBoxDlg.h"
@@ -32,7 +33,7 @@ SeenNotice WatchNotice(const QString& text, int milliseconds) {
             if (!dlg || !dlg->isVisible()) continue;
             seen.found = true;
             seen.title = dlg->windowTitle();
-            if (auto* label = dlg->findChild<QLabel*>(QStringLiteral("1012")))
+            if (auto* label = dlg->findChild<QLabel*>(Ids::Notice::kText))
                 seen.text = label->text();
             seen.frame = dlg->frameGeometry();
             seen.buttons = int(dlg->findChildren<QAbstractButton*>().size());

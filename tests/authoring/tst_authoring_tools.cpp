@@ -12,6 +12,7 @@
 #include <QTableWidget>
 #include <QTest>
 
+#include "ControlIds.h"
 #include "ScriptedPrompter.h"
 #include "TestCatalogue.h"
 #include "app/InstallPaths.h"
@@ -63,12 +64,12 @@ private slots:
         const QString documents = "select OIntroduce, OAddProcess, OTecReference from [小类表]";
 
         CProductParamDlg dlg(c.db, c.paths);
-        auto* tree = Ctl<CFolderTreeCtrl>(dlg, "1043");
-        auto* path = Ctl<QLineEdit>(dlg, "1013");
-        auto* cls = Ctl<QComboBox>(dlg, "1022");
-        auto* product = Ctl<QComboBox>(dlg, "1089");
-        auto* kind = Ctl<QComboBox>(dlg, "1030");
-        auto* save = Ctl<QPushButton>(dlg, "1002");
+        auto* tree = Ctl<CFolderTreeCtrl>(dlg, Ids::ProductParam::kTree);
+        auto* path = Ctl<QLineEdit>(dlg, Ids::ProductParam::kPath);
+        auto* cls = Ctl<QComboBox>(dlg, Ids::ProductParam::kClass);
+        auto* product = Ctl<QComboBox>(dlg, Ids::ProductParam::kProduct);
+        auto* kind = Ctl<QComboBox>(dlg, Ids::ProductParam::kKind);
+        auto* save = Ctl<QPushButton>(dlg, Ids::ProductParam::kSave);
         QCOMPARE(path->text(), c.dir.filePath("docs"));
         QCOMPARE(cls->currentText(), QStringLiteral("请选择零件类别"));
         QCOMPARE(kind->currentText(), QStringLiteral("请选择属性"));
@@ -124,12 +125,12 @@ private slots:
         const QString models = "select * from [3D模型表] order by Number";
 
         CModelManageDlg dlg(c.db, c.paths);
-        auto* cls = Ctl<QComboBox>(dlg, "1022");
-        auto* product = Ctl<QComboBox>(dlg, "1030");
-        auto* files = Ctl<QListWidget>(dlg, "1000");
-        auto* note = Ctl<QLineEdit>(dlg, "1029");
-        auto* add = Ctl<QPushButton>(dlg, "1001");
-        auto* up = Ctl<QPushButton>(dlg, "1034");
+        auto* cls = Ctl<QComboBox>(dlg, Ids::ModelManage::kClass);
+        auto* product = Ctl<QComboBox>(dlg, Ids::ModelManage::kProduct);
+        auto* files = Ctl<QListWidget>(dlg, Ids::ModelManage::kFiles);
+        auto* note = Ctl<QLineEdit>(dlg, Ids::ModelManage::kNote);
+        auto* add = Ctl<QPushButton>(dlg, Ids::ModelManage::kAdd);
+        auto* up = Ctl<QPushButton>(dlg, Ids::ModelManage::kUp);
         QVERIFY(!add->isEnabled() && !up->isEnabled());
         Choose(cls, 0);  // a category without products
         QVERIFY(product->count() == 0 && !add->isEnabled());
@@ -154,7 +155,7 @@ private slots:
 
         files->setCurrentRow(1);
         note->setText(kOdd + "备注");
-        Ctl<QPushButton>(dlg, "1038")->click();
+        Ctl<QPushButton>(dlg, Ids::ModelManage::kSetNote)->click();
         QCOMPARE(prompter.Notices().last().trimmed(), QStringLiteral("更改备注成功"));
         note->clear();
         files->setCurrentRow(0);
@@ -162,7 +163,7 @@ private slots:
         QCOMPARE(note->text(), kOdd + "备注");
 
         // Deleting renumbers what stays, so the order has no holes.
-        Ctl<QPushButton>(dlg, "1002")->click();
+        Ctl<QPushButton>(dlg, Ids::ModelManage::kDelete)->click();
         QCOMPARE(prompter.Notices().last().trimmed(), QStringLiteral("删除成功"));
         QCOMPARE(c.Rows(models, {3, 4}), (QStringList{"a.stp=1", "b.igs=2"}));
 
@@ -170,7 +171,7 @@ private slots:
         QSqlQuery(c.db.Database()).exec("drop table [3D模型表]");
         const qsizetype told = prompter.shown.size();
         files->setCurrentRow(0);
-        Ctl<QPushButton>(dlg, "1002")->click();
+        Ctl<QPushButton>(dlg, Ids::ModelManage::kDelete)->click();
         QVERIFY(c.failures.last().contains("no such table"));
         QCOMPARE(prompter.shown.size(), told);
         QCOMPARE(files->count(), 2);
@@ -188,10 +189,10 @@ private slots:
             for (const QStringList& values : {first, second}) {
                 CCompanySetDlg dlg(c.db, c.paths);
                 prompter.fileAnswers << values[0];
-                Ctl<QPushButton>(dlg, "1001")->click();
-                Ctl<QPlainTextEdit>(dlg, "1029")->setPlainText(values[1]);
-                Ctl<QLineEdit>(dlg, "1015")->setText(values[2]);
-                Ctl<QPushButton>(dlg, "1002")->click();
+                Ctl<QPushButton>(dlg, Ids::CompanySet::kChoose)->click();
+                Ctl<QPlainTextEdit>(dlg, Ids::CompanySet::kInformation)->setPlainText(values[1]);
+                Ctl<QLineEdit>(dlg, Ids::CompanySet::kWeb)->setText(values[2]);
+                Ctl<QPushButton>(dlg, Ids::CompanySet::kSave)->click();
                 QCOMPARE(prompter.Notices().last().trimmed(), QStringLiteral("增加成功"));
                 QCOMPARE(c.Rows(company, {3, 5, 6}), QStringList{values.join("|")});
             }
@@ -201,14 +202,14 @@ private slots:
         prompter.shown.clear();
         {
             CCompanyIntroDlg dlg(c.db, c.paths);
-            auto* list = Ctl<QTableWidget>(dlg, "1087");
-            auto* modify = Ctl<QPushButton>(dlg, "1088");
+            auto* list = Ctl<QTableWidget>(dlg, Ids::CompanyIntro::kList);
+            auto* modify = Ctl<QPushButton>(dlg, Ids::CompanyIntro::kModify);
             QVERIFY(list->rowCount() == 1 && list->isColumnHidden(0) && !list->isColumnHidden(4));
             modify->click();
             list->selectRow(0);
             emit list->cellClicked(0, 2);
-            QCOMPARE(Ctl<QLineEdit>(dlg, "1086")->text(), second[2]);
-            Ctl<QLineEdit>(dlg, "1076")->setText(first[0]);
+            QCOMPARE(Ctl<QLineEdit>(dlg, Ids::CompanyIntro::kWeb)->text(), second[2]);
+            Ctl<QLineEdit>(dlg, Ids::CompanyIntro::kPicture)->setText(first[0]);
             modify->click();
             QCOMPARE(c.Rows(company, {3}), QStringList{""});
             prompter.confirmAnswers << true;
@@ -222,11 +223,11 @@ private slots:
         // With no row, 修改 makes the one row.
         QSqlQuery(c.db.Database()).exec("delete from [企业表]");
         CCompanyIntroDlg dlg(c.db, c.paths);
-        Ctl<QPlainTextEdit>(dlg, "1078")->setPlainText(first[1]);
+        Ctl<QPlainTextEdit>(dlg, Ids::CompanyIntro::kInformation)->setPlainText(first[1]);
         prompter.confirmAnswers << true;
-        Ctl<QPushButton>(dlg, "1088")->click();
+        Ctl<QPushButton>(dlg, Ids::CompanyIntro::kModify)->click();
         QCOMPARE(c.Rows(company, {3, 5, 6}), QStringList{"|" + first[1] + "|"});
-        QCOMPARE(Ctl<QTableWidget>(dlg, "1087")->rowCount(), 1);
+        QCOMPARE(Ctl<QTableWidget>(dlg, Ids::CompanyIntro::kList)->rowCount(), 1);
         QVERIFY(c.failures.isEmpty());
     }
 };

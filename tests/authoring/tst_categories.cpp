@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include "CatalogueFixture.h"
+#include "ControlIds.h"
 #include "ScopedInstallation.h"
 #include "authoring/CClassManageDlg.h"
 #include "authoring/CSettingDlg.h"
@@ -59,36 +60,36 @@ private slots:
         QVERIFY(f.catalogue.ok);
         const QString odd = QStringLiteral("齿轮'\"%_\\");
         CClassManageDlg dlg(f.db, f.paths);
-        auto* list = Ctl<QListWidget>(dlg, "1006");
+        auto* list = Ctl<QListWidget>(dlg, Ids::ClassManage::kList);
         const QStringList company = f.Rows("select * from [企业表]");
 
         // Each new category comes first, the others move down.
         for (const QString& name : {QStringLiteral("轴承"), odd, QStringLiteral("法兰")}) {
-            Type(dlg, "1013", name);
-            Press(dlg, "1001");
+            Type(dlg, Ids::ClassManage::kName, name);
+            Press(dlg, Ids::ClassManage::kAdd);
         }
         QCOMPARE(f.TakeNotices(), QStringList(3, QStringLiteral("增加成功")));
         QCOMPARE(Entries(list), QStringList({"法兰", odd, "轴承"}));
         QCOMPARE(f.Tables(), QStringList({"1|法兰", "2|" + odd, "3|轴承"}) + company);
-        Type(dlg, "1013", odd);
-        Press(dlg, "1001");
-        Type(dlg, "1013", QString());
-        Press(dlg, "1001");
+        Type(dlg, Ids::ClassManage::kName, odd);
+        Press(dlg, Ids::ClassManage::kAdd);
+        Type(dlg, Ids::ClassManage::kName, QString());
+        Press(dlg, Ids::ClassManage::kAdd);
         QCOMPARE(f.TakeNotices(), QStringList({"该类名已存在", "数据不能为空"}));
 
         // Moves store the order at once; the selection follows the moved entry.
         list->setCurrentRow(2);
-        QCOMPARE(Ctl(dlg, "1013")->text(), QStringLiteral("轴承"));
-        QCOMPARE(Ctl(dlg, "1029")->text(), QStringLiteral("3"));
-        Press(dlg, "1034");
+        QCOMPARE(Ctl(dlg, Ids::ClassManage::kName)->text(), QStringLiteral("轴承"));
+        QCOMPARE(Ctl(dlg, Ids::ClassManage::kNumber)->text(), QStringLiteral("3"));
+        Press(dlg, Ids::ClassManage::kUp);
         QCOMPARE(list->currentRow(), 1);
         QCOMPARE(f.Tables(), QStringList({"1|法兰", "2|轴承", "3|" + odd}) + company);
         list->setCurrentRow(0);
-        Press(dlg, "1034");
+        Press(dlg, Ids::ClassManage::kUp);
         list->setCurrentRow(2);
-        Press(dlg, "1035");
+        Press(dlg, Ids::ClassManage::kDown);
         list->setCurrentRow(-1);
-        Press(dlg, "1035");
+        Press(dlg, Ids::ClassManage::kDown);
         QCOMPARE(f.TakeNotices(),
                  QStringList({"已经到第一个了", "已经到最后一个了", "请选中一项"}));
 
@@ -99,11 +100,11 @@ private slots:
         f.db.ExecuteSql(Sql::InsertModel, {"法兰", "盘@F1", "f1.step", 0, "/m/f1.step"});
         const QStringList before = f.Tables();
         list->setCurrentRow(2);
-        Type(dlg, "1013", QStringLiteral("齿轮"));
+        Type(dlg, Ids::ClassManage::kName, QStringLiteral("齿轮"));
         f.prompter.confirmAnswers << false << true;
-        Press(dlg, "1002");
+        Press(dlg, Ids::ClassManage::kRename);
         QCOMPARE(f.Tables(), before);
-        Press(dlg, "1002");
+        Press(dlg, Ids::ClassManage::kRename);
         QCOMPARE(f.prompter.shown.first().caption, QStringLiteral("提示"));
         QCOMPARE(f.TakeNotices(), QStringList({"修改成功"}));
         QCOMPARE(Entries(list), QStringList({"法兰", "轴承", "齿轮"}));
@@ -112,13 +113,13 @@ private slots:
         // A delete takes the category's products and model files with it.
         list->setCurrentRow(2);
         f.prompter.confirmAnswers << true;
-        Press(dlg, "1026");
+        Press(dlg, Ids::ClassManage::kDelete);
         QCOMPARE(f.TakeNotices(), QStringList({"删除成功"}));
-        QCOMPARE(Ctl(dlg, "1013")->text(), QString());
-        QCOMPARE(Ctl(dlg, "1029")->text(), QStringLiteral("0"));
+        QCOMPARE(Ctl(dlg, Ids::ClassManage::kName)->text(), QString());
+        QCOMPARE(Ctl(dlg, Ids::ClassManage::kNumber)->text(), QStringLiteral("0"));
         QCOMPARE(f.Tables(), QStringList({"1|法兰", "2|轴承", before[3], before[5]}) + company);
-        Type(dlg, "1013", QStringLiteral("无此类"));
-        Press(dlg, "1026");
+        Type(dlg, Ids::ClassManage::kName, QStringLiteral("无此类"));
+        Press(dlg, Ids::ClassManage::kDelete);
         QCOMPARE(f.TakeNotices(), QStringList({"没有要删除的记录"}));
     }
 
@@ -128,7 +129,7 @@ private slots:
         f.db.ExecuteSql(Sql::InsertProduct, {1, "泵", "泵@P1", "k", "/p.jpg", "/i.jpg", "", ""});
         f.db.ExecuteSql(Sql::InsertModel, {"泵", "泵@P1", "p1.step", 0, "/m/p1.step"});
         CClassManageDlg dlg(f.db, f.paths);
-        auto* list = Ctl<QListWidget>(dlg, "1006");
+        auto* list = Ctl<QListWidget>(dlg, Ids::ClassManage::kList);
         // The last statement of each cascade fails, after the others have run.
         f.Exec(
             "create trigger lock_u before update on [3D模型表] begin select raise(abort, "
@@ -139,24 +140,24 @@ private slots:
         const QStringList before = f.Tables();
         f.TakeNotices();
         list->setCurrentRow(0);
-        Type(dlg, "1013", QStringLiteral("水泵"));
+        Type(dlg, Ids::ClassManage::kName, QStringLiteral("水泵"));
         f.prompter.confirmAnswers << true << true;
-        Press(dlg, "1002");
+        Press(dlg, Ids::ClassManage::kRename);
         QCOMPARE(f.Tables(), before);
         const QStringList notices = f.TakeNotices();
         QVERIFY2(notices.size() == 1 && notices[0].startsWith("数据库操作失败") &&
                      notices[0].contains("locked"),
                  qPrintable(notices.join('\n')));
-        Type(dlg, "1013", QStringLiteral("泵"));
-        Press(dlg, "1026");
+        Type(dlg, Ids::ClassManage::kName, QStringLiteral("泵"));
+        Press(dlg, Ids::ClassManage::kDelete);
         QCOMPARE(f.Tables(), before);
         QCOMPARE(f.TakeNotices().mid(1), QStringList({"删除失败"}));
         // The dialog stays usable.
         f.Exec("drop trigger lock_u");
         list->setCurrentRow(0);
-        Type(dlg, "1013", QStringLiteral("水泵"));
+        Type(dlg, Ids::ClassManage::kName, QStringLiteral("水泵"));
         f.prompter.confirmAnswers << true;
-        Press(dlg, "1002");
+        Press(dlg, Ids::ClassManage::kRename);
         QCOMPARE(f.TakeNotices(), QStringList({"修改成功"}));
         QCOMPARE(f.Rows("select ClassName from [3D模型表]"), QStringList({"水泵"}));
     }
@@ -167,10 +168,10 @@ private slots:
         CMainDlg main(installation.Parts());
         OnNextModal([](QWidget* hub) {
             OnNextModal([](QWidget* categories) {
-                Type(*categories, "1013", QStringLiteral("新类"));
-                Press(*categories, "1001");
+                Type(*categories, Ids::ClassManage::kName, QStringLiteral("新类"));
+                Press(*categories, Ids::ClassManage::kAdd);
             });
-            Press(*hub, "1032");
+            Press(*hub, Ids::Hub::kCategories);
         });
         main.OnSettings();
         QCOMPARE(main.ClassNames(), QStringList({"新类"}));

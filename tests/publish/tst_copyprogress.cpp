@@ -12,6 +12,7 @@
 #include <numeric>
 #include <thread>
 
+#include "ControlIds.h"
 #include "TestFiles.h"
 #include "app/MessageBox.h"
 #include "publish/CProgressDlg.h"
@@ -109,7 +110,7 @@ void TestCopyProgress::percentagesGrowAndBarResetsBetweenFiles() {
     CProgressDlg dlg(m_queue);
     MakeQuick(dlg);
     dlg.SetChunkSize(1024);  // hundreds of chunks a file
-    auto* bar = dlg.findChild<QProgressBar*>("1003");
+    auto* bar = dlg.findChild<QProgressBar*>(Ids::Progress::kBar);
     QList<QList<int>> percents;
     QList<QPair<bool, int>> barAtFileStart;  // hidden?, value
     connect(&dlg, &CProgressDlg::fileTextChanged, &dlg, [&](const QString& t) {

@@ -4,6 +4,7 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include "ControlIds.h"
 #include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
 #include "publish/CProgressDlg.h"
@@ -21,7 +22,7 @@ private slots:
         QVERIFY(QDir().mkpath(out));
         // A first node without a path leaves the root empty: nothing is published.
         FolderTree::SetRoots(QList<FolderTree::Node>{FolderTree::ComputerNode()});
-        CPublishDlg(inst.Parts()).findChild<QPushButton*>("1001")->click();
+        CPublishDlg(inst.Parts()).findChild<QPushButton*>(Ids::Publish::kPublish)->click();
         QCOMPARE(prompter.Notices().value(0).trimmed(), "选择要发布的根目录");
         QVERIFY(!QFileInfo::exists(out + "/Vistrel"));
 
@@ -29,11 +30,11 @@ private slots:
         CPublishDlg dlg(inst.Parts());
         QCOMPARE(theApp.m_publishRoot, out);
         prompter.fileAnswers.enqueue(inst.Write("cover.jpg", "cover"));
-        dlg.findChild<QPushButton*>("1097")->click();
-        QCOMPARE(dlg.findChild<QLineEdit*>("1096")->text(), inst.Path("cover.jpg"));
+        dlg.findChild<QPushButton*>(Ids::Publish::kChooseCover)->click();
+        QCOMPARE(dlg.findChild<QLineEdit*>(Ids::Publish::kCover)->text(), inst.Path("cover.jpg"));
         dlg.Progress().SetPollInterval(1);
         dlg.Progress().SetCloseDelay(0);
-        dlg.findChild<QPushButton*>("1001")->click();
+        dlg.findChild<QPushButton*>(Ids::Publish::kPublish)->click();
         FolderTree::SetRoots(std::nullopt);
         // The stand-in executable has no Qt runtime to bundle, which the note adds.
         QVERIFY(prompter.Notices().value(1).startsWith("发布系统成功！"));

@@ -9,6 +9,7 @@
 #include <memory>
 #include <utility>
 
+#include "ControlIds.h"
 #include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
 #include "TestFiles.h"
@@ -80,7 +81,7 @@ void TestModelPage::listShowsTheProductsFilesInOrderAndDownloadsTheSelection() {
     for (int c = 1; c < 4; ++c) ClickCell(list, 1, c);
     QVERIFY(prompter.shown.isEmpty());
     QVERIFY(list->IsItemSelected(1));
-    page->findChild<QPushButton*>("1035")->click();
+    page->findChild<QPushButton*>(Ids::ModelPage::kDownload)->click();
     QCOMPARE(prompter.Notices().size(), 1);
     QCOMPARE(Entries(inst.Path("chosen")), QStringList{"b.stp"});
     // Another product replaces the rows.
