@@ -112,5 +112,5 @@ void CPublishDlg::OnPublish() {
             for (const CopyJob& job : jobs) list.Append(job);
             return m_progress->DoModal() == IDOK && m_progress->AllCopied();
         },
-        [](const QString& text) { AfxMessageBox(text, MB_NOTICE); });
+        [](const QString& text) { Tell(Prompter(), text); });
 }
