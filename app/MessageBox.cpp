@@ -25,6 +25,6 @@ int AfxMessageBox(const QString& text, unsigned style) {
     return theApp.DoMessageBox(text, style);
 }
 
-bool ConfirmYesNo(const QString& text, bool questionIcon) {
-    return AskYesNo(Prompter(), text, questionIcon);
+bool ConfirmYesNo(const QString& text, unsigned icon) {
+    return AskYesNo(Prompter(), text, icon);
 }

@@ -14,4 +14,4 @@ IPrompter* SetPrompter(IPrompter* prompter);
 int AfxMessageBox(const QString& text, unsigned style = MB_OK);
 
 // Yes/No confirmation with the caption "提示"; true only when the user answers Yes.
-bool ConfirmYesNo(const QString& text, bool questionIcon = false);
+bool ConfirmYesNo(const QString& text, unsigned icon = 0);

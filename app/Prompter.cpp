@@ -14,6 +14,6 @@ int Tell(IPrompter& prompter, const QString& text, unsigned style, const QString
     return IDOK;
 }
 
-bool AskYesNo(IPrompter& prompter, const QString& text, bool questionIcon) {
-    return prompter.Confirm(text, QStringLiteral("提示"), questionIcon);
+bool AskYesNo(IPrompter& prompter, const QString& text, unsigned icon) {
+    return prompter.Confirm(text, QStringLiteral("提示"), icon);
 }

@@ -29,8 +29,9 @@ public:
 
     // A transient notice (900 ms in the product); the text is shown as given.
     virtual void Notice(const QString& text) = 0;
-    // Yes/No question with the given caption; true for Yes.
-    virtual bool Confirm(const QString& text, const QString& caption, bool questionIcon) = 0;
+    // Yes/No question with the given caption and icon (0 or one of the MB_ICON* values); true
+    // for Yes.
+    virtual bool Confirm(const QString& text, const QString& caption, unsigned icon) = 0;
     // A standard message box; style uses the MB_* values; returns IDOK, IDYES, ...
     virtual int MessageBox(const QString& text, const QString& caption, unsigned style) = 0;
     // File choices; an empty result (or list) means the user cancelled.
@@ -62,4 +63,4 @@ int Tell(IPrompter& prompter, const QString& text, unsigned style = MB_NOTICE,
          const QString& caption = MessageCaption());
 
 // Yes/No confirmation with the caption "提示"; true only when the user answers Yes.
-bool AskYesNo(IPrompter& prompter, const QString& text, bool questionIcon = false);
+bool AskYesNo(IPrompter& prompter, const QString& text, unsigned icon = 0);

@@ -18,6 +18,21 @@ QWidget* DialogParent() {
 
 // The window behind a message is drawn up to date first: the message may come in the middle of
 // work that has not yet let the event loop run.
+QMessageBox::Icon BoxIcon(unsigned style) {
+    switch (style & 0xF0) {
+        case MB_ICONERROR:
+            return QMessageBox::Critical;
+        case MB_ICONQUESTION:
+            return QMessageBox::Question;
+        case MB_ICONEXCLAMATION:
+            return QMessageBox::Warning;
+        case MB_ICONINFORMATION:
+            return QMessageBox::Information;
+        default:
+            return QMessageBox::NoIcon;
+    }
+}
+
 void RepaintActiveWindow() {
     if (QWidget* active = QApplication::activeWindow()) active->repaint();
 }
@@ -28,9 +43,8 @@ void WidgetPrompter::Notice(const QString& text) {
     CMsgBoxDlg::ShowNotice(text, 900);
 }
 
-bool WidgetPrompter::Confirm(const QString& text, const QString& caption, bool questionIcon) {
-    QMessageBox box(questionIcon ? QMessageBox::Question : QMessageBox::NoIcon, caption, text,
-                    QMessageBox::NoButton, DialogParent());
+bool WidgetPrompter::Confirm(const QString& text, const QString& caption, unsigned icon) {
+    QMessageBox box(BoxIcon(icon), caption, text, QMessageBox::NoButton, DialogParent());
     QPushButton* yes = box.addButton(QStringLiteral("是(&Y)"), QMessageBox::YesRole);
     box.addButton(QStringLiteral("否(&N)"), QMessageBox::NoRole);
     box.exec();
@@ -39,23 +53,7 @@ bool WidgetPrompter::Confirm(const QString& text, const QString& caption, bool q
 
 int WidgetPrompter::MessageBox(const QString& text, const QString& caption, unsigned style) {
     RepaintActiveWindow();
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    switch (style & 0xF0) {
-        case MB_ICONERROR:
-            icon = QMessageBox::Critical;
-            break;
-        case MB_ICONQUESTION:
-            icon = QMessageBox::Question;
-            break;
-        case MB_ICONEXCLAMATION:
-            icon = QMessageBox::Warning;
-            break;
-        case MB_ICONINFORMATION:
-            icon = QMessageBox::Information;
-            break;
-        default:
-            break;
-    }
+    const QMessageBox::Icon icon = BoxIcon(style);
     QMessageBox::StandardButtons buttons = QMessageBox::Ok;
     switch (style & 0x0F) {
         case MB_OKCANCEL:

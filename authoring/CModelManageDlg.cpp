@@ -103,7 +103,10 @@ int CModelManageDlg::SelectedFile() const {
 
 void CModelManageDlg::OnSelchangeFile() {
     const int index = SelectedFile();
-    if (index < 0) return;
+    if (index < 0) {
+        Tell(Prompter(), QStringLiteral("请选中一项"));
+        return;
+    }
     if (const auto note = m_model.Note(index)) m_note->setText(*note);
 }
 

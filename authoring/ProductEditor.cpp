@@ -102,7 +102,8 @@ ProductEditor::Outcome ProductEditor::Modify(const ProductRecord* current, const
         Notice(m_prompter, "该产品已存在");
         return Outcome::Refused;
     }
-    if (!AskYesNo(m_prompter, QStringLiteral("确认要修改吗?"), true)) return Outcome::Refused;
+    if (!AskYesNo(m_prompter, QStringLiteral("确认要修改吗?"), MB_ICONINFORMATION))
+        return Outcome::Refused;
     if (!ProductExists(current->className, current->productName)) {
         Notice(m_prompter, "修改失败");
         return Outcome::Stale;

@@ -96,7 +96,7 @@ void TestNotices::otherStylesAndConfirmations() {
 
     prompter.confirmAnswers << true << false;
     QVERIFY(ConfirmYesNo(QStringLiteral("确认要删除吗?")));
-    QVERIFY(!ConfirmYesNo(QStringLiteral("确认要修改吗?"), true));
+    QVERIFY(!ConfirmYesNo(QStringLiteral("确认要修改吗?"), MB_ICONQUESTION));
     QVERIFY(!ConfirmYesNo(QStringLiteral("确认要删除吗?")));  // no answer queued: No
     QCOMPARE(prompter.shown[2].kind, QStringLiteral("confirm"));
     QCOMPARE(prompter.shown[2].caption, QStringLiteral("提示"));

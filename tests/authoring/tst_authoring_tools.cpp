@@ -161,6 +161,9 @@ private slots:
         files->setCurrentRow(0);
         files->setCurrentRow(1);
         QCOMPARE(note->text(), kOdd + "备注");
+        files->clearSelection();  // a click that deselects
+        QCOMPARE(prompter.Notices().last().trimmed(), QStringLiteral("请选中一项"));
+        files->setCurrentRow(1);
 
         // Deleting renumbers what stays, so the order has no holes.
         Ctl<QPushButton>(dlg, Ids::ModelManage::kDelete)->click();

@@ -191,7 +191,7 @@ private slots:
         const QStringList before = f.Tables();
         Press(dlg, Ids::ProductDetail::kModify);
         QCOMPARE(f.Tables(), before);
-        QCOMPARE(f.prompter.shown.first().style, MB_ICONQUESTION);
+        QCOMPARE(f.prompter.shown.first().style, MB_ICONINFORMATION);
         QCOMPARE(f.TakeNotices(), QStringList({"修改成功", "该产品已存在"}));
 
         // Rows changed behind the table's back are not reported as changed; the table refills.

@@ -12,8 +12,8 @@ void ScriptedPrompter::Notice(const QString& text) {
     shown.append({"notice", text, {}, 0});
 }
 
-bool ScriptedPrompter::Confirm(const QString& text, const QString& caption, bool questionIcon) {
-    shown.append({"confirm", text, caption, questionIcon ? MB_ICONQUESTION : 0u});
+bool ScriptedPrompter::Confirm(const QString& text, const QString& caption, unsigned icon) {
+    shown.append({"confirm", text, caption, icon});
     return confirmAnswers.isEmpty() ? false : confirmAnswers.dequeue();
 }
 

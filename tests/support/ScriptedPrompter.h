@@ -24,7 +24,7 @@ public:
     ~ScriptedPrompter() override;
 
     void Notice(const QString& text) override;
-    bool Confirm(const QString& text, const QString& caption, bool questionIcon) override;
+    bool Confirm(const QString& text, const QString& caption, unsigned icon) override;
     int MessageBox(const QString& text, const QString& caption, unsigned style) override;
     QString OpenFile(const QString& caption, const QString& folder, const QString& filter) override;
     QStringList OpenFiles(const QString& caption, const QString& folder,
