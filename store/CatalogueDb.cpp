@@ -81,16 +81,18 @@ std::function<bool(const QString&)>& WritableProbe() {
 QString CheckTables(const QSqlDatabase& db) {
     QSqlQuery q(db);
     for (const QString& table : CatalogueSchema::TableNames()) {
-        q.prepare(
-            QStringLiteral("select count(*) from sqlite_master where type='table' and name=?"));
+        // A catalogue locked by another program fails here, and that is what to report.
+        if (!q.prepare(QStringLiteral(
+                "select count(*) from sqlite_master where type='table' and name=?")))
+            return q.lastError().text();
         q.addBindValue(table);
         if (!q.exec() || !q.next()) return q.lastError().text();
         if (q.value(0).toInt() == 0)
             return QStringLiteral("not a catalogue: table [%1] missing").arg(table);
         q.finish();
         // Table names are our own constants, not values.
-        q.prepare(QStringLiteral("select * from [%1] limit 0").arg(table));
-        if (!q.exec()) return q.lastError().text();
+        if (!q.prepare(QStringLiteral("select * from [%1] limit 0").arg(table)) || !q.exec())
+            return q.lastError().text();
         const int columns = q.record().count();
         q.finish();
         if (columns < CatalogueSchema::ColumnCount(table))
@@ -303,10 +305,12 @@ void CatalogueDb::SetLockWait(int ms) {
 }
 
 void CatalogueDb::BeforeRead() {
+    m_writing = false;
     SetLockWait(m_locked ? kLockedReadWaitMs : kReadWaitMs);
 }
 
 void CatalogueDb::BeforeWrite() {
+    m_writing = true;
     SetLockWait(kWriteWaitMs);
 }
 
@@ -318,9 +322,10 @@ void CatalogueDb::Failed(const QSqlError& error) {
     const int code = error.nativeErrorCode().toInt() & 0xff;  // the primary result code
     const QString engine = error.text();
     if (code == kSqliteBusy || code == kSqliteLocked) {
-        // One notice for the statements of one click; the lock that lasts is told again later.
-        const bool told =
-            m_locked && m_lockNoticed.isValid() && !m_lockNoticed.hasExpired(kLockNoticeQuietMs);
+        // One notice for the reads of one click; the lock that lasts is told again later. A
+        // save is always told, so that the editor knows to try again.
+        const bool told = !m_writing && m_locked && m_lockNoticed.isValid() &&
+                          !m_lockNoticed.hasExpired(kLockNoticeQuietMs);
         m_locked = true;
         const QString message =
             QStringLiteral("数据库正被其他程序使用，请稍后再试（%1）").arg(engine);

@@ -25,7 +25,7 @@ public:
     // lock was met, a write (and the checks when the catalogue is opened).
     static constexpr int kReadWaitMs = 100;
     static constexpr int kLockedReadWaitMs = 0;
-    static constexpr int kWriteWaitMs = 2000;
+    static constexpr int kWriteWaitMs = 500;
     // A lock that lasts is reported again after this long (the next click, not the next query).
     static constexpr int kLockNoticeQuietMs = 3000;
 
@@ -110,6 +110,7 @@ private:
     std::unique_ptr<QTemporaryDir> m_rolledBack;
     int m_lockWaitMs = -1;
     bool m_locked = false;  // the last statement met another program's lock
+    bool m_writing = false;  // the statement under way writes
     QElapsedTimer m_lockNoticed;
     bool m_damageReported = false;
 };
