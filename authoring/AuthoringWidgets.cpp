@@ -1,5 +1,6 @@
 #include "authoring/AuthoringWidgets.h"
 
+#include <QAbstractItemView>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -23,6 +24,11 @@ QComboBox* EditableCombo(QWidget* parent, const char* id) {
     combo->setEditable(true);
     combo->setInsertPolicy(QComboBox::NoInsert);
     combo->setMaxVisibleItems(20);
+    // A long product name must not stretch the dialog: the box keeps its width and its list
+    // shortens what does not fit.
+    combo->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    combo->setMinimumContentsLength(16);
+    combo->view()->setTextElideMode(Qt::ElideMiddle);
     return combo;
 }
 

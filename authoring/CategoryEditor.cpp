@@ -2,6 +2,7 @@
 
 #include "app/Prompter.h"
 #include "authoring/ListOrder.h"
+#include "authoring/NameRules.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueRecords.h"
 #include "store/Statements.h"
@@ -42,7 +43,9 @@ bool CategoryEditor::Exists(const QString& name) {
     return false;
 }
 
-bool CategoryEditor::Add(const QString& name) {
+bool CategoryEditor::Add(const QString& typed) {
+    const QString name = NameRules::Clean(typed);
+    if (!NameRules::FitsOrTell(m_prompter, name)) return false;
     if (Exists(name)) {
         Notice(m_prompter, "该类名已存在");
         return false;
@@ -57,7 +60,9 @@ bool CategoryEditor::Add(const QString& name) {
     return true;
 }
 
-bool CategoryEditor::Rename(int selected, const QString& newName) {
+bool CategoryEditor::Rename(int selected, const QString& typed) {
+    const QString newName = NameRules::Clean(typed);
+    if (!NameRules::FitsOrTell(m_prompter, newName)) return false;
     if (Exists(newName)) {
         Notice(m_prompter, "该类名已存在");
         return false;
@@ -87,7 +92,14 @@ bool CategoryEditor::Delete(const QString& name) {
         Notice(m_prompter, "没有要删除的记录");
         return false;
     }
-    if (!AskYesNo(m_prompter, QStringLiteral("确认要删除吗?"))) return false;
+    // The editor is told what goes with the category before answering.
+    const auto count = [this, &name](const char* sql) {
+        m_rs.OpenRecordset(sql, {name});
+        return m_rs.IsEOF() ? 0 : m_rs.GetFieldString(0).toInt();
+    };
+    const int products = count(Sql::CountProductsOfClass);
+    const int models = count(Sql::CountModelsOfClass);
+    if (!AskYesNo(m_prompter, DeleteQuestion(products, models))) return false;
     // Picture and model files on disk stay where they are; only the rows go.
     if (!m_db.ExecuteAll({{Sql::DeleteCategory, {name}},
                           {Sql::DeleteProductsOfClass, {name}},
@@ -108,4 +120,10 @@ bool CategoryEditor::Move(int& selected, int step) {
     m_names.move(selected, from);
     selected = from;
     return false;
+}
+
+QString CategoryEditor::DeleteQuestion(int products, int models) {
+    return QStringLiteral("确认要删除吗?\n将一并删除 %1 个产品和 %2 个模型文件。")
+        .arg(products)
+        .arg(models);
 }

@@ -28,6 +28,8 @@ public:
     // `selected` is the list position of the category to rename (−1 for none).
     bool Rename(int selected, const QString& newName);
     bool Delete(const QString& name);
+    // The question a delete asks: what goes with the category on a second line.
+    static QString DeleteQuestion(int products, int models);
     // Moves the entry at `selected` one place (step −1 up, +1 down) and stores the new order;
     // `selected` follows the entry.
     bool Move(int& selected, int step);

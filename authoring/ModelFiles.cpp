@@ -129,6 +129,7 @@ bool ModelFiles::Delete(int index) {
         Tell(m_prompter, QStringLiteral("请选择要删除的文件"));
         return false;
     }
+    if (!AskYesNo(m_prompter, QStringLiteral("确认要删除吗?"))) return false;
     // The delete and the new numbering of the files that stay, together: no holes in the order.
     QStringList rest = m_files;
     rest.removeAt(index);

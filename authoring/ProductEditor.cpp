@@ -5,6 +5,7 @@
 #include <QSet>
 
 #include "app/Prompter.h"
+#include "authoring/NameRules.h"
 #include "store/CatalogueDb.h"
 #include "store/Statements.h"
 
@@ -54,16 +55,33 @@ QList<ModelFile> ProductEditor::ReadableFiles(const QStringList& paths) {
     return files;
 }
 
-bool ProductEditor::Add(const ProductFields& p, const QList<ModelFile>& models) {
+bool ProductEditor::KnownCategory(const QString& className) {
+    const QStringList categories = Categories();
+    if (categories.contains(className)) return true;
+    // A name typed into the box would file the product where no list ever shows it.
+    Tell(m_prompter, categories.isEmpty() ? NoCategoryText() : UnknownCategoryText());
+    return false;
+}
+
+bool ProductEditor::NamesFit(const QString& name, const QString& typeCode) {
+    return NameRules::FitsOrTell(m_prompter, name) && NameRules::FitsOrTell(m_prompter, typeCode);
+}
+
+bool ProductEditor::Add(const ProductFields& typed, const QList<ModelFile>& models) {
+    ProductFields p = typed;
+    p.name = NameRules::Clean(p.name);
+    p.typeCode = NameRules::Clean(p.typeCode);
     if (p.className == QString::fromUtf8(kChooseCategory)) {
         Notice(m_prompter, kChooseCategory);
         return false;
     }
+    if (!p.className.isEmpty() && !KnownCategory(p.className)) return false;
     if (p.className.isEmpty() || p.opath.isEmpty() || p.name.isEmpty() || p.key.isEmpty() ||
         p.typeCode.isEmpty() || p.intro.isEmpty()) {
         Notice(m_prompter, "数据未填全");
         return false;
     }
+    if (!NamesFit(p.name, p.typeCode)) return false;
     const QString stored = StoredProductName::Join(p.name, p.typeCode);
     // Two products of one name would be changed and deleted together from then on.
     if (ProductExists(p.className, stored)) {
@@ -94,9 +112,16 @@ ProductEditor::Outcome ProductEditor::Modify(const ProductRecord* current, const
         return Outcome::Refused;
     }
     const StoredProductName shown = StoredProductName::SplitAtFirst(current->productName);
-    const QString stored = (f.name == shown.name && f.typeCode == shown.typeCode)
-                               ? current->productName
-                               : StoredProductName::Join(f.name, f.typeCode);
+    const bool unchanged = f.name == shown.name && f.typeCode == shown.typeCode;
+    const QString name = NameRules::Clean(f.name);
+    const QString typeCode = NameRules::Clean(f.typeCode);
+    if (!unchanged && (name.isEmpty() || !NamesFit(name, typeCode))) {
+        if (name.isEmpty()) Notice(m_prompter, "数据未填全");
+        return Outcome::Refused;
+    }
+    if (f.className != current->className && !KnownCategory(f.className)) return Outcome::Refused;
+    const QString stored =
+        unchanged ? current->productName : StoredProductName::Join(name, typeCode);
     const bool renamed = stored != current->productName || f.className != current->className;
     if (renamed && ProductExists(f.className, stored)) {
         Notice(m_prompter, "该产品已存在");

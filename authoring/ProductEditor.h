@@ -66,8 +66,16 @@ public:
     // Deletes `current` with its model files.
     Outcome Delete(const ProductRecord* current);
 
+    static QString UnknownCategoryText() { return QStringLiteral("该类别不存在，请从列表中选择"); }
+    static QString NoCategoryText() {
+        return QStringLiteral("还没有产品类别，请先在“产品分类名”中添加");
+    }
+
 private:
     bool ProductExists(const QString& className, const QString& storedName);
+    // True when the category is stored; otherwise tells the editor and returns false.
+    bool KnownCategory(const QString& className);
+    bool NamesFit(const QString& name, const QString& typeCode);
 
     CatalogueDb& m_db;
     IPrompter& m_prompter;

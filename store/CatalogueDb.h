@@ -109,7 +109,7 @@ private:
     std::function<void(const QString&)> m_onFailure;
     std::unique_ptr<QTemporaryDir> m_rolledBack;
     int m_lockWaitMs = -1;
-    bool m_locked = false;  // the last statement met another program's lock
+    bool m_locked = false;   // the last statement met another program's lock
     bool m_writing = false;  // the statement under way writes
     QElapsedTimer m_lockNoticed;
     bool m_damageReported = false;

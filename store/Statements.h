@@ -47,6 +47,8 @@ inline constexpr const char* SearchProductsByKey =
     "select *from [小类表] where [Key]  like ? escape '\\' ";
 inline constexpr const char* CountProductsOfClass =
     "select count(*) from [小类表] where ClassName=? ";
+inline constexpr const char* CountModelsOfClass =
+    "select count(*) from [3D模型表] where ClassName=? ";
 // number, class, product, key, opath, ointroduce, oaddprocess, otecreference
 inline constexpr const char* InsertProduct =
     "insert into [小类表]([Number],[ClassName],[ProductName],[Key],[Opath],[OIntroduce],"

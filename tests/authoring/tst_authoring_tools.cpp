@@ -165,7 +165,10 @@ private slots:
         QCOMPARE(prompter.Notices().last().trimmed(), QStringLiteral("请选中一项"));
         files->setCurrentRow(1);
 
-        // Deleting renumbers what stays, so the order has no holes.
+        // Deleting asks first, and renumbers what stays, so the order has no holes.
+        prompter.confirmAnswers << false << true;
+        Ctl<QPushButton>(dlg, Ids::ModelManage::kDelete)->click();
+        QCOMPARE(files->count(), 3);
         Ctl<QPushButton>(dlg, Ids::ModelManage::kDelete)->click();
         QCOMPARE(prompter.Notices().last().trimmed(), QStringLiteral("删除成功"));
         QCOMPARE(c.Rows(models, {3, 4}), (QStringList{"a.stp=1", "b.igs=2"}));
@@ -174,10 +177,29 @@ private slots:
         QSqlQuery(c.db.Database()).exec("drop table [3D模型表]");
         const qsizetype told = prompter.shown.size();
         files->setCurrentRow(0);
+        prompter.confirmAnswers << true;
         Ctl<QPushButton>(dlg, Ids::ModelManage::kDelete)->click();
         QVERIFY(c.failures.last().contains("no such table"));
-        QCOMPARE(prompter.shown.size(), told);
+        QCOMPARE(prompter.shown.size(), told + 1);  // the question, and no success
         QCOMPARE(files->count(), 2);
+    }
+
+    // Names stored long ago, longer than an editor may type today, leave the dialogs their size.
+    void longNamesLeaveTheDialogsTheirSize() {
+        Catalogue c;
+        ScriptedPrompter prompter;
+        const QString name = QString(92, QChar(0x6cf5)) + "@P1";
+        c.db.ExecuteSql(Sql::InsertCategory, {QString(92, QChar(0x9600))});
+        c.db.ExecuteSql(Sql::InsertProduct,
+                        {1, QString(92, QChar(0x9600)), name, "k", "/o.jpg", "/i.jpg", "", ""});
+        CProductParamDlg docs(c.db, c.paths);
+        Choose(Ctl<QComboBox>(docs, Ids::ProductParam::kClass), 0);
+        CModelManageDlg models(c.db, c.paths);
+        Choose(Ctl<QComboBox>(models, Ids::ModelManage::kClass), 0);
+        for (QWidget* dlg : {static_cast<QWidget*>(&docs), static_cast<QWidget*>(&models)}) {
+            dlg->show();
+            QVERIFY2(dlg->width() < 900, qPrintable(QString::number(dlg->width())));
+        }
     }
 
     void companyInformation() {

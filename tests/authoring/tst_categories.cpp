@@ -11,6 +11,7 @@
 #include "ScopedInstallation.h"
 #include "authoring/CClassManageDlg.h"
 #include "authoring/CSettingDlg.h"
+#include "authoring/NameRules.h"
 #include "store/Statements.h"
 #include "viewer/CMainDlg.h"
 
@@ -76,6 +77,15 @@ private slots:
         Type(dlg, Ids::ClassManage::kName, QString());
         Press(dlg, Ids::ClassManage::kAdd);
         QCOMPARE(f.TakeNotices(), QStringList({"该类名已存在", "数据不能为空"}));
+        // Blanks around a name are dropped; an overlong name is refused.
+        for (const QString& name : {QStringLiteral("   "), QStringLiteral(" 轴承 "),
+                                    QString(NameRules::kMaxLength + 1, QChar(0x9f7f))}) {
+            Type(dlg, Ids::ClassManage::kName, name);
+            Press(dlg, Ids::ClassManage::kAdd);
+        }
+        QCOMPARE(f.TakeNotices(),
+                 QStringList({"数据不能为空", "该类名已存在", NameRules::TooLongText()}));
+        QCOMPARE(Entries(list).size(), 3);
 
         // Moves store the order at once; the selection follows the moved entry.
         list->setCurrentRow(2);
@@ -114,6 +124,8 @@ private slots:
         list->setCurrentRow(2);
         f.prompter.confirmAnswers << true;
         Press(dlg, Ids::ClassManage::kDelete);
+        QCOMPARE(f.prompter.shown.first().text,
+                 QStringLiteral("确认要删除吗?\n将一并删除 1 个产品和 1 个模型文件。"));
         QCOMPARE(f.TakeNotices(), QStringList({"删除成功"}));
         QCOMPARE(Ctl(dlg, Ids::ClassManage::kName)->text(), QString());
         QCOMPARE(Ctl(dlg, Ids::ClassManage::kNumber)->text(), QStringLiteral("0"));

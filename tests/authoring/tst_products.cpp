@@ -12,6 +12,8 @@
 #include "app/MessageBox.h"
 #include "authoring/CProductAddDlg.h"
 #include "authoring/CProductDetailDlg.h"
+#include "authoring/NameRules.h"
+#include "authoring/ProductEditor.h"
 #include "controls/CReportCtrl.h"
 #include "store/Statements.h"
 
@@ -141,6 +143,37 @@ private slots:
         Press(dlg, Ids::ProductAdd::kFinish);
         QCOMPARE(f.Rows("select Number from [小类表] where ProductName like '%P-2'"),
                  QStringList({"7"}));
+    }
+
+    // The editor alone, on a catalogue and a scripted prompter: a product goes only into a
+    // stored category, its name and code lose their blanks and stay within bounds.
+    void productNamesAndCategoriesAreChecked() {
+        ScriptedPrompter prompter;
+        TestCatalogue c;
+        ProductEditor editor(c.db, prompter);
+        ProductFields p{0, "泵", "  离心泵 ", " P1 ", "k", "/o.jpg", "", "/i.jpg", "", ""};
+        QVERIFY(!editor.Add(p, {}));
+        c.db.ExecuteSql(Sql::InsertCategory, {"泵"});
+        p.className = "泵 ";
+        QVERIFY(!editor.Add(p, {}));
+        p.className = "泵";
+        p.typeCode = QString(NameRules::kMaxLength + 1, 'X');
+        QVERIFY(!editor.Add(p, {}));
+        p.typeCode = " P1 ";
+        QVERIFY(editor.Add(p, {}));
+        QCOMPARE(prompter.Notices().join('|').remove(' '),
+                 QStringList({ProductEditor::NoCategoryText(), ProductEditor::UnknownCategoryText(),
+                              NameRules::TooLongText(), "增加成功"})
+                     .join('|')
+                     .remove(' '));
+        QCOMPARE(c.Rows("select ClassName, ProductName from [小类表]"),
+                 QStringList{"泵|离心泵@P1"});
+        // A change may not move it into a category that is not there.
+        const ProductRecord stored = editor.Products("泵").first();
+        p.className = "阀";
+        prompter.confirmAnswers << true;
+        QCOMPARE(editor.Modify(&stored, p), ProductEditor::Outcome::Refused);
+        QCOMPARE(prompter.Notices().last().trimmed(), ProductEditor::UnknownCategoryText());
     }
 
     void detailsListAndAProductWithoutTypeCode() {
