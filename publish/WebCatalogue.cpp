@@ -1,0 +1,277 @@
+#include "publish/WebCatalogue.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QSaveFile>
+#include <QSqlQuery>
+#include <algorithm>
+
+#include "store/CatalogueDb.h"
+#include "store/CatalogueRecords.h"
+#include "store/CatalogueRecordset.h"
+#include "store/Statements.h"
+
+namespace {
+
+// Formats every current browser shows in an <img>; anything else is converted once.
+bool BrowserShows(const QString& file) {
+    static const QStringList kSuffixes = {"jpg", "jpeg", "jpe", "png", "gif", "bmp", "webp"};
+    return kSuffixes.contains(QFileInfo(file).suffix().toLower());
+}
+
+QByteArray Json(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+// Model rows of one product, keyed by class and stored product name.
+QString ProductKey(const QString& className, const QString& productName) {
+    return className + QChar(0) + productName;
+}
+
+}  // namespace
+
+WebCatalogue::WebCatalogue(CatalogueDb& catalogue, const QString& copyFolder, Rules rules)
+    : m_db(catalogue), m_copy(QDir::cleanPath(copyFolder)), m_rules(std::move(rules)) {}
+
+bool WebCatalogue::Fail(const QString& why) {
+    if (m_error.isEmpty()) m_error = why;
+    return false;
+}
+
+QString WebCatalogue::CopyRelative(const QString& published) {
+    // As the viewer does: the value without its first four characters ("pic/") under pic.
+    if (published.size() <= 4) return QString();
+    const QStringList parts = published.mid(4).split(QLatin1Char('/'));
+    for (const QString& part : parts)
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..") ||
+            part.contains(QLatin1Char('\\')))
+            return QString();
+    return QStringLiteral("pic/") + parts.join(QLatin1Char('/'));
+}
+
+QByteArray WebCatalogue::DataScript(const QString& name, const QByteArray& json) {
+    // JSON is a script expression, except that older browsers end a string at a raw line or
+    // paragraph separator; those are written escaped.
+    QByteArray data = json;
+    data.replace("\xe2\x80\xa8", "\\u2028").replace("\xe2\x80\xa9", "\\u2029");
+    const QByteArray quoted = QJsonDocument(QJsonArray{name}).toJson(QJsonDocument::Compact);
+    return "vistrelData(" + quoted.mid(1).chopped(1) + "," + data + ");\n";
+}
+
+bool WebCatalogue::WriteFile(const QString& relative, const QByteArray& bytes) {
+    const QString path = QDir(m_copy).filePath(relative);
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return Fail(QStringLiteral("cannot create %1").arg(QFileInfo(path).absolutePath()));
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+        return Fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    return true;
+}
+
+bool WebCatalogue::CopyResource(const QString& resource, const QString& relative) {
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly))
+        return Fail(QStringLiteral("missing resource %1").arg(resource));
+    return WriteFile(relative, file.readAll());
+}
+
+int WebCatalogue::WriteThumb(const QString& picture, int category, int index) {
+    if (!m_hasThumbs || picture.isEmpty()) return 0;
+    QSqlQuery query(m_db.Database());
+    query.prepare(QString::fromUtf8(Sql::SelectThumbnail));
+    query.addBindValue(picture);
+    if (!query.exec() || !query.next()) return 0;
+    const QByteArray data = query.value(4).toByteArray();
+    QImage image;
+    if (!image.loadFromData(data)) return 0;  // a damaged row: the cell stays empty
+    const bool png = data.startsWith("\x89PNG");
+    const char* format = png ? "png" : "jpeg";
+    const QString base = QStringLiteral("web/thumbs/%1/%2").arg(category).arg(index);
+    const QString suffix = png ? QStringLiteral(".png") : QStringLiteral(".jpg");
+    // The shipped thumbnail is made for two pixels per point; 1x is half of it.
+    QImage small = image;
+    if (image.width() > kCell || image.height() > kCell)
+        small = image.scaled(kCell, kCell, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    QByteArray smallData;
+    QBuffer buffer(&smallData);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setQuality(png ? 50 : 85);
+    if (!writer.write(small)) {
+        Fail(QStringLiteral("cannot encode a thumbnail"));
+        return -1;
+    }
+    if (!WriteFile(base + suffix, smallData) ||
+        !WriteFile(base + QStringLiteral("-2x") + suffix, data))
+        return -1;
+    return png ? 2 : 1;
+}
+
+QString WebCatalogue::WebPicture(const QString& relative, QSize* size) {
+    const QString path = QDir(m_copy).filePath(relative);
+    QImageReader reader(path);
+    *size = reader.size();
+    if (BrowserShows(path)) return relative;
+    // A TIFF and the like: converted once into web/pics, bounded like the viewer's pictures.
+    QImage image = reader.read();
+    if (image.isNull()) return QString();
+    if (image.width() > 3300) image = image.scaledToWidth(3300, Qt::SmoothTransformation);
+    const QString target = QStringLiteral("web/pics/%1.png").arg(m_converted++);
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "png") || !WriteFile(target, data)) return QString();
+    *size = image.size();
+    return target;
+}
+
+QJsonArray WebCatalogue::DocumentPictures(const QString& published) {
+    QJsonArray pictures;
+    const QString relative = CopyRelative(published);
+    if (relative.isEmpty()) return pictures;
+    const QString path = QDir(m_copy).filePath(relative);
+    const QFileInfo info(path);
+    QStringList files;
+    if (info.isDir()) {
+        const QString prefix = m_copy + QLatin1Char('/');
+        for (const QString& file :
+             m_rules.folderPictures ? m_rules.folderPictures(path) : QStringList()) {
+            const QString clean = QDir::cleanPath(file);
+            if (clean.startsWith(prefix)) files << clean.mid(prefix.size());
+        }
+    } else if (info.isFile()) {
+        files << relative;
+    }
+    for (const QString& file : files) {
+        QSize size;
+        const QString url = WebPicture(file, &size);
+        if (url.isEmpty()) continue;
+        QJsonArray picture{url};
+        if (size.isValid()) picture << size.width() << size.height();
+        pictures.append(picture);
+    }
+    return pictures;
+}
+
+bool WebCatalogue::Write() {
+    m_error.clear();
+    m_converted = 0;
+    Q_INIT_RESOURCE(web);
+
+    // An earlier publish's web folder goes whole: its categories may be others.
+    QDir web(QDir(m_copy).filePath(QStringLiteral("web")));
+    if (web.exists() && !web.removeRecursively())
+        return Fail(QStringLiteral("cannot replace %1").arg(web.path()));
+
+    CatalogueRecordset rs(&m_db), productRs(&m_db);
+    {
+        QSqlQuery probe(m_db.Database());
+        m_hasThumbs = probe.exec(QStringLiteral(
+                          "select 1 from sqlite_master where type='table' and name='缩略图表'")) &&
+                      probe.next();
+    }
+
+    // Model files of every product, in [Number] order.
+    QHash<QString, QList<ModelFileRecord>> models;
+    if (!rs.OpenRecordset(Sql::SelectAllModels))
+        return Fail(QStringLiteral("cannot read the catalogue: %1").arg(m_db.LastError()));
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        const ModelFileRecord model = ModelFileRecord::Read(rs);
+        models[ProductKey(model.className, model.productName)].append(model);
+    }
+    for (auto& list : models)
+        std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
+            return a.number.toLongLong() < b.number.toLongLong();
+        });
+
+    if (!rs.OpenRecordset(Sql::SelectCategoriesByNumber))
+        return Fail(QStringLiteral("cannot read the catalogue: %1").arg(m_db.LastError()));
+    QJsonArray categories;
+    QJsonArray keys, names, cats, positions, thumbs;
+    int c = 0;
+    for (; !rs.IsEOF(); rs.MoveNext(), ++c) {
+        const CategoryRecord category = CategoryRecord::Read(rs);
+        if (!productRs.OpenRecordset(Sql::SelectProductsOfClassByNumber, {category.className}))
+            return Fail(QStringLiteral("cannot read the catalogue: %1").arg(m_db.LastError()));
+        QJsonArray grid, details;
+        int p = 0;
+        for (; !productRs.IsEOF(); productRs.MoveNext(), ++p) {
+            const ProductRecord product = ProductRecord::Read(productRs);
+            const int thumb = WriteThumb(CopyRelative(product.dpath), c, p);
+            if (thumb < 0) return false;
+            grid.append(QJsonArray{product.productName, thumb});
+
+            QJsonArray documents;
+            const QString columns[3] = {product.pIntroduce, product.pAddProcess,
+                                        product.pTecReference};
+            for (const QString& column : columns)
+                documents.append(column.isEmpty() ? QJsonValue() : DocumentPictures(column));
+            QJsonArray files;
+            for (const ModelFileRecord& model :
+                 models.value(ProductKey(category.className, product.productName))) {
+                const QString folder = CopyRelative(model.dpath);
+                const QString relative =
+                    folder.isEmpty() || model.modelFile.contains(QLatin1Char('/'))
+                        ? QString()
+                        : folder + QLatin1Char('/') + model.modelFile;
+                const QFileInfo info(QDir(m_copy).filePath(relative));
+                const bool present = !relative.isEmpty() && info.isFile();
+                files.append(QJsonArray{model.modelFile, present ? info.size() : -1, model.note,
+                                        present ? relative : QString()});
+            }
+            details.append(QJsonArray{documents, files});
+
+            keys.append(product.key);
+            names.append(product.productName);
+            cats.append(c);
+            positions.append(p);
+            thumbs.append(thumb);
+        }
+        if (!m_error.isEmpty()) return false;
+        const QString id = QString::number(c);
+        if (!WriteFile(QStringLiteral("web/data/c%1.js").arg(id),
+                       DataScript(QStringLiteral("c") + id, Json({{"p", grid}}))) ||
+            !WriteFile(QStringLiteral("web/data/d%1.js").arg(id),
+                       DataScript(QStringLiteral("d") + id, Json({{"p", details}}))))
+            return false;
+        categories.append(QJsonArray{category.className, p});
+    }
+
+    QJsonObject company;
+    if (rs.OpenRecordset(Sql::SelectCompany) && !rs.IsEOF()) {
+        const CompanyRecord row = CompanyRecord::Read(rs);
+        const QString picture = CopyRelative(row.dpath);
+        QSize size;
+        const QString url = QFileInfo(QDir(m_copy).filePath(picture)).isFile() && !picture.isEmpty()
+                                ? WebPicture(picture, &size)
+                                : QString();
+        company = {{"picture", url},
+                   {"text", row.company},
+                   {"web", row.web},
+                   {"href", m_rules.webLink ? m_rules.webLink(row.web) : QString()}};
+    }
+    company.insert("name", m_rules.companyName);
+    const QJsonObject catalogue{
+        {"categories", categories},
+        {"company", company},
+        {"chat", QJsonObject{{"hint", m_rules.chatHint}, {"href", m_rules.chatAddress}}}};
+    return WriteFile(QStringLiteral("web/data/catalogue.js"),
+                     DataScript(QStringLiteral("catalogue"), Json(catalogue))) &&
+           WriteFile(QStringLiteral("web/data/search.js"),
+                     DataScript(QStringLiteral("search"), Json({{"k", keys},
+                                                                {"n", names},
+                                                                {"g", cats},
+                                                                {"i", positions},
+                                                                {"t", thumbs}}))) &&
+           CopyResource(QStringLiteral(":/web/index.html"), QStringLiteral("index.html")) &&
+           CopyResource(QStringLiteral(":/web/app.js"), QStringLiteral("web/app.js")) &&
+           CopyResource(QStringLiteral(":/web/style.css"), QStringLiteral("web/style.css"));
+}
