@@ -219,11 +219,11 @@
     var body = el("tbody");
     files.forEach(function (f, i) {
       var tr = el("tr");
-      tr.appendChild(el("td", { "class": "no" }, String(i + 1)));
-      tr.appendChild(el("td", { "class": "file" }, f[0]));
-      tr.appendChild(el("td", { "class": "size" }, f[1] >= 0 ? formatSize(f[1]) : ""));
-      tr.appendChild(el("td", { "class": "note" }, f[2]));
-      var td = el("td", { "class": "get" });
+      tr.appendChild(el("td", { "class": "no", "data-label": "NO." }, String(i + 1)));
+      tr.appendChild(el("td", { "class": "file", "data-label": "文件名" }, f[0]));
+      tr.appendChild(el("td", { "class": "size", "data-label": "大小" }, f[1] >= 0 ? formatSize(f[1]) : ""));
+      tr.appendChild(el("td", { "class": "note", "data-label": "备注" }, f[2]));
+      var td = el("td", { "class": "get", "data-label": "下载" });
       if (f[3]) {
         td.appendChild(el("a", { href: fileUrl(f[3]), download: f[0], "aria-label": "下载 " + f[0] }, "下载"));
       } else {
@@ -397,6 +397,7 @@
 
   var first = true;
   function render() {
+    document.getElementById("notice").classList.remove("shown");
     var focus = !first;
     first = false;
     var hash = location.hash.slice(1);
