@@ -8,7 +8,7 @@
 //    browser (bench_web.py).
 // Then prints the goals, one line each, the browser's first.
 //
-// Usage: bench_web [folder]   (default: the temp folder; needs about 1 GiB)
+// Usage: bench_web [folder] [--keep]   (default: the temp folder; --keep leaves the copies)
 
 #include <unistd.h>
 
@@ -66,7 +66,8 @@ QString TypeCode(QRandomGenerator& rng) {
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
-    const QString base = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
+    const QString base =
+        argc > 1 && argv[1][0] != '-' ? QString::fromLocal8Bit(argv[1]) : QDir::tempPath();
     const QString work = QDir(base).filePath("bench_web." + QString::number(getpid()));
     QDir().mkpath(work);
     std::printf("bench_web: folder %s\n", qPrintable(work));
@@ -169,6 +170,6 @@ int main(int argc, char** argv) {
         "GOAL web_catalogue_publish_share: %.1f %% (%.3fx demo publish without it) target "
         "<= 10 %% %s\n",
         share * 100, share, share <= 0.10 ? "MET" : "MISSED");
-    QDir(work).removeRecursively();
+    if (!app.arguments().contains(QStringLiteral("--keep"))) QDir(work).removeRecursively();
     return browser == 0 ? 0 : 1;
 }

@@ -10,8 +10,9 @@
 #include <QImageWriter>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
+#include <QMutexLocker>
 #include <QSqlQuery>
+#include <QThreadPool>
 #include <algorithm>
 
 #include "store/CatalogueDb.h"
@@ -42,6 +43,7 @@ WebCatalogue::WebCatalogue(CatalogueDb& catalogue, const QString& copyFolder, Ru
     : m_db(catalogue), m_copy(QDir::cleanPath(copyFolder)), m_rules(std::move(rules)) {}
 
 bool WebCatalogue::Fail(const QString& why) {
+    const QMutexLocker lock(&m_errorLock);
     if (m_error.isEmpty()) m_error = why;
     return false;
 }
@@ -70,8 +72,14 @@ bool WebCatalogue::WriteFile(const QString& relative, const QByteArray& bytes) {
     const QString path = QDir(m_copy).filePath(relative);
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
         return Fail(QStringLiteral("cannot create %1").arg(QFileInfo(path).absolutePath()));
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
+    // Written straight, without a sync per file: the web folder is made afresh by every run, so
+    // there is no older file that a half-written one could replace.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush())
+        return Fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    file.close();
+    if (file.error() != QFileDevice::NoError)
         return Fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
     return true;
 }
@@ -90,46 +98,54 @@ int WebCatalogue::WriteThumb(const QString& picture, int category, int index) {
     query.addBindValue(picture);
     if (!query.exec() || !query.next()) return 0;
     const QByteArray data = query.value(4).toByteArray();
-    QImage image;
-    if (!image.loadFromData(data)) return 0;  // a damaged row: the cell stays empty
     const bool png = data.startsWith("\x89PNG");
-    const char* format = png ? "png" : "jpeg";
+    if (!png && !data.startsWith("\xff\xd8")) return 0;  // a damaged row: the cell stays empty
     const QString base = QStringLiteral("web/thumbs/%1/%2").arg(category).arg(index);
     const QString suffix = png ? QStringLiteral(".png") : QStringLiteral(".jpg");
-    // The shipped thumbnail is made for two pixels per point; 1x is half of it.
-    QImage small = image;
-    if (image.width() > kCell || image.height() > kCell)
-        small = image.scaled(kCell, kCell, Qt::KeepAspectRatio, Qt::SmoothTransformation);
-    QByteArray smallData;
-    QBuffer buffer(&smallData);
+    // The shipped thumbnail is made for two pixels per point; 1x is made from it.
+    if (!WriteFile(base + QStringLiteral("-2x") + suffix, data)) return -1;
+    m_jobs.append([this, data, png, target = base + suffix] {
+        QImage image;
+        if (!image.loadFromData(data)) return Fail(QStringLiteral("cannot decode %1").arg(target));
+        if (image.width() > kCell || image.height() > kCell)
+            image = image.scaled(kCell, kCell, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        return WriteImage(image, target, png ? "png" : "jpeg");
+    });
+    return png ? 2 : 1;
+}
+
+bool WebCatalogue::WriteImage(const QImage& image, const QString& relative, const char* format) {
+    QByteArray data;
+    QBuffer buffer(&data);
     buffer.open(QIODevice::WriteOnly);
     QImageWriter writer(&buffer, format);
-    writer.setQuality(png ? 50 : 85);
-    if (!writer.write(small)) {
-        Fail(QStringLiteral("cannot encode a thumbnail"));
-        return -1;
-    }
-    if (!WriteFile(base + suffix, smallData) ||
-        !WriteFile(base + QStringLiteral("-2x") + suffix, data))
-        return -1;
-    return png ? 2 : 1;
+    // JPEG at 85; PNG at the fastest deflate level, which keeps drawn sheets small enough.
+    writer.setQuality(qstrcmp(format, "png") == 0 ? 80 : 85);
+    if (!writer.write(image))
+        return Fail(QStringLiteral("cannot encode %1: %2").arg(relative, writer.errorString()));
+    return WriteFile(relative, data);
 }
 
 QString WebCatalogue::WebPicture(const QString& relative, QSize* size) {
     const QString path = QDir(m_copy).filePath(relative);
     QImageReader reader(path);
+    reader.setAutoTransform(true);
     *size = reader.size();
     if (BrowserShows(path)) return relative;
-    // A TIFF and the like: converted once into web/pics, bounded like the viewer's pictures.
-    QImage image = reader.read();
-    if (image.isNull()) return QString();
-    if (image.width() > 3300) image = image.scaledToWidth(3300, Qt::SmoothTransformation);
+    // A TIFF and the like: converted once into web/pics, no wider than the viewer shows it.
+    if (!size->isValid()) return QString();
+    if (size->width() > kMaxWidth)
+        *size = QSize(kMaxWidth, size->height() * kMaxWidth / size->width());
     const QString target = QStringLiteral("web/pics/%1.png").arg(m_converted++);
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    if (!image.save(&buffer, "png") || !WriteFile(target, data)) return QString();
-    *size = image.size();
+    m_jobs.append([this, path, target, shown = *size] {
+        QImageReader reader(path);
+        reader.setAutoTransform(true);
+        QImage image = reader.read();
+        if (image.isNull()) return Fail(QStringLiteral("cannot read %1").arg(path));
+        if (image.width() > shown.width())
+            image = image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return WriteImage(image, target, "png");
+    });
     return target;
 }
 
@@ -164,6 +180,7 @@ QJsonArray WebCatalogue::DocumentPictures(const QString& published) {
 bool WebCatalogue::Write() {
     m_error.clear();
     m_converted = 0;
+    m_jobs.clear();
     Q_INIT_RESOURCE(web);
 
     // An earlier publish's web folder goes whole: its categories may be others.
@@ -259,6 +276,14 @@ bool WebCatalogue::Write() {
                    {"href", m_rules.webLink ? m_rules.webLink(row.web) : QString()}};
     }
     company.insert("name", m_rules.companyName);
+
+    // The pictures that need decoding (1x thumbnails, converted documents), on every core.
+    QThreadPool pool;
+    for (const auto& job : m_jobs) pool.start([job] { job(); });
+    pool.waitForDone();
+    m_jobs.clear();
+    if (!m_error.isEmpty()) return false;
+
     const QJsonObject catalogue{
         {"categories", categories},
         {"company", company},

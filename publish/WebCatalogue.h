@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QJsonArray>
+#include <QList>
+#include <QMutex>
 #include <QSize>
 #include <QString>
 #include <QStringList>
 #include <functional>
 
 class CatalogueDb;
+class QImage;
 
 // The static web catalogue of a published copy: `index.html` beside the program and a `web/`
 // folder, plain HTML, CSS and JavaScript over the copy's own `pic/` files, so any browser can
@@ -41,6 +44,8 @@ public:
 
     // Thumbnails are drawn in a cell of this side at 1x.
     static constexpr int kCell = 140;
+    // Widest a converted document picture is written, as the viewer shows it.
+    static constexpr int kMaxWidth = 3300;
 
     WebCatalogue(CatalogueDb& catalogue, const QString& copyFolder, Rules rules);
 
@@ -64,12 +69,17 @@ private:
     int WriteThumb(const QString& picture, int category, int index);
     // The page's pictures of a document column: URLs relative to the copy, with sizes.
     QJsonArray DocumentPictures(const QString& published);
+    // The URL of a picture as browsers can show it; a TIFF and the like is queued for conversion.
     QString WebPicture(const QString& relative, QSize* size);
+    bool WriteImage(const QImage& image, const QString& relative, const char* format);
 
     CatalogueDb& m_db;
     QString m_copy;
     Rules m_rules;
     QString m_error;
     int m_converted = 0;
+    // Decoding work gathered while the rows are read, run on a thread pool at the end.
+    QList<std::function<bool()>> m_jobs;
+    QMutex m_errorLock;
     bool m_hasThumbs = false;
 };

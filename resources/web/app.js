@@ -6,7 +6,7 @@
 
   var TABS = ["产品介绍", "追加加工", "技术参考", "3D模型"];
   var COMPANY = ["企业简介", "联系我们"];
-  var HITS_PAGE = 300;
+  var HITS_PAGE = 120;
 
   var loaded = {};
   var waiting = {};
@@ -25,6 +25,7 @@
     if (loaded[name]) { done(loaded[name]); return; }
     if (waiting[name]) { waiting[name].push(done); return; }
     waiting[name] = [done];
+    if (name === "catalogue") return; // a script of the page itself, loaded beside this one
     var script = document.createElement("script");
     script.src = "web/data/" + name + ".js";
     script.onerror = function () {
@@ -108,7 +109,10 @@
     return -1;
   }
 
+  var sideShown = null; // which list the side shows, so a new search does not rebuild it
   function sideCategories(current) {
+    if (sideShown === "c" + current) return;
+    sideShown = "c" + current;
     var side = document.getElementById("side");
     clear(side);
     side.setAttribute("aria-label", "类别");
@@ -126,6 +130,7 @@
   }
 
   function sideCompany(current) {
+    sideShown = "k" + current;
     var side = document.getElementById("side");
     clear(side);
     side.setAttribute("aria-label", "企业介绍");
@@ -149,6 +154,22 @@
 
   // --- product grid ------------------------------------------------------------------------
 
+  // Thumbnails get their source when they come near the screen: the first screen's load first
+  // and alone, then the rest as the visitor scrolls, however many products a category holds.
+  function showThumb(img) {
+    img.srcset = img.dataset.srcset;
+    img.src = img.dataset.src;
+  }
+  var thumbs = window.IntersectionObserver
+    ? new IntersectionObserver(function (entries, observer) {
+      entries.forEach(function (e) {
+        if (!e.isIntersecting) return;
+        observer.unobserve(e.target);
+        showThumb(e.target);
+      });
+    }, { rootMargin: "200px 0px" })
+    : { observe: showThumb };
+
   // One cell: the framed thumbnail (empty frame without one), the name and, in grey, the code.
   function cell(category, index, stored, thumb) {
     var names = splitName(stored);
@@ -157,10 +178,11 @@
     var frame = el("span", { "class": "frame" });
     if (thumb) {
       var urls = thumbUrls(category, index, thumb);
-      frame.appendChild(el("img", {
-        src: urls.x1, srcset: urls.x1 + " 1x, " + urls.x2 + " 2x", loading: "lazy",
-        decoding: "async", alt: names.name + (names.code ? " " + names.code : "")
-      }));
+      var img = el("img", { alt: names.name + (names.code ? " " + names.code : ""), width: "140", height: "140" });
+      img.dataset.src = urls.x1;
+      img.dataset.srcset = urls.x1 + " 1x, " + urls.x2 + " 2x";
+      frame.appendChild(img);
+      thumbs.observe(img);
     }
     a.appendChild(frame);
     a.appendChild(el("span", { "class": "pname" }, names.name));
@@ -201,8 +223,9 @@
     (pictures || []).forEach(function (picture, n) {
       var url = fileUrl(picture[0]);
       var a = el("a", { href: url, "class": "docpic", title: "查看原图" });
-      var img = el("img", { src: url, alt: label + (pictures.length > 1 ? " " + (n + 1) : ""), loading: n ? "lazy" : "eager" });
+      var img = el("img", { loading: n ? "lazy" : "eager", alt: label + (pictures.length > 1 ? " " + (n + 1) : "") });
       if (picture.length > 2) { img.setAttribute("width", picture[1]); img.setAttribute("height", picture[2]); }
+      img.setAttribute("src", url);
       a.appendChild(img);
       panel.appendChild(a);
     });
@@ -401,6 +424,8 @@
     var focus = !first;
     first = false;
     var hash = location.hash.slice(1);
+    var box = document.getElementById("q");
+    if (hash.indexOf("search/") !== 0 && document.activeElement !== box) box.value = "";
     if (hash.indexOf("search/") === 0) {
       showSearch(decode(hash.slice(7)), focus);
       return;
@@ -450,4 +475,7 @@
   }
 
   load("catalogue", start);
+  window.addEventListener("load", function () {
+    if (!catalogue) showProblem("无法读取目录数据: catalogue");
+  });
 })();
