@@ -27,7 +27,7 @@ class QImage;
 //   web/data/d<N>.js        the products' documents and model files, loaded when one opens
 //   web/data/search.js      type codes and what a hit shows, loaded on the first search
 //   web/thumbs/<N>/<k>.jpg and <k>-2x.jpg   the shipped thumbnails at 1x and 2x
-//   web/pics/<k>.png        a document picture in a format browsers cannot show (TIFF)
+//   web/pics/<k>.jpg        a document picture in a format browsers cannot show (TIFF)
 // Every text is written as JSON data; the page inserts it as text, never as markup.
 class WebCatalogue {
 public:
@@ -71,7 +71,8 @@ private:
     QJsonArray DocumentPictures(const QString& published);
     // The URL of a picture as browsers can show it; a TIFF and the like is queued for conversion.
     QString WebPicture(const QString& relative, QSize* size);
-    bool WriteImage(const QImage& image, const QString& relative, const char* format);
+    bool WriteImage(const QImage& image, const QString& relative, const char* format,
+                    int jpegQuality);
 
     CatalogueDb& m_db;
     QString m_copy;
