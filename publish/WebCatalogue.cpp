@@ -15,6 +15,7 @@
 #include <QThreadPool>
 #include <algorithm>
 
+#include "publish/FileCopier.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueRecords.h"
 #include "store/CatalogueRecordset.h"
@@ -105,10 +106,15 @@ int WebCatalogue::WriteThumb(const QString& picture, int category, int index) {
     // The shipped thumbnail is made for two pixels per point; 1x is made from it.
     if (!WriteFile(base + QStringLiteral("-2x") + suffix, data)) return -1;
     m_jobs.append([this, data, png, target = base + suffix] {
-        QImage image;
-        if (!image.loadFromData(data)) return Fail(QStringLiteral("cannot decode %1").arg(target));
-        if (image.width() > kCell || image.height() > kCell)
-            image = image.scaled(kCell, kCell, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+        QBuffer buffer;
+        buffer.setData(data);
+        QImageReader reader(&buffer);
+        // Decoded straight at the 1x size: a JPEG decoder scales while it decodes.
+        const QSize size = reader.size();
+        if (size.width() > kCell || size.height() > kCell)
+            reader.setScaledSize(size.scaled(kCell, kCell, Qt::KeepAspectRatio));
+        const QImage image = reader.read();
+        if (image.isNull()) return Fail(QStringLiteral("cannot decode %1").arg(target));
         return WriteImage(image, target, png ? "png" : "jpeg", 85);
     });
     return png ? 2 : 1;
@@ -241,10 +247,11 @@ bool WebCatalogue::Write() {
             for (const ModelFileRecord& model :
                  models.value(ProductKey(category.className, product.productName))) {
                 const QString folder = CopyRelative(model.dpath);
+                // The name the copy gives the file, as the viewer looks it up.
                 const QString relative =
-                    folder.isEmpty() || model.modelFile.contains(QLatin1Char('/'))
+                    folder.isEmpty()
                         ? QString()
-                        : folder + QLatin1Char('/') + model.modelFile;
+                        : folder + QLatin1Char('/') + FileCopier::SafeFileName(model.modelFile);
                 const QFileInfo info(QDir(m_copy).filePath(relative));
                 const bool present = !relative.isEmpty() && info.isFile();
                 files.append(QJsonArray{model.modelFile, present ? info.size() : -1, model.note,

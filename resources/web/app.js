@@ -248,7 +248,8 @@
       tr.appendChild(el("td", { "class": "note", "data-label": "备注" }, f[2]));
       var td = el("td", { "class": "get", "data-label": "下载" });
       if (f[3]) {
-        td.appendChild(el("a", { href: fileUrl(f[3]), download: f[0], "aria-label": "下载 " + f[0] }, "下载"));
+        // Saved under the name the file has in the copy.
+        td.appendChild(el("a", { href: fileUrl(f[3]), download: f[3].split("/").pop(), "aria-label": "下载 " + f[0] }, "下载"));
       } else {
         td.appendChild(el("span", { "class": "missing" }, "模型文件不存在"));
       }

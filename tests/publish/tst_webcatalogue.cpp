@@ -161,6 +161,7 @@ private slots:
                 {Sql::SetProductDpath, {"pic/" + cls + "/../../x.jpg", cls, "escape@E"}},
                 {Sql::InsertModel, {cls, product, "m #1.stp", 1, "/src/m.stp"}},
                 {Sql::InsertModel, {cls, product, "gone.stp", 2, "/src/gone.stp"}},
+                {Sql::InsertModel, {cls, product, "../up.stp", 3, "/src/up.stp"}},
                 {Sql::UpdateCompany, {"", "<script>alert(1)</script>", "javascript:alert(1)"}},
             }));
             QSqlQuery q(db.Database());
@@ -173,7 +174,14 @@ private slots:
             q.addBindValue("");
             q.addBindValue("gone.stp");
             QVERIFY(q.exec());
+            q.addBindValue(folder);
+            q.addBindValue("");
+            q.addBindValue("../up.stp");
+            QVERIFY(q.exec());
         }
+        QFile up(QDir(copy).filePath(folder + "/.._up.stp"));  // as publishing names it
+        QVERIFY(up.open(QIODevice::WriteOnly) && up.write("up") == 2);
+        up.close();
         QString error;
         QVERIFY2(WebCatalogueWriter::Write(copy, &error), qPrintable(error));
 
@@ -191,6 +199,8 @@ private slots:
         QCOMPARE(details[1][0][3].toString(), folder + "/m #1.stp");
         QCOMPARE(details[1][1][1].toInt(), -1);
         QCOMPARE(details[1][1][3].toString(), QString());
+        QCOMPARE(details[1][2][0].toString(), "../up.stp");
+        QCOMPARE(details[1][2][3].toString(), folder + "/.._up.stp");
         const QJsonObject company = Data(copy, "catalogue")["company"].toObject();
         QCOMPARE(company["text"].toString(), "<script>alert(1)</script>");
         QCOMPARE(company["href"].toString(), QString());

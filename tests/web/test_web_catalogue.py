@@ -325,29 +325,19 @@ def scenario(driver, base, rows, shots, label):
         driver.execute_script("window.scrollTo(0, 0)")
         page_width_fits(driver, 390, where + " phone grid")
         shot(driver, shots, label + "-phone-category")
-        go(driver, base, "#/" + urllib.parse.quote(mcls, safe="") + "/" + urllib.parse.quote(stored, safe=""))
-        wait(driver, "return document.querySelectorAll('[role=tab]').length", where + ": phone product")
-        images_loaded(driver, "[role=tabpanel] img", where + " phone product")
-        driver.execute_script("window.scrollTo(0, 0)")
-        page_width_fits(driver, 390, where + " phone product")
-        shot(driver, shots, label + "-phone-product")
-        driver.find_elements("css selector", "[role=tab]")[3].click()
-        wait(driver, "return document.querySelector('.models')", where + ": phone models")
-        page_width_fits(driver, 390, where + " phone models")
-        shot(driver, shots, label + "-phone-models")
-        go(driver, base, "#search/" + urllib.parse.quote(fragment, safe=""))
-        wait(driver, "return document.querySelectorAll('.grid .cell').length", where + ": phone search")
-        page_width_fits(driver, 390, where + " phone search")
-        shot(driver, shots, label + "-phone-search")
-        go(driver, base, "#" + urllib.parse.quote("联系我们"))
-        wait(driver, "return document.querySelector('.contact')", where + ": phone contact")
-        page_width_fits(driver, 390, where + " phone contact")
-        shot(driver, shots, label + "-phone-contact")
-        go(driver, base, "#" + urllib.parse.quote("企业简介"))
-        wait(driver, "var i = document.querySelector('main img'); return i && i.complete && i.naturalWidth > 0",
-             where + ": phone company")
-        page_width_fits(driver, 390, where + " phone company")
-        shot(driver, shots, label + "-phone-company")
+        product = "#/" + urllib.parse.quote(mcls, safe="") + "/" + urllib.parse.quote(stored, safe="")
+        loaded = "var i = document.querySelector('main img'); return i && i.complete && i.naturalWidth > 0"
+        for name, hash_, ready in (
+                ("product", product, loaded),
+                ("models", product + "/" + urllib.parse.quote("3D模型"), "return document.querySelector('.models')"),
+                ("search", "#search/" + urllib.parse.quote(fragment, safe=""),
+                 "return document.querySelectorAll('.grid .cell').length"),
+                ("contact", "#" + urllib.parse.quote("联系我们"), "return document.querySelector('.contact')"),
+                ("company", "#" + urllib.parse.quote("企业简介"), loaded)):
+            go(driver, base, hash_)
+            wait(driver, ready, where + ": phone " + name)
+            page_width_fits(driver, 390, where + " phone " + name)
+            shot(driver, shots, label + "-phone-" + name)
     finally:
         driver.execute_cdp_cmd("Emulation.clearDeviceMetricsOverride", {})
 
