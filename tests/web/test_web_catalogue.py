@@ -21,6 +21,7 @@ import sys
 import tempfile
 import time
 import urllib.parse
+import urllib.request
 
 CHROMIUM = "/usr/bin/chromium"
 CHROMEDRIVER = "/usr/bin/chromedriver"
@@ -62,8 +63,12 @@ def write_copy(tool, work):
     picture = db.execute("select Opath from [小类表] where Opath like '%.jpg' limit 1").fetchone()[0]
     number = db.execute("select max(Number) from [大类表]").fetchone()[0] or 0
     db.execute("insert into [大类表](ClassName, Number) values(?, ?)", (HOSTILE_CLASS, number + 1))
-    db.execute("insert into [小类表](Number, ClassName, ProductName, [Key], Opath) values(1, ?, ?, ?, ?)",
-               (HOSTILE_CLASS, HOSTILE_PRODUCT, HOSTILE_KEY, picture))
+    # Its document and model file then lie in folders named with "#", "?", "%", blanks and markup.
+    model = db.execute("select Opath, [3DModel] from [3D模型表] limit 1").fetchone()
+    db.execute("insert into [小类表](Number, ClassName, ProductName, [Key], Opath, OIntroduce) "
+               "values(1, ?, ?, ?, ?, ?)", (HOSTILE_CLASS, HOSTILE_PRODUCT, HOSTILE_KEY, picture, picture))
+    db.execute("insert into [3D模型表](ClassName, ProductName, [3DModel], Number, Opath) values(?, ?, ?, 1, ?)",
+               (HOSTILE_CLASS, HOSTILE_PRODUCT, model[1], model[0]))
     db.commit()
     db.close()
     out = run([tool, "web", inst, root])
@@ -287,8 +292,14 @@ def scenario(driver, base, rows, shots, label):
           where + ": no element made from a name")
     images_loaded(driver, ".grid img", where + " hostile")
     driver.find_element("css selector", ".grid .cell").click()
-    wait(driver, "return document.querySelectorAll('[role=tab]').length === 3", where + ": hostile product")
+    wait(driver, "return document.querySelectorAll('[role=tab]').length === 4", where + ": hostile product")
     check(decoded_hash(driver) == "/%s/%s" % (HOSTILE_CLASS, HOSTILE_PRODUCT), where + ": hostile address")
+    check(images_loaded(driver, "[role=tabpanel] img", where + " hostile document") == 1,
+          where + ": a document under an escaped path")
+    driver.find_elements("css selector", "[role=tab]")[3].click()
+    wait(driver, "return document.querySelector('.models td.get a')", where + ": hostile model file")
+    href = driver.find_element("css selector", ".models td.get a").get_attribute("href")
+    check(reachable(href), where + ": model file address " + href)
     time.sleep(0.3)
     no_alert(driver, where)
 
@@ -344,6 +355,14 @@ def scenario(driver, base, rows, shots, label):
     errors = [e["message"] for e in driver.get_log("browser")
               if e["level"] == "SEVERE" and "favicon.ico" not in e["message"]]
     check(not errors, where + ": browser errors %r" % errors)
+
+
+def reachable(href):
+    """The file an address names is there: on disk for file://, served for http://."""
+    if href.startswith("file:"):
+        return os.path.isfile(urllib.parse.unquote(urllib.parse.urlparse(href).path))
+    with urllib.request.urlopen(href, timeout=10) as reply:
+        return reply.status == 200 and len(reply.read()) > 0
 
 
 def decoded_hash(driver):
