@@ -361,8 +361,11 @@ def reachable(href):
     """The file an address names is there: on disk for file://, served for http://."""
     if href.startswith("file:"):
         return os.path.isfile(urllib.parse.unquote(urllib.parse.urlparse(href).path))
-    with urllib.request.urlopen(href, timeout=10) as reply:
-        return reply.status == 200 and len(reply.read()) > 0
+    try:
+        with urllib.request.urlopen(href, timeout=10) as reply:
+            return reply.status == 200 and len(reply.read()) > 0
+    except OSError:
+        return False
 
 
 def decoded_hash(driver):
