@@ -100,9 +100,10 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
     bool published = Prepare(root) && runJobs(m_jobs);
     if (!published && m_errors.isEmpty()) m_errors << QStringLiteral("not every file was copied");
     if (published) WriteThumbnails();
-    // The web catalogue is part of the copy: a file it cannot write fails the publish.
+    // The web catalogue is part of the copy: a file it cannot write fails the publish. Its own
+    // thumbnails are shown as thumbnails being made, so the window stays painted.
     QString webError;
-    if (published && !WebCatalogueWriter::Write(m_copy, &webError)) {
+    if (published && !WebCatalogueWriter::Write(m_copy, &webError, m_thumbnailProgress)) {
         m_errors << webError;
         published = false;
     }

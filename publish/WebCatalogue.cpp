@@ -14,6 +14,7 @@
 #include <QSqlQuery>
 #include <QThreadPool>
 #include <algorithm>
+#include <atomic>
 
 #include "publish/FileCopier.h"
 #include "store/CatalogueDb.h"
@@ -292,8 +293,17 @@ bool WebCatalogue::Write() {
 
     // The pictures that need decoding (1x thumbnails, converted documents), on every core.
     QThreadPool pool;
-    for (const auto& job : m_jobs) pool.start([job] { job(); });
-    pool.waitForDone();
+    std::atomic<int> done = 0;
+    const int total = static_cast<int>(m_jobs.size());
+    for (const auto& job : m_jobs)
+        pool.start([job, &done] {
+            job();
+            ++done;
+        });
+    if (m_progress && total > 0) m_progress(0, total);
+    while (!pool.waitForDone(100))
+        if (m_progress) m_progress(done, total);
+    if (m_progress && total > 0) m_progress(total, total);
     m_jobs.clear();
     if (!m_error.isEmpty()) return false;
 

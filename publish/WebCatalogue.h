@@ -49,6 +49,10 @@ public:
 
     WebCatalogue(CatalogueDb& catalogue, const QString& copyFolder, Rules rules);
 
+    // Told, on the calling thread, how many of the pictures to decode are written, of how many.
+    using Progress = std::function<void(int done, int total)>;
+    void SetProgress(Progress progress) { m_progress = std::move(progress); }
+
     // Writes the web catalogue into the copy, replacing an earlier one. False, with Error(), when
     // the catalogue cannot be read or any file cannot be written.
     bool Write();
@@ -82,5 +86,6 @@ private:
     // Decoding work gathered while the rows are read, run on a thread pool at the end.
     QList<std::function<bool()>> m_jobs;
     QMutex m_errorLock;
+    Progress m_progress;
     bool m_hasThumbs = false;
 };

@@ -27,7 +27,8 @@ WebCatalogue::Rules WebCatalogueWriter::ViewerRules(const QString& copyFolder) {
     return rules;
 }
 
-bool WebCatalogueWriter::Write(const QString& copyFolder, QString* error) {
+bool WebCatalogueWriter::Write(const QString& copyFolder, QString* error,
+                               const WebCatalogue::Progress& progress) {
     CatalogueDb db;
     QString why;
     if (!db.Open(CatalogueDb::CatalogueFile(QDir(copyFolder).filePath(QStringLiteral("sysfile"))),
@@ -36,6 +37,7 @@ bool WebCatalogueWriter::Write(const QString& copyFolder, QString* error) {
         return false;
     }
     WebCatalogue web(db, copyFolder, ViewerRules(copyFolder));
+    web.SetProgress(progress);
     if (web.Write()) return true;
     if (error) *error = web.Error();
     return false;

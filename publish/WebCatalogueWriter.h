@@ -12,6 +12,6 @@ namespace WebCatalogueWriter {
 WebCatalogue::Rules ViewerRules(const QString& copyFolder);
 
 // Writes index.html and web/ into the published copy at `copyFolder` from its own catalogue.
-bool Write(const QString& copyFolder, QString* error);
+bool Write(const QString& copyFolder, QString* error, const WebCatalogue::Progress& progress = {});
 
 }  // namespace WebCatalogueWriter
