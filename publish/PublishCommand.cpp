@@ -8,11 +8,17 @@
 #include "app/InstallPaths.h"
 #include "publish/CopyWorker.h"
 #include "publish/PublishOperation.h"
+#include "publish/PublishPlan.h"
 #include "store/CatalogueDb.h"
 
 namespace {
 
-int Usage(QTextStream& err, const QString& why) {
+int Usage(QTextStream& err, const QString& why, bool web = false) {
+    if (web) {
+        err << "vistrel-install web: " << why << "\n"
+            << "usage: vistrel-install web INSTALLATION FOLDER\n";
+        return 2;
+    }
     err << "vistrel-install publish: " << why << "\n"
         << "usage: vistrel-install publish INSTALLATION ROOT [--cover FILE.jpg] [--logo "
            "FILE.bmp]\n";
@@ -61,6 +67,17 @@ bool RunJobs(const QList<CopyJob>& jobs, QTextStream& out, QTextStream& err, boo
 
 int PublishCommand::Run(const QStringList& args, QTextStream& out, QTextStream& err,
                         bool terminal) {
+    return RunCommand(args, out, err, terminal, false);
+}
+
+int PublishCommand::RunWeb(const QStringList& args, QTextStream& out, QTextStream& err,
+                           bool terminal) {
+    if (args.size() != 2) return Usage(err, QStringLiteral("INSTALLATION and FOLDER needed"), true);
+    return RunCommand(args, out, err, terminal, true);
+}
+
+int PublishCommand::RunCommand(const QStringList& args, QTextStream& out, QTextStream& err,
+                               bool terminal, bool web) {
     QStringList positional;
     QString cover, logo;
     for (int i = 0; i < args.size(); ++i) {
@@ -80,7 +97,7 @@ int PublishCommand::Run(const QStringList& args, QTextStream& out, QTextStream& 
         InstallPaths::FromExecutable(QDir(installation).filePath(QStringLiteral("vistrel")));
     if (CIniFile(paths.configPath)
             .GetString(QStringLiteral("SysInfo"), QStringLiteral("发布状态")) == QLatin1String("1"))
-        return Usage(err, installation + QStringLiteral(" is a published copy"));
+        return Usage(err, installation + QStringLiteral(" is a published copy"), web);
 
     CatalogueDb db;
     QString why;
@@ -94,6 +111,7 @@ int PublishCommand::Run(const QStringList& args, QTextStream& out, QTextStream& 
     PublishOperation operation(db, paths);
     operation.SetCover(cover);
     operation.SetLogo(logo);
+    operation.SetProgram(!web);
     operation.SetThumbnailProgress([&](int done, int total) {
         const QString text = QStringLiteral("缩略图 %1/%2").arg(done).arg(total);
         if (terminal)
@@ -112,6 +130,10 @@ int PublishCommand::Run(const QStringList& args, QTextStream& out, QTextStream& 
             err.flush();
             out << text << "\n";
         });
+    if (web && outcome == PublishOperation::Outcome::Published)
+        out << QDir(PublishPlan::CopyFolder(QFileInfo(positional[1]).absoluteFilePath()))
+                   .filePath(QStringLiteral("index.html"))
+            << "\n";
     out.flush();
     err.flush();
     return outcome == PublishOperation::Outcome::Published ? 0 : 1;

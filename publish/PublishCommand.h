@@ -13,4 +13,12 @@ public:
     // `args` are the words after "publish".
     static int Run(const QStringList& args, QTextStream& out, QTextStream& err,
                    bool terminal = false);
+    // `vistrel-install web INSTALLATION FOLDER`: the same publish into FOLDER/Vistrel without
+    // the program and its runtime, for a quick look at the web catalogue (index.html).
+    static int RunWeb(const QStringList& args, QTextStream& out, QTextStream& err,
+                      bool terminal = false);
+
+private:
+    static int RunCommand(const QStringList& args, QTextStream& out, QTextStream& err,
+                          bool terminal, bool web);
 };

@@ -18,6 +18,7 @@
 #include "publish/FileCopier.h"
 #include "publish/PublishPlan.h"
 #include "publish/RuntimeBundle.h"
+#include "publish/WebCatalogueWriter.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueRecordset.h"
 #include "store/Statements.h"
@@ -96,9 +97,16 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
         notify(RefusedText());
         return Outcome::Refused;
     }
-    const bool published = Prepare(root) && runJobs(m_jobs);
+    bool published = Prepare(root) && runJobs(m_jobs);
     if (!published && m_errors.isEmpty()) m_errors << QStringLiteral("not every file was copied");
     if (published) WriteThumbnails();
+    // The web catalogue is part of the copy: a file it cannot write fails the publish. Its own
+    // thumbnails are shown as thumbnails being made, so the window stays painted.
+    QString webError;
+    if (published && !WebCatalogueWriter::Write(m_copy, &webError, m_thumbnailProgress)) {
+        m_errors << webError;
+        published = false;
+    }
     if (!published)
         notify(FailureText());
     else
@@ -207,6 +215,7 @@ bool PublishOperation::Prepare(const QString& root) {
     if (!config.WriteString(kSysInfo, kPublishState, QStringLiteral("1")))
         return Fail(QStringLiteral("cannot write %1").arg(config.Path()));
 
+    if (!m_withProgram) return true;
     // 7. The executable, and beside it the Qt runtime it loads where there is one to bundle;
     // otherwise an earlier publish's runtime goes, so the copy uses the system's Qt as it says.
     QString error;

@@ -15,8 +15,8 @@ class CatalogueDb;
 // (one transaction), copy the company picture, queue the copy jobs, copy the data folder (the
 // catalogue through SQLite), mark the copy published, copy the executable with the Qt runtime it
 // needs (RuntimeBundle), run the jobs, write a thumbnail of every copied product picture into the
-// copy's catalogue, and report. The publish dialog and the command line differ only in how they
-// run the jobs and show the notices.
+// copy's catalogue, write the web catalogue (index.html and web/) beside them, and report. The
+// publish dialog and the command line differ only in how they run the jobs and show the notices.
 class PublishOperation {
 public:
     enum class Outcome { Published, NoRoot, Refused, Failed };
@@ -33,6 +33,8 @@ public:
     // The start-up cover and LOGO pictures that replace the data folder's own; empty for none.
     void SetCover(const QString& file) { m_cover = file; }
     void SetLogo(const QString& file) { m_logo = file; }
+    // Without the program and its runtime the copy is the web catalogue alone (a preview).
+    void SetProgram(bool withProgram) { m_withProgram = withProgram; }
     void SetThumbnailProgress(Progress progress) { m_thumbnailProgress = std::move(progress); }
 
     // Publishes into `root` and shows exactly one notice: success only when every folder, path,
@@ -82,4 +84,5 @@ private:
     QList<CopyJob> m_jobs;
     QStringList m_pictures;  // the copy's product pictures, full paths
     Progress m_thumbnailProgress;
+    bool m_withProgram = true;
 };

@@ -13,7 +13,9 @@ int Usage(QTextStream& err) {
            "       vistrel-install demo FOLDER       (authoring demo beside the executable)\n"
            "       vistrel-install published FOLDER  (a published copy: sysfile and pic)\n"
            "       vistrel-install publish INSTALLATION ROOT [--cover FILE] [--logo FILE]\n"
-           "                                         (publish an authoring installation)\n";
+           "                                         (publish an authoring installation)\n"
+           "       vistrel-install web INSTALLATION FOLDER\n"
+           "                                         (its web catalogue alone: FOLDER/Vistrel)\n";
     return 2;
 }
 }  // namespace
@@ -29,6 +31,10 @@ int main(int argc, char** argv) {
     if (args.size() >= 2 && args[1] == QLatin1String("publish")) {
         QTextStream out(stdout);
         return PublishCommand::Run(args.mid(2), out, err, ::isatty(STDOUT_FILENO));
+    }
+    if (args.size() >= 2 && args[1] == QLatin1String("web")) {
+        QTextStream out(stdout);
+        return PublishCommand::RunWeb(args.mid(2), out, err, ::isatty(STDOUT_FILENO));
     }
     if (args.size() != 3) return Usage(err);
     const QString command = args[1], target = args[2];

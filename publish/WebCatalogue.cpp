@@ -1,0 +1,325 @@
+#include "publish/WebCatalogue.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QImage>
+#include <QImageReader>
+#include <QImageWriter>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QMutexLocker>
+#include <QSqlQuery>
+#include <QThreadPool>
+#include <algorithm>
+#include <atomic>
+
+#include "publish/FileCopier.h"
+#include "store/CatalogueDb.h"
+#include "store/CatalogueRecords.h"
+#include "store/CatalogueRecordset.h"
+#include "store/Statements.h"
+
+namespace {
+
+// Formats every current browser shows in an <img>; anything else is converted once.
+bool BrowserShows(const QString& file) {
+    static const QStringList kSuffixes = {"jpg", "jpeg", "jpe", "png", "gif", "bmp", "webp"};
+    return kSuffixes.contains(QFileInfo(file).suffix().toLower());
+}
+
+QByteArray Json(const QJsonObject& object) {
+    return QJsonDocument(object).toJson(QJsonDocument::Compact);
+}
+
+// Model rows of one product, keyed by class and stored product name.
+QString ProductKey(const QString& className, const QString& productName) {
+    return className + QChar(0) + productName;
+}
+
+}  // namespace
+
+WebCatalogue::WebCatalogue(CatalogueDb& catalogue, const QString& copyFolder, Rules rules)
+    : m_db(catalogue), m_copy(QDir::cleanPath(copyFolder)), m_rules(std::move(rules)) {}
+
+bool WebCatalogue::Fail(const QString& why) {
+    const QMutexLocker lock(&m_errorLock);
+    if (m_error.isEmpty()) m_error = why;
+    return false;
+}
+
+QString WebCatalogue::CopyRelative(const QString& published) {
+    // As the viewer does: the value without its first four characters ("pic/") under pic.
+    if (published.size() <= 4) return QString();
+    const QStringList parts = published.mid(4).split(QLatin1Char('/'));
+    for (const QString& part : parts)
+        if (part.isEmpty() || part == QLatin1String(".") || part == QLatin1String("..") ||
+            part.contains(QLatin1Char('\\')))
+            return QString();
+    return QStringLiteral("pic/") + parts.join(QLatin1Char('/'));
+}
+
+QByteArray WebCatalogue::DataScript(const QString& name, const QByteArray& json) {
+    // JSON is a script expression, except that older browsers end a string at a raw line or
+    // paragraph separator; those are written escaped.
+    QByteArray data = json;
+    data.replace("\xe2\x80\xa8", "\\u2028").replace("\xe2\x80\xa9", "\\u2029");
+    const QByteArray quoted = QJsonDocument(QJsonArray{name}).toJson(QJsonDocument::Compact);
+    return "vistrelData(" + quoted.mid(1).chopped(1) + "," + data + ");\n";
+}
+
+bool WebCatalogue::WriteFile(const QString& relative, const QByteArray& bytes) {
+    const QString path = QDir(m_copy).filePath(relative);
+    if (!QDir().mkpath(QFileInfo(path).absolutePath()))
+        return Fail(QStringLiteral("cannot create %1").arg(QFileInfo(path).absolutePath()));
+    // Written straight, without a sync per file: the web folder is made afresh by every run, so
+    // there is no older file that a half-written one could replace.
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(bytes) != bytes.size() || !file.flush())
+        return Fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    file.close();
+    if (file.error() != QFileDevice::NoError)
+        return Fail(QStringLiteral("cannot write %1: %2").arg(path, file.errorString()));
+    return true;
+}
+
+bool WebCatalogue::CopyResource(const QString& resource, const QString& relative) {
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly))
+        return Fail(QStringLiteral("missing resource %1").arg(resource));
+    return WriteFile(relative, file.readAll());
+}
+
+int WebCatalogue::WriteThumb(const QString& picture, int category, int index) {
+    if (!m_hasThumbs || picture.isEmpty()) return 0;
+    QSqlQuery query(m_db.Database());
+    query.prepare(QString::fromUtf8(Sql::SelectThumbnail));
+    query.addBindValue(picture);
+    if (!query.exec() || !query.next()) return 0;
+    const QByteArray data = query.value(4).toByteArray();
+    const bool png = data.startsWith("\x89PNG");
+    if (!png && !data.startsWith("\xff\xd8")) return 0;  // a damaged row: the cell stays empty
+    const QString base = QStringLiteral("web/thumbs/%1/%2").arg(category).arg(index);
+    const QString suffix = png ? QStringLiteral(".png") : QStringLiteral(".jpg");
+    // The shipped thumbnail is made for two pixels per point; 1x is made from it.
+    if (!WriteFile(base + QStringLiteral("-2x") + suffix, data)) return -1;
+    m_jobs.append([this, data, png, target = base + suffix] {
+        QBuffer buffer;
+        buffer.setData(data);
+        QImageReader reader(&buffer);
+        // Decoded straight at the 1x size: a JPEG decoder scales while it decodes.
+        const QSize size = reader.size();
+        if (size.width() > kCell || size.height() > kCell)
+            reader.setScaledSize(size.scaled(kCell, kCell, Qt::KeepAspectRatio));
+        const QImage image = reader.read();
+        if (image.isNull()) return Fail(QStringLiteral("cannot decode %1").arg(target));
+        return WriteImage(image, target, png ? "png" : "jpeg", 85);
+    });
+    return png ? 2 : 1;
+}
+
+bool WebCatalogue::WriteImage(const QImage& image, const QString& relative, const char* format,
+                              int jpegQuality) {
+    QByteArray data;
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    // PNG at the fastest deflate level (Qt maps quality 80 to level 1).
+    writer.setQuality(qstrcmp(format, "png") == 0 ? 80 : jpegQuality);
+    if (!writer.write(image))
+        return Fail(QStringLiteral("cannot encode %1: %2").arg(relative, writer.errorString()));
+    return WriteFile(relative, data);
+}
+
+QString WebCatalogue::WebPicture(const QString& relative, QSize* size) {
+    const QString path = QDir(m_copy).filePath(relative);
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    *size = reader.size();
+    if (BrowserShows(path)) return relative;
+    // A TIFF and the like: converted once into web/pics, no wider than the viewer shows it; as
+    // JPEG, which is written five times faster than PNG, unless it has transparency to keep.
+    if (!size->isValid()) return QString();
+    if (size->width() > kMaxWidth)
+        *size = QSize(kMaxWidth, size->height() * kMaxWidth / size->width());
+    const bool alpha =
+        reader.imageFormat() != QImage::Format_Invalid &&
+        QImage::toPixelFormat(reader.imageFormat()).alphaUsage() == QPixelFormat::UsesAlpha;
+    const QString target =
+        QStringLiteral("web/pics/%1%2").arg(m_converted++).arg(alpha ? ".png" : ".jpg");
+    m_jobs.append([this, path, target, alpha, shown = *size] {
+        QImageReader reader(path);
+        reader.setAutoTransform(true);
+        QImage image = reader.read();
+        if (image.isNull()) return Fail(QStringLiteral("cannot read %1").arg(path));
+        if (image.width() > shown.width())
+            image = image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        return WriteImage(image, target, alpha ? "png" : "jpeg", 90);
+    });
+    return target;
+}
+
+QJsonArray WebCatalogue::DocumentPictures(const QString& published) {
+    QJsonArray pictures;
+    const QString relative = CopyRelative(published);
+    if (relative.isEmpty()) return pictures;
+    const QString path = QDir(m_copy).filePath(relative);
+    const QFileInfo info(path);
+    QStringList files;
+    if (info.isDir()) {
+        const QString prefix = m_copy + QLatin1Char('/');
+        for (const QString& file :
+             m_rules.folderPictures ? m_rules.folderPictures(path) : QStringList()) {
+            const QString clean = QDir::cleanPath(file);
+            if (clean.startsWith(prefix)) files << clean.mid(prefix.size());
+        }
+    } else if (info.isFile()) {
+        files << relative;
+    }
+    for (const QString& file : files) {
+        QSize size;
+        const QString url = WebPicture(file, &size);
+        if (url.isEmpty()) continue;
+        QJsonArray picture{url};
+        if (size.isValid()) picture << size.width() << size.height();
+        pictures.append(picture);
+    }
+    return pictures;
+}
+
+bool WebCatalogue::Write() {
+    m_error.clear();
+    m_converted = 0;
+    m_jobs.clear();
+    Q_INIT_RESOURCE(web);
+
+    // An earlier publish's web folder goes whole: its categories may be others.
+    QDir web(QDir(m_copy).filePath(QStringLiteral("web")));
+    if (web.exists() && !web.removeRecursively())
+        return Fail(QStringLiteral("cannot replace %1").arg(web.path()));
+
+    CatalogueRecordset rs(&m_db), productRs(&m_db);
+    {
+        QSqlQuery probe(m_db.Database());
+        m_hasThumbs = probe.exec(QStringLiteral(
+                          "select 1 from sqlite_master where type='table' and name='缩略图表'")) &&
+                      probe.next();
+    }
+
+    // Model files of every product, in [Number] order.
+    QHash<QString, QList<ModelFileRecord>> models;
+    if (!rs.OpenRecordset(Sql::SelectAllModels))
+        return Fail(QStringLiteral("cannot read the catalogue: %1").arg(m_db.LastError()));
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        const ModelFileRecord model = ModelFileRecord::Read(rs);
+        models[ProductKey(model.className, model.productName)].append(model);
+    }
+    for (auto& list : models)
+        std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
+            return a.number.toLongLong() < b.number.toLongLong();
+        });
+
+    if (!rs.OpenRecordset(Sql::SelectCategoriesByNumber))
+        return Fail(QStringLiteral("cannot read the catalogue: %1").arg(m_db.LastError()));
+    QJsonArray categories;
+    QJsonArray keys, names, cats, positions, thumbs;
+    int c = 0;
+    for (; !rs.IsEOF(); rs.MoveNext(), ++c) {
+        const CategoryRecord category = CategoryRecord::Read(rs);
+        if (!productRs.OpenRecordset(Sql::SelectProductsOfClassByNumber, {category.className}))
+            return Fail(QStringLiteral("cannot read the catalogue: %1").arg(m_db.LastError()));
+        QJsonArray grid, details;
+        int p = 0;
+        for (; !productRs.IsEOF(); productRs.MoveNext(), ++p) {
+            const ProductRecord product = ProductRecord::Read(productRs);
+            const int thumb = WriteThumb(CopyRelative(product.dpath), c, p);
+            if (thumb < 0) return false;
+            grid.append(QJsonArray{product.productName, thumb});
+
+            QJsonArray documents;
+            const QString columns[3] = {product.pIntroduce, product.pAddProcess,
+                                        product.pTecReference};
+            for (const QString& column : columns)
+                documents.append(column.isEmpty() ? QJsonValue() : DocumentPictures(column));
+            QJsonArray files;
+            for (const ModelFileRecord& model :
+                 models.value(ProductKey(category.className, product.productName))) {
+                const QString folder = CopyRelative(model.dpath);
+                // The name the copy gives the file, as the viewer looks it up.
+                const QString relative =
+                    folder.isEmpty()
+                        ? QString()
+                        : folder + QLatin1Char('/') + FileCopier::SafeFileName(model.modelFile);
+                const QFileInfo info(QDir(m_copy).filePath(relative));
+                const bool present = !relative.isEmpty() && info.isFile();
+                files.append(QJsonArray{model.modelFile, present ? info.size() : -1, model.note,
+                                        present ? relative : QString()});
+            }
+            details.append(QJsonArray{documents, files});
+
+            keys.append(product.key);
+            names.append(product.productName);
+            cats.append(c);
+            positions.append(p);
+            thumbs.append(thumb);
+        }
+        if (!m_error.isEmpty()) return false;
+        const QString id = QString::number(c);
+        if (!WriteFile(QStringLiteral("web/data/c%1.js").arg(id),
+                       DataScript(QStringLiteral("c") + id, Json({{"p", grid}}))) ||
+            !WriteFile(QStringLiteral("web/data/d%1.js").arg(id),
+                       DataScript(QStringLiteral("d") + id, Json({{"p", details}}))))
+            return false;
+        categories.append(QJsonArray{category.className, p});
+    }
+
+    QJsonObject company;
+    if (rs.OpenRecordset(Sql::SelectCompany) && !rs.IsEOF()) {
+        const CompanyRecord row = CompanyRecord::Read(rs);
+        const QString picture = CopyRelative(row.dpath);
+        QSize size;
+        const QString url = QFileInfo(QDir(m_copy).filePath(picture)).isFile() && !picture.isEmpty()
+                                ? WebPicture(picture, &size)
+                                : QString();
+        company = {{"picture", url},
+                   {"text", row.company},
+                   {"web", row.web},
+                   {"href", m_rules.webLink ? m_rules.webLink(row.web) : QString()}};
+    }
+    company.insert("name", m_rules.companyName);
+
+    // The pictures that need decoding (1x thumbnails, converted documents), on every core.
+    QThreadPool pool;
+    std::atomic<int> done = 0;
+    const int total = static_cast<int>(m_jobs.size());
+    for (const auto& job : m_jobs)
+        pool.start([job, &done] {
+            job();
+            ++done;
+        });
+    if (m_progress && total > 0) m_progress(0, total);
+    while (!pool.waitForDone(100))
+        if (m_progress) m_progress(done, total);
+    if (m_progress && total > 0) m_progress(total, total);
+    m_jobs.clear();
+    if (!m_error.isEmpty()) return false;
+
+    const QJsonObject catalogue{
+        {"categories", categories},
+        {"company", company},
+        {"chat", QJsonObject{{"hint", m_rules.chatHint}, {"href", m_rules.chatAddress}}}};
+    return WriteFile(QStringLiteral("web/data/catalogue.js"),
+                     DataScript(QStringLiteral("catalogue"), Json(catalogue))) &&
+           WriteFile(QStringLiteral("web/data/search.js"),
+                     DataScript(QStringLiteral("search"), Json({{"k", keys},
+                                                                {"n", names},
+                                                                {"g", cats},
+                                                                {"i", positions},
+                                                                {"t", thumbs}}))) &&
+           CopyResource(QStringLiteral(":/web/index.html"), QStringLiteral("index.html")) &&
+           CopyResource(QStringLiteral(":/web/app.js"), QStringLiteral("web/app.js")) &&
+           CopyResource(QStringLiteral(":/web/style.css"), QStringLiteral("web/style.css"));
+}

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QString>
+
+#include "publish/WebCatalogue.h"
+
+// The web catalogue of a published copy with the desktop viewer's own rules: the chat link and
+// company name from the copy's config.ini, the web-site link target, the pictures of a folder
+// document in the viewer's order.
+namespace WebCatalogueWriter {
+
+WebCatalogue::Rules ViewerRules(const QString& copyFolder);
+
+// Writes index.html and web/ into the published copy at `copyFolder` from its own catalogue.
+bool Write(const QString& copyFolder, QString* error, const WebCatalogue::Progress& progress = {});
+
+}  // namespace WebCatalogueWriter
