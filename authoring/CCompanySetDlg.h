@@ -10,7 +10,9 @@ class QPlainTextEdit;
 class QPushButton;
 struct InstallPaths;
 
-// "企业设置界面": writes the company picture, text and address from an empty form.
+// "企业设置界面": the company picture, text and address, and the company name and chat number
+// that the main window's bottom band and chat link show. It starts with the current values, so
+// that saving one of them keeps the others.
 class CCompanySetDlg : public QDialog {
     Q_OBJECT
 public:
@@ -23,10 +25,13 @@ public:
     QPlainTextEdit* m_information;  // 1029
     QLineEdit* m_web;               // 1015
     QPushButton* m_save;            // 1002
+    QLineEdit* m_companyName;       // companyName
+    QLineEdit* m_qq;                // companyQQ
 
 private:
     void OnChoosePicture();
     void OnSave();
 
     CompanyInfo m_company;
+    QString m_configPath;
 };

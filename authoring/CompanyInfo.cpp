@@ -1,6 +1,7 @@
 #include "authoring/CompanyInfo.h"
 
 #include "app/Prompter.h"
+#include "authoring/FileChoice.h"
 #include "store/CatalogueDb.h"
 #include "store/Statements.h"
 
@@ -44,7 +45,9 @@ bool CompanyInfo::Store(const QString& picture, const QString& information, cons
 
 QString CompanyInfo::ChoosePicture(bool bitmapsToo) {
     const QString filter =
-        bitmapsToo ? QStringLiteral("JPG(*.jpg);;位图文件(*.bmp);;图片文件(*.jpg *.bmp)")
-                   : QStringLiteral("JPG(*.jpg);;图片文件(*.jpg)");
-    return m_prompter.OpenFile(QStringLiteral("打开"), QString(), filter);
+        bitmapsToo
+            ? QStringLiteral(
+                  "JPG(*.jpg)|*.jpg|位图文件(*.bmp)|*.bmp|图片文件(*.jpg;*.bmp)|*.jpg;*.bmp||")
+            : QStringLiteral("JPG(*.jpg)|*.jpg|图片文件(*.jpg)|*.jpg||");
+    return FileChoice::Picture(m_prompter, QString(), QString(), filter);
 }

@@ -1,5 +1,7 @@
 #include "viewer/CompanyContact.h"
 
+#include <algorithm>
+
 #include "app/CIniFile.h"
 
 namespace {
@@ -43,4 +45,18 @@ QString CompanyContact::ChatAddress() const {
 QString CompanyContact::WebLinkTarget(const QString& web) {
     const qsizetype www = web.indexOf(QLatin1String("www."));
     return www < 0 ? web : web.mid(www);
+}
+
+bool CompanyContact::IsChatNumber(const QString& typed) {
+    const QString t = typed.trimmed();
+    if (t.isEmpty()) return true;
+    bool ok = false;
+    return t.size() <= 15 && t.toLongLong(&ok) > 0 && ok &&
+           std::all_of(t.begin(), t.end(), [](QChar c) { return c.isDigit(); });
+}
+
+bool CompanyContact::Save(CIniFile& config, const QString& name, const QString& qq) {
+    const QString section = QStringLiteral("SysInfo");
+    return config.WriteString(section, QStringLiteral("企业名称"), name.trimmed()) &&
+           config.WriteString(section, QStringLiteral("企业QQ"), qq.trimmed());
 }

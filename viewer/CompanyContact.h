@@ -19,6 +19,11 @@ struct CompanyContact {
 
     // Reads 企业名称, 企业QQ and 聊天服务器 of [SysInfo].
     static CompanyContact FromConfig(const CIniFile& config);
+    // An enterprise chat number as typed: empty (the default is used) or digits only.
+    static bool IsChatNumber(const QString& typed);
+    // Writes the company name and chat number the editor typed; false when the file cannot be
+    // written.
+    static bool Save(CIniFile& config, const QString& name, const QString& qq);
 
     // The hint drawn in the bottom band: "点击与企业QQ(<number>)对话".
     QString ChatHint() const;

@@ -15,6 +15,7 @@
 #include "ControlIds.h"
 #include "ScriptedPrompter.h"
 #include "TestCatalogue.h"
+#include "app/CIniFile.h"
 #include "app/InstallPaths.h"
 #include "authoring/CCompanyIntroDlg.h"
 #include "authoring/CCompanySetDlg.h"
@@ -23,6 +24,7 @@
 #include "publish/CFolderTreeCtrl.h"
 #include "store/CatalogueDb.h"
 #include "store/Statements.h"
+#include "viewer/CompanyContact.h"
 
 namespace {
 // A name that breaks any statement it is pasted into.
@@ -207,7 +209,7 @@ private slots:
         QVERIFY(c.ok);
         ScriptedPrompter prompter;
         const QString company = "select * from [企业表]";
-        const QStringList first = {"/p/logo.jpg", kOdd + "\n第二行", "http://a.example"};
+        const QStringList first = {c.Picture("p/logo.jpg"), kOdd + "\n第二行", "http://a.example"};
         const QStringList second = {"", "", "http://b.example"};
         for (bool emptyTable : {false, true}) {
             if (emptyTable) QSqlQuery(c.db.Database()).exec("delete from [企业表]");
@@ -215,12 +217,33 @@ private slots:
                 CCompanySetDlg dlg(c.db, c.paths);
                 prompter.fileAnswers << values[0];
                 Ctl<QPushButton>(dlg, Ids::CompanySet::kChoose)->click();
+                if (values[0].isEmpty()) Ctl<QLineEdit>(dlg, Ids::CompanySet::kPicture)->clear();
                 Ctl<QPlainTextEdit>(dlg, Ids::CompanySet::kInformation)->setPlainText(values[1]);
                 Ctl<QLineEdit>(dlg, Ids::CompanySet::kWeb)->setText(values[2]);
                 Ctl<QPushButton>(dlg, Ids::CompanySet::kSave)->click();
                 QCOMPARE(prompter.Notices().last().trimmed(), QStringLiteral("增加成功"));
                 QCOMPARE(c.Rows(company, {3, 5, 6}), QStringList{values.join("|")});
             }
+        }
+
+        // 企业设置 starts with what is stored, so saving the address alone keeps the rest; it
+        // also keeps the company name and chat number that the main window shows.
+        {
+            CCompanySetDlg dlg(c.db, c.paths);
+            QCOMPARE(Ctl<QLineEdit>(dlg, Ids::CompanySet::kWeb)->text(), second[2]);
+            Ctl<QLineEdit>(dlg, Ids::CompanySet::kWeb)->setText("http://c.example");
+            Ctl<QLineEdit>(dlg, Ids::CompanySet::kName)->setText("新公司");
+            Ctl<QLineEdit>(dlg, Ids::CompanySet::kChatNumber)->setText("12ab");
+            Ctl<QPushButton>(dlg, Ids::CompanySet::kSave)->click();
+            QCOMPARE(c.Rows(company, {6}), QStringList{second[2]});
+            Ctl<QLineEdit>(dlg, Ids::CompanySet::kChatNumber)->setText("123456");
+            Ctl<QPushButton>(dlg, Ids::CompanySet::kSave)->click();
+            QCOMPARE(c.Rows(company, {3, 5, 6}), QStringList{"||http://c.example"});
+            const CompanyContact contact = CompanyContact::FromConfig(CIniFile(c.paths.configPath));
+            QCOMPARE(contact.companyName, QStringLiteral("新公司"));
+            QCOMPARE(contact.qqNumber, 123456);
+            CCompanySetDlg again(c.db, c.paths);
+            QCOMPARE(Ctl<QLineEdit>(again, Ids::CompanySet::kChatNumber)->text(), "123456");
         }
 
         // 修改: needs a selected row, asks, writes only on Yes.
@@ -233,13 +256,13 @@ private slots:
             modify->click();
             list->selectRow(0);
             emit list->cellClicked(0, 2);
-            QCOMPARE(Ctl<QLineEdit>(dlg, Ids::CompanyIntro::kWeb)->text(), second[2]);
+            QCOMPARE(Ctl<QLineEdit>(dlg, Ids::CompanyIntro::kWeb)->text(), "http://c.example");
             Ctl<QLineEdit>(dlg, Ids::CompanyIntro::kPicture)->setText(first[0]);
             modify->click();
             QCOMPARE(c.Rows(company, {3}), QStringList{""});
             prompter.confirmAnswers << true;
             modify->click();
-            QCOMPARE(c.Rows(company, {3, 5, 6}), QStringList{first[0] + "||" + second[2]});
+            QCOMPARE(c.Rows(company, {3, 5, 6}), QStringList{first[0] + "||http://c.example"});
             QCOMPARE(list->item(0, 2)->text(), first[0]);
         }
         QCOMPARE(Trimmed(prompter.Notices()), (QStringList{"请选择要修改的项", "修改成功"}));

@@ -12,6 +12,7 @@
 #include "app/MessageBox.h"
 #include "authoring/CProductAddDlg.h"
 #include "authoring/CProductDetailDlg.h"
+#include "authoring/FileChoice.h"
 #include "authoring/NameRules.h"
 #include "authoring/ProductEditor.h"
 #include "controls/CReportCtrl.h"
@@ -66,8 +67,9 @@ private slots:
         QCOMPARE(f.TakeNotices(), QStringList({"请选择零件类别", "数据未填全"}));
 
         const QString odd = QStringLiteral("离心泵'\"%_\\");
-        f.prompter.fileAnswers << "/媒体/泵.jpg"
-                               << "/媒体/介绍.jpg";
+        const QString picture = f.catalogue.Picture("媒体/泵.png");
+        const QString intro = f.catalogue.Picture("媒体/介绍.png");
+        f.prompter.fileAnswers << picture << intro;
         Press(dlg, Ids::ProductAdd::kChoosePicture);
         Press(dlg, Ids::ProductAdd::kChooseIntro);
         Type(dlg, Ids::ProductAdd::kTypeCode, "P-1");
@@ -86,7 +88,7 @@ private slots:
         const QString stored = odd + "@P-1";
         const QStringList written = {"1|泵",
                                      "2|阀",
-                                     "7|泵|" + stored + "|100%|/媒体/泵.jpg||/媒体/介绍.jpg||",
+                                     "7|泵|" + stored + "|100%|" + picture + "||" + intro + "||",
                                      "泵|" + stored + "|a.step|0|" + a + "||",
                                      "泵|" + stored + "|c.x_t|1|" + c + "||",
                                      "泵|" + stored + "|b.igs|2|" + b + "||"};
@@ -143,6 +145,23 @@ private slots:
         Press(dlg, Ids::ProductAdd::kFinish);
         QCOMPARE(f.Rows("select Number from [小类表] where ProductName like '%P-2'"),
                  QStringList({"7"}));
+    }
+
+    // A chosen file must be a picture; the chooser offers every format the program shows and
+    // opens where the last picture was found.
+    void pictureChoosersCheckAndRemember() {
+        ScriptedPrompter prompter;
+        TestCatalogue c;
+        const QString text = c.Make("docs/readme.jpg");
+        const QString picture = c.Picture("pics/a.tif");
+        prompter.fileAnswers << text << picture;
+        QCOMPARE(FileChoice::Picture(prompter, QString(), "/start"), QString());
+        QCOMPARE(prompter.Notices().last().trimmed(), FileChoice::NotAPictureText(text));
+        QCOMPARE(FileChoice::Picture(prompter, QString(), "/start"), picture);
+        QVERIFY(prompter.shown.first().caption.endsWith(
+            "所有图片(*.jpg *.jpeg *.png *.gif *.bmp *.tif *.tiff)"));
+        FileChoice::Picture(prompter, QString(), "/start");
+        QCOMPARE(prompter.shown.last().folder, c.Path("pics"));
     }
 
     // The editor alone, on a catalogue and a scripted prompter: a product goes only into a

@@ -76,6 +76,8 @@ inline constexpr char kChoose[] = "1001";
 inline constexpr char kInformation[] = "1029";
 inline constexpr char kWeb[] = "1015";
 inline constexpr char kSave[] = "1002";
+inline constexpr char kName[] = "companyName";
+inline constexpr char kChatNumber[] = "companyQQ";
 }  // namespace CompanySet
 namespace Publish {
 inline constexpr char kCover[] = "1096";

@@ -22,8 +22,9 @@ int ScriptedPrompter::MessageBox(const QString& text, const QString& caption, un
     return boxAnswers.isEmpty() ? IDOK : boxAnswers.dequeue();
 }
 
-QString ScriptedPrompter::OpenFile(const QString& caption, const QString&, const QString&) {
-    shown.append({"openfile", caption, {}, 0});
+QString ScriptedPrompter::OpenFile(const QString& caption, const QString& folder,
+                                   const QString& filter) {
+    shown.append({"openfile", caption, filter, 0, folder});
     return fileAnswers.isEmpty() ? QString() : fileAnswers.dequeue();
 }
 

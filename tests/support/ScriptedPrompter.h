@@ -13,11 +13,11 @@
 class ScriptedPrompter : public IPrompter {
 public:
     struct Shown {
-        QString kind;  // "notice", "confirm", "box", "openfile", "openfiles", "folder", "url"
-        QString text;  // the text, caption of a chooser, or the address
-        QString caption;
+        QString kind;     // "notice", "confirm", "box", "openfile", "openfiles", "folder", "url"
+        QString text;     // the text, caption of a chooser, or the address
+        QString caption;  // for a file chooser: its filter
         unsigned style = 0;
-        QString folder{};  // where the folder chooser opens
+        QString folder{};  // where a chooser opens
     };
 
     ScriptedPrompter();

@@ -2,6 +2,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QImage>
 #include <QSqlQuery>
 #include <QSqlRecord>
 
@@ -54,4 +55,12 @@ QString TestCatalogue::Make(const QString& relative) {
     QDir().mkpath(QFileInfo(path).absolutePath());
     QFile f(path);
     return f.open(QIODevice::WriteOnly) ? f.fileName() : QString();
+}
+
+QString TestCatalogue::Picture(const QString& relative) {
+    const QString path = Path(relative);
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QImage image(8, 6, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    return image.save(path, "PNG") ? path : QString();
 }

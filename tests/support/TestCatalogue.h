@@ -26,6 +26,8 @@ struct TestCatalogue {
     QString Path(const QString& relative) const { return dir.filePath(relative); }
     // An empty file at `relative`, its folders made; "" when it cannot be written.
     QString Make(const QString& relative);
+    // A small picture at `relative`, its folders made.
+    QString Picture(const QString& relative);
 
     QTemporaryDir dir;
     CatalogueDb db;
