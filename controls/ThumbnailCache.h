@@ -15,6 +15,9 @@ class ThumbnailCache {
 public:
     // Cells larger than this (document pages) are not kept.
     static constexpr qint64 kMaxEntryBytes = 4 * 1024 * 1024;
+    // About a hundred product cells: a screen or two of the last categories, enough to go back
+    // and forth, while a long category costs no more than a short one.
+    static constexpr qint64 kDefaultCapacity = 10 * 1024 * 1024;
 
     static ThumbnailCache& Instance();
 
@@ -25,7 +28,7 @@ public:
     QImage Find(const QString& key);
     void Insert(const QString& key, const QImage& cell);
     void Clear();
-    // Total size the cache may hold, in bytes (64 MiB by default).
+    // Total size the cache may hold, in bytes (kDefaultCapacity unless set).
     void SetCapacity(qint64 bytes);
     int Count();
 
