@@ -15,9 +15,10 @@ class ThumbnailCache {
 public:
     // Cells larger than this (document pages) are not kept.
     static constexpr qint64 kMaxEntryBytes = 4 * 1024 * 1024;
-    // About a hundred product cells: a screen or two of the last categories, enough to go back
-    // and forth, while a long category costs no more than a short one.
-    static constexpr qint64 kDefaultCapacity = 10 * 1024 * 1024;
+    // About twenty product cells: the first screen of the last category, enough to go back and
+    // forth, while a long category costs no more than a short one (the list keeps the cells
+    // around the screen itself).
+    static constexpr qint64 kDefaultCapacity = 2 * 1024 * 1024;
 
     static ThumbnailCache& Instance();
 
