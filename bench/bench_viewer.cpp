@@ -852,11 +852,15 @@ void BenchSearch(const QString& cache, const std::vector<int>& sizes) {
 
 // ---- memory ----------------------------------------------------------------------------------
 
-// Peak resident memory of this process so far, in MiB.
+// Peak resident memory of this process so far, in MiB. VmHWM belongs to this program's own
+// memory map; getrusage's figure would carry over the forking parent's size across exec.
 double PeakRssMiB() {
-    struct rusage u {};
-    ::getrusage(RUSAGE_SELF, &u);
-    return u.ru_maxrss / 1024.0;
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    return -1;
 }
 
 // In a child process: a bare Qt window of the main window's size, shown and painted.
