@@ -635,7 +635,8 @@ void BenchCategory(const QString& cache, int slowRuns) {
 
     // Quality: cells drawn from stored thumbnails against the decoded cells.
     double shippedDiff = 0, shippedMax = 0, cacheDiff = 0, cacheMax = 0;
-    const int compared = std::min(kProducts, 50);
+    // The cells the visits drew (the list loads those near the screen).
+    const int compared = std::min(kProducts, CThumbListCtrl::kMinKeptCells);
     ShippedThumbnails::Open(shipped, QDir(root).filePath(QStringLiteral("pictures")), false);
     for (int i = 0; i < compared; ++i) {
         const ThumbnailRenderer::Job job{pictures[i], 140, 140, ThumbnailRenderer::Kind::Thumbnail,

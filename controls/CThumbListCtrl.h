@@ -36,7 +36,7 @@ class CThumbListCtrl : public QAbstractScrollArea {
 
 public:
     // The fewest cells kept loaded around the screen.
-    static constexpr int kMinKeptCells = 48;
+    static constexpr int kMinKeptCells = 36;
 
     explicit CThumbListCtrl(QWidget* parent = nullptr);
     // A list whose frames follow `thumbListMode`, which the owner keeps for the list's life.
