@@ -1,22 +1,37 @@
-// Speed of the main window on large catalogues; prints figures, no pass or fail.
+// Speed and memory of the main window on large catalogues; prints figures and one GOAL line per
+// goal.
 //
 //  1. A category of 500 products whose pictures are 500 distinct 4000 x 3000 JPEGs: time from
-//     the category click to the first screen of thumbnails, and to all of them. First visits
-//     start with the pictures (and any stored thumbnails) evicted from the page cache, so they
-//     are read from the disk. Measured in one run, each against the plain decode path (every
-//     cell decoded straight to its size, no stored thumbnail looked at):
+//     the category click to the first screen of thumbnails, and to all the cells the list keeps.
+//     First visits start with the pictures (and any stored thumbnails) evicted from the page
+//     cache, so they are read from the disk. Measured in one run, each against the plain decode
+//     path (every cell decoded straight to its size, no stored thumbnail looked at):
 //       - a published copy carrying its thumbnails in its catalogue;
 //       - the authoring copy with an empty desktop thumbnail cache (no thumbnail anywhere), and
 //         its second run with that cache filled;
 //       - how far a cell drawn from a stored thumbnail differs from the decoded one.
-//     Baseline for the decode itself: a plain full decode of one of those pictures.
-//  2. A catalogue of 100,000 products: time per search (the whole RunSearch: category list with
-//     counts, the query and the hit list, until every hit's thumbnail is drawn). Baseline: a
-//     bare QSqlQuery scan with the same LIKE.
+//     Baseline for the decode itself: a plain full decode of one of those pictures. Goals:
+//     shipped thumbnails >= 30x today's path, the desktop cache's second run >= 15x the first,
+//     no thumbnail anywhere >= 0.95x today's path.
+//  2. Search over 10,000, 100,000 and 1,000,000 products with varied codes (series of capitals,
+//     small letters, Chinese, "%" and "_", random tokens, varied endings) and 2,000 distinct
+//     pictures: from typing done to the hits on the screen drawn with their pictures, the cell
+//     cache emptied before every search; median over five fragments of each kind (one hit, a
+//     3,000-hit series, two characters). Baseline: the same search by the plain scan, in turns
+//     with the index. Measured as a visitor of a published copy searches (cells from the shipped
+//     thumbnails; the goals), and again with every cell decoded from its picture. Goals: a
+//     one-hit fragment under 5 ms at 100k and under 20 ms at 1M; a 3,000-hit fragment under
+//     60 ms at 1M.
+//  3. Peak resident memory browsing the 500-product category top to bottom, a screen at a time,
+//     in a child process of its own with an empty desktop thumbnail cache, against a bare Qt
+//     window of the same size in another child (and a 50-product category); median of 5.
+//     Goal: at most 2x the bare window.
 //
-// Generated data is cached in <bench folder>/bench-cache and reused by later runs.
-// Options: --products N (category size, 500 by default), --runs N (runs of the slow decoding
-// cases, 1 by default), --no-search.
+// The GOAL lines of all cases come together at the end. Generated data is cached in
+// <bench folder>/bench-cache and reused by later runs; the desktop thumbnail cache is a private
+// one there. Options: --products N (category size, 500 by default), --runs N (runs of the slow
+// decoding cases, 5 by default), --search-sizes 10000,100000,1000000, --no-category,
+// --no-search, --no-memory.
 
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -30,13 +45,17 @@
 #include <QFileInfo>
 #include <QImageReader>
 #include <QPainter>
+#include <QProcess>
 #include <QRandomGenerator>
+#include <QScrollBar>
 #include <QSqlQuery>
 #include <QTest>
 #include <QtConcurrent>
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <memory>
+#include <numeric>
 #include <vector>
 
 #include "ScopedInstallation.h"
@@ -53,6 +72,7 @@
 #include "controls/ThumbnailCache.h"
 #include "controls/ThumbnailRenderer.h"
 #include "store/CatalogueDb.h"
+#include "store/CatalogueRecordset.h"
 #include "store/CatalogueSchema.h"
 #include "store/Statements.h"
 #include "viewer/CMainDlg.h"
@@ -61,7 +81,6 @@ namespace {
 
 int kProducts = 500;
 constexpr int kVariants = 4;  // backgrounds; each product's picture adds its own marks
-constexpr int kSearchProducts = 100000;
 constexpr int kSearchCategories = 20;
 
 double Ms(qint64 ns) {
@@ -165,6 +184,27 @@ void WriteSkin(const QString& sysfile) {
                  {32, 20}, QColor(40, 120, 170));
 }
 
+// A third category of the first 50 of those products, for comparing a short category with the
+// long one.
+void AddShortCategory(const QString& root) {
+    CatalogueDb db;
+    if (!db.Open(CatalogueDb::CatalogueFile(QDir(root).filePath(QStringLiteral("sysfile")))))
+        qFatal("cannot open %s", qPrintable(root));
+    const QString name = QStringLiteral("五十");
+    CatalogueRecordset rs(&db);
+    rs.OpenRecordset(Sql::SelectCategoryByName, {name});
+    if (!rs.IsEOF()) return;
+    const QStringList files = ProductPictures(root);
+    db.Database().transaction();
+    db.ExecuteSql(Sql::InsertCategory, {name});
+    db.ExecuteSql(Sql::SetCategoryNumber, {3, name});
+    for (int i = 0; i < std::min<int>(50, files.size()); ++i)
+        db.ExecuteSql(Sql::InsertProduct,
+                      {i + 1, name, QStringLiteral("短%1@SH%1").arg(i),
+                       QStringLiteral("SH%1").arg(i), files[i], QString(), QString(), QString()});
+    db.Database().commit();
+}
+
 // The 500-product installation, each product with a picture of its own.
 QString PrepareCategoryInstallation(const QString& cache, QStringList* notes) {
     const QString root = QDir(cache).filePath(QStringLiteral("category%1-distinct").arg(kProducts));
@@ -176,6 +216,7 @@ QString PrepareCategoryInstallation(const QString& cache, QStringList* notes) {
         *notes << QStringLiteral("category data reused from %1: %2 distinct 4000x3000 JPEGs")
                       .arg(root)
                       .arg(kProducts);
+        AddShortCategory(root);
         return root;
     }
     const QString sample = QDir(pictures).filePath(QStringLiteral("sample.jpg"));
@@ -228,55 +269,171 @@ QString PrepareCategoryInstallation(const QString& cache, QStringList* notes) {
     }
     db.Database().commit();
     db.Close();
+    AddShortCategory(root);
     QFile f(done);
     f.open(QIODevice::WriteOnly);
     return root;
 }
 
-QString PrepareSearchInstallation(const QString& cache, QStringList* notes) {
-    const QString root = QDir(cache).filePath(QStringLiteral("search100k"));
-    const QString sysfile = QDir(root).filePath(QStringLiteral("sysfile"));
-    const QString done = QDir(root).filePath(QStringLiteral("ready"));
-    if (QFileInfo::exists(done)) {
-        *notes << QStringLiteral("search data reused from %1").arg(root);
-        return root;
-    }
-    QDir(root).removeRecursively();
-    QDir().mkpath(sysfile);
-    WriteSkin(sysfile);
-    CIniFile(QDir(sysfile).filePath(QStringLiteral("config.ini")))
-        .WriteString(QStringLiteral("SysInfo"), QStringLiteral("发布状态"), QStringLiteral("0"));
-    const QString picture = QDir(root).filePath(QStringLiteral("p.png"));
-    QImage small(200, 150, QImage::Format_RGB32);
-    small.fill(QColor(120, 140, 160));
-    small.save(picture);
-    CatalogueSchema::CreateEmpty(CatalogueDb::CatalogueFile(sysfile));
+// ---- search ----------------------------------------------------------------------------------
+
+constexpr int kSearchPictures = 2000;  // distinct pictures the products of a search catalogue use
+constexpr int kSeriesSize = 3000;      // products per series: a series name is a 3,000-hit fragment
+
+// Series prefixes: capitals and small letters, Chinese, and the characters LIKE treats
+// specially; a series is a prefix and a number, ended by "-".
+const char* const kSeriesPrefixes[] = {"HGH", "hgw", "MGN", "SFU", "滑块", "LK",
+                                       "CHR", "bk",  "FK",  "ÖL",  "P%",   "Z_"};
+
+QString SeriesName(int series) {
+    const int prefixes = int(std::size(kSeriesPrefixes));
+    return QString::fromUtf8(kSeriesPrefixes[series % prefixes]) + QString::number(series) +
+           QLatin1Char('-');
+}
+
+struct SearchCatalogue {
+    QString root;
+    int products = 0;
+    int series = 0;
+    QStringList oneHit;      // fragments with exactly one product (checked by the benchmark)
+    QStringList seriesHits;  // fragments with about kSeriesSize products
+};
+
+// Type codes that look like real ones: a series, a random token, a varied ending. Product i
+// belongs to series i % series, so every series has products / series of them.
+QString TypeCode(QRandomGenerator& rng, int series, QString* token) {
+    static const QString alphabet =
+        QStringLiteral("0123456789ABCDEFGHJKLMNPQRSTUVWXYZabcdefghijkmnpqrstuvwxyz");
+    static const QStringList endings = {
+        QString(),           QStringLiteral("-C"),    QStringLiteral("_Z0"),
+        QStringLiteral("%"), QStringLiteral("-1200"), QStringLiteral(" 直线导轨")};
+    QString t;
+    for (int k = 0; k < 7; ++k) t += alphabet[int(rng.bounded(quint32(alphabet.size())))];
+    *token = t;
+    return SeriesName(series) + t + endings[int(rng.bounded(quint32(endings.size())))];
+}
+
+QStringList SearchPictures(const QString& cache) {
+    QStringList files;
+    const QString folder = QDir(cache).filePath(QStringLiteral("search-pictures"));
+    for (int i = 0; i < kSearchPictures; ++i)
+        files << QDir(folder).filePath(QStringLiteral("s%1.jpg").arg(i, 4, 10, QLatin1Char('0')));
+    if (QFileInfo::exists(QDir(folder).filePath(QStringLiteral("ready")))) return files;
+    QDir().mkpath(folder);
+    std::vector<int> indices(kSearchPictures);
+    std::iota(indices.begin(), indices.end(), 0);
+    QtConcurrent::blockingMap(indices, [&](int i) {
+        QImage image(640, 480, QImage::Format_RGB32);
+        QRandomGenerator rng(5000 + i);
+        image.fill(QColor::fromHsv(i * 37 % 360, 120, 220));
+        QPainter p(&image);
+        for (int k = 0; k < 30; ++k) {
+            p.setBrush(QColor(rng.bounded(256), rng.bounded(256), rng.bounded(256)));
+            p.drawEllipse(QPointF(rng.bounded(640), rng.bounded(480)), rng.bounded(10, 120),
+                          rng.bounded(10, 120));
+        }
+        p.setFont(QFont(QStringLiteral("DejaVu Sans"), 40, QFont::Bold));
+        p.drawText(image.rect(), Qt::AlignCenter, QStringLiteral("S-%1").arg(i));
+        p.end();
+        if (!image.save(files[i], "JPEG", 88)) qFatal("cannot write %s", qPrintable(files[i]));
+    });
+    QFile f(QDir(folder).filePath(QStringLiteral("ready")));
+    f.open(QIODevice::WriteOnly);
+    return files;
+}
+
+// The thumbnail table a published copy of the search pictures carries, made once the way
+// publishing makes it; the pictures' folder stands for the copy's picture folder.
+QString SearchShippedThumbnails(const QString& cache) {
+    const QString folder = QDir(cache).filePath(QStringLiteral("search-pictures"));
+    const QString file = QDir(folder).filePath(QStringLiteral("shipped.db"));
+    const QString done = QDir(folder).filePath(QStringLiteral("shipped-ready"));
+    if (QFileInfo::exists(done)) return file;
+    QFile::remove(file);
+    CatalogueSchema::CreateEmpty(file);
     CatalogueDb db;
-    db.Open(CatalogueDb::CatalogueFile(sysfile));
-    QElapsedTimer t;
-    t.start();
+    db.Open(file);
+    db.ExecuteSql(Sql::CreateThumbnailTable);
+    const QList<std::optional<ShippedThumbnails::Entry>> entries = QtConcurrent::blockingMapped(
+        SearchPictures(cache),
+        [&](const QString& path) { return ShippedThumbnails::Make(folder, path); });
     db.Database().transaction();
-    for (int c = 0; c < kSearchCategories; ++c) {
-        db.ExecuteSql(Sql::InsertCategory, {QStringLiteral("类别%1").arg(c)});
-        db.ExecuteSql(Sql::SetCategoryNumber, {c + 1, QStringLiteral("类别%1").arg(c)});
-    }
-    for (int i = 0; i < kSearchProducts; ++i) {
-        const QString code = QStringLiteral("TC%1").arg(i, 6, 10, QLatin1Char('0'));
-        db.ExecuteSql(
-            Sql::InsertProduct,
-            {i / kSearchCategories, QStringLiteral("类别%1").arg(i % kSearchCategories),
-             QStringLiteral("产品%1@%2").arg(i).arg(code), code + QStringLiteral(" 直线导轨"),
-             picture, QString(), QString(), QString()});
+    for (const auto& e : entries) {
+        if (!e) qFatal("no thumbnail made");
+        db.ExecuteSql(Sql::InsertThumbnail, {e->key, e->size, e->mtime, e->picture.width(),
+                                             e->picture.height(), e->data});
     }
     db.Database().commit();
     db.Close();
-    *notes << QStringLiteral("generated %1 products in %2 categories in %3 s")
-                  .arg(kSearchProducts)
-                  .arg(kSearchCategories)
-                  .arg(t.elapsed() / 1000.0, 0, 'f', 1);
     QFile f(done);
     f.open(QIODevice::WriteOnly);
-    return root;
+    return file;
+}
+
+// An authoring installation with `products` products of varied codes in 20 categories.
+SearchCatalogue PrepareSearchInstallation(const QString& cache, int products, QStringList* notes) {
+    SearchCatalogue sc;
+    sc.products = products;
+    sc.series = std::max(1, products / kSeriesSize);
+    sc.root = QDir(cache).filePath(QStringLiteral("search-varied-%1").arg(products));
+    const QString sysfile = QDir(sc.root).filePath(QStringLiteral("sysfile"));
+    const QString done = QDir(sc.root).filePath(QStringLiteral("ready"));
+    const QStringList pictures = SearchPictures(cache);
+    // The fragments are picked from the same generator, so a reused catalogue gives them again.
+    QRandomGenerator rng(4242 + products);
+    QRandomGenerator pick(99);
+    std::vector<int> chosen;
+    for (int k = 0; k < 5; ++k) chosen.push_back(int(pick.bounded(quint32(products))));
+    for (int k = 0; k < 5; ++k) sc.seriesHits << SeriesName(int(pick.bounded(quint32(sc.series))));
+    const bool reuse = QFileInfo::exists(done);
+    std::unique_ptr<CatalogueDb> db;
+    std::unique_ptr<QSqlQuery> insert;
+    QElapsedTimer t;
+    t.start();
+    if (!reuse) {
+        QDir(sc.root).removeRecursively();
+        QDir().mkpath(sysfile);
+        WriteSkin(sysfile);
+        CIniFile(QDir(sysfile).filePath(QStringLiteral("config.ini")))
+            .WriteString(QStringLiteral("SysInfo"), QStringLiteral("发布状态"),
+                         QStringLiteral("0"));
+        CatalogueSchema::CreateEmpty(CatalogueDb::CatalogueFile(sysfile));
+        db = std::make_unique<CatalogueDb>();
+        db->Open(CatalogueDb::CatalogueFile(sysfile));
+        db->Database().transaction();
+        for (int c = 0; c < kSearchCategories; ++c) {
+            db->ExecuteSql(Sql::InsertCategory, {QStringLiteral("类别%1").arg(c)});
+            db->ExecuteSql(Sql::SetCategoryNumber, {c + 1, QStringLiteral("类别%1").arg(c)});
+        }
+        insert = std::make_unique<QSqlQuery>(db->Database());
+        insert->prepare(QString::fromUtf8(Sql::InsertProduct));
+    }
+    for (int i = 0; i < products; ++i) {
+        QString token;
+        const QString code = TypeCode(rng, i % sc.series, &token);
+        if (std::find(chosen.begin(), chosen.end(), i) != chosen.end())
+            sc.oneHit << QLatin1Char('-') + token;
+        if (reuse) continue;
+        CatalogueDb::BindAll(
+            *insert,
+            {i / kSearchCategories, QStringLiteral("类别%1").arg(i % kSearchCategories),
+             QStringLiteral("产品%1@%2").arg(i).arg(code), code,
+             pictures[int((qint64(i) * 7919) % kSearchPictures)], QString(), QString(), QString()});
+        if (!insert->exec()) qFatal("cannot insert a product");
+    }
+    if (!reuse) {
+        insert.reset();
+        db->Database().commit();
+        db->Close();
+        QFile f(done);
+        f.open(QIODevice::WriteOnly);
+        *notes << QStringLiteral("generated %1 products with varied codes in %2 s")
+                      .arg(products)
+                      .arg(t.elapsed() / 1000.0, 0, 'f', 1);
+    } else {
+        *notes << QStringLiteral("search data reused from %1").arg(sc.root);
+    }
+    return sc;
 }
 
 bool FirstScreenReady(CThumbListCtrl* list) {
@@ -398,6 +555,24 @@ QStringList CacheFiles(const QString& xdg) {
     return files;
 }
 
+// The summary lines, printed together when every case has run.
+std::vector<QByteArray>& GoalLines() {
+    static std::vector<QByteArray> lines;
+    return lines;
+}
+
+void PrintGoal(const QString& name, double figure, const char* unit, double ratio,
+               const QString& baseline, const QString& target, bool met) {
+    GoalLines().push_back(
+        QStringLiteral("GOAL %1: %2 %3 (%4x %5) target %6 %7")
+            .arg(name)
+            .arg(figure, 0, 'f', 2)
+            .arg(QString::fromUtf8(unit))
+            .arg(ratio, 0, 'f', 2)
+            .arg(baseline, target, met ? QStringLiteral("MET") : QStringLiteral("MISSED"))
+            .toUtf8());
+}
+
 void BenchCategory(const QString& cache, int slowRuns) {
     QStringList notes;
     const QString root = PrepareCategoryInstallation(cache, &notes);
@@ -446,7 +621,6 @@ void BenchCategory(const QString& cache, int slowRuns) {
     dlg.show();
     if (!QTest::qWaitForWindowExposed(&dlg)) qFatal("window not shown");
     dlg.ProductList()->WaitForThumbnails(60000);
-    const int visible = VisibleItems(dlg.ProductList());
 
     // Today's path, every cell decoded, and the authoring copy's first run, which finds no
     // thumbnail anywhere and fills the desktop cache: taken in turns (`slowRuns` each) so that a
@@ -460,6 +634,8 @@ void BenchCategory(const QString& cache, int slowRuns) {
         firstRuns.push_back(VisitCategory(dlg, true, pictures));
         FreedesktopThumbnails::WaitForWrites();
     }
+    // Counted in the big category, which fills the list.
+    const int visible = VisibleItems(dlg.ProductList());
     const Visit decoded = Median(decodedVisits);
     const Visit firstRun = Median(firstRuns);
     const Visit revisit = VisitCategory(dlg, false, pictures);
@@ -483,7 +659,8 @@ void BenchCategory(const QString& cache, int slowRuns) {
 
     // Quality: cells drawn from stored thumbnails against the decoded cells.
     double shippedDiff = 0, shippedMax = 0, cacheDiff = 0, cacheMax = 0;
-    const int compared = std::min(kProducts, 50);
+    // The cells the visits drew (the list loads those near the screen).
+    const int compared = std::min(kProducts, CThumbListCtrl::kMinKeptCells);
     ShippedThumbnails::Open(shipped, QDir(root).filePath(QStringLiteral("pictures")), false);
     for (int i = 0; i < compared; ++i) {
         const ThumbnailRenderer::Job job{pictures[i], 140, 140, ThumbnailRenderer::Kind::Thumbnail,
@@ -529,10 +706,16 @@ void BenchCategory(const QString& cache, int slowRuns) {
     row(("authoring, no thumbnail anywhere, first run " + slow).constData(), firstRun);
     row("authoring, desktop cache warm (median of 3)", secondRun);
     row("revisit, cells kept in memory", revisit);
-    std::printf(
-        "  goals: shipped >= 30 x today's path: %.1f x; second run >= 15 x first run: %.1f "
-        "x; no thumbnail anywhere >= 0.95 x today's path: %.2f x\n",
-        decoded.all / fromShipped.all, firstRun.all / secondRun.all, decoded.all / firstRun.all);
+    const QString todays = QStringLiteral("today's path");
+    PrintGoal(QStringLiteral("category_shipped_thumbnails"), fromShipped.all, "ms",
+              decoded.all / fromShipped.all, todays, QStringLiteral(">= 30x"),
+              decoded.all / fromShipped.all >= 30);
+    PrintGoal(QStringLiteral("category_desktop_cache_second_run"), secondRun.all, "ms",
+              firstRun.all / secondRun.all, QStringLiteral("first run"), QStringLiteral(">= 15x"),
+              firstRun.all / secondRun.all >= 15);
+    PrintGoal(QStringLiteral("category_no_thumbnail_anywhere"), firstRun.all, "ms",
+              decoded.all / firstRun.all, todays, QStringLiteral(">= 0.95x"),
+              decoded.all / firstRun.all >= 0.95);
     std::printf("  the slow cases run by run (all drawn): today's path");
     for (const Visit& v : decodedVisits) std::printf(" %.0f ms", v.all);
     std::printf("; first run");
@@ -553,89 +736,303 @@ void BenchCategory(const QString& cache, int slowRuns) {
         compared, shippedDiff, shippedMax, cacheDiff, cacheMax);
 }
 
-void BenchSearch(const QString& cache) {
-    QStringList notes;
-    const QString root = PrepareSearchInstallation(cache, &notes);
-    for (const QString& n : notes) std::printf("  note: %s\n", qPrintable(n));
+double MedianOf(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+}
+
+struct SearchRun {
+    double listed = 0;  // typing done -> the hits listed with their captions
+    double drawn = 0;   // typing done -> the hits on the screen drawn with their pictures
+    int hits = 0;
+};
+
+// One search as a visitor makes it: the text is in the box, Enter runs it, and it is done when
+// the hits on the screen show their pictures. No finished cell or stored thumbnail helps: every
+// picture on the screen is decoded from its file.
+SearchRun TimedSearch(CMainDlg& dlg, const QString& text) {
+    ThumbnailCache::Instance().Clear();
+    QElapsedTimer t;
+    t.start();
+    dlg.SearchFor(text);
+    const double listed = Ms(t.nsecsElapsed());
+    // Waits for the events (cells arriving) instead of spinning: on two cores a spinning
+    // main thread would take the processor the loaders need.
+    while (!FirstScreenReady(dlg.ProductList()))
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    dlg.ProductList()->viewport()->repaint();
+    return {listed, Ms(t.nsecsElapsed()), dlg.ProductList()->GetItemCount()};
+}
+
+struct SearchResult {
+    double indexed = 0, scanned = 0;
+    double indexedListed = 0, scannedListed = 0;
+    int minHits = 0, maxHits = 0;
+};
+
+// Median over the fragments (each searched once per way, the two ways in turns).
+SearchResult MeasureSearch(CMainDlg& dlg, CatalogueDb& db, const QStringList& fragments) {
+    std::vector<double> indexed, scanned, indexedListed, scannedListed;
+    SearchResult r;
+    r.minHits = INT_MAX;
+    for (const QString& f : fragments) {
+        db.UseSearchIndex(false);
+        const SearchRun scan = TimedSearch(dlg, f);
+        db.UseSearchIndex(true);
+        const SearchRun index = TimedSearch(dlg, f);
+        if (scan.hits != index.hits) qFatal("the two ways differ for %s", qPrintable(f));
+        scanned.push_back(scan.drawn);
+        indexed.push_back(index.drawn);
+        scannedListed.push_back(scan.listed);
+        indexedListed.push_back(index.listed);
+        r.minHits = std::min(r.minHits, index.hits);
+        r.maxHits = std::max(r.maxHits, index.hits);
+    }
+    r.indexed = MedianOf(indexed);
+    r.scanned = MedianOf(scanned);
+    r.indexedListed = MedianOf(indexedListed);
+    r.scannedListed = MedianOf(scannedListed);
+    return r;
+}
+
+void BenchSearch(const QString& cache, const std::vector<int>& sizes) {
+    const QString xdg = QDir(cache).filePath(QStringLiteral("xdg-cache-search"));
+    QDir(xdg).removeRecursively();
+    QDir().mkpath(xdg);
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(xdg));
+    const QString shipped = SearchShippedThumbnails(cache);
+    const QString pictureFolder = QDir(cache).filePath(QStringLiteral("search-pictures"));
+    struct Goal {
+        QString name;
+        double figure, ratio, target;
+    };
+    std::vector<Goal> goals;
+    for (const int products : sizes) {
+        QStringList notes;
+        const SearchCatalogue sc = PrepareSearchInstallation(cache, products, &notes);
+        for (const QString& n : notes) std::printf("  note: %s\n", qPrintable(n));
+        QElapsedTimer opening;
+        opening.start();
+        ScopedInstallation install({.existing = sc.root});
+        if (!install.Ok()) qFatal("cannot open %s", qPrintable(sc.root));
+        if (!install.Db().HasSearchIndex()) qFatal("no search index");
+        const double openMs = Ms(opening.nsecsElapsed());
+        ScriptedPrompter prompter;
+        CMainDlg dlg(install.Parts());
+        dlg.resize(1024, 700);
+        dlg.show();
+        if (!QTest::qWaitForWindowExposed(&dlg)) qFatal("window not shown");
+        // Warm-up: the first statements of a connection prepare their caches.
+        TimedSearch(dlg, sc.oneHit.first());
+        std::printf(
+            "Search over %d products with varied codes (%d categories, %d distinct "
+            "pictures; opened in %.0f ms), median of %lld fragments each:\n",
+            products, kSearchCategories, kSearchPictures, openMs, sc.oneHit.size());
+        // What one hit's cell costs by itself: its picture decoded to the cell, in line.
+        std::vector<double> cellMs;
+        for (int i = 0; i < 5; ++i) {
+            QElapsedTimer cell;
+            cell.start();
+            ThumbnailRenderer::Render({SearchPictures(cache)[100 + i], 140, 140,
+                                       ThumbnailRenderer::Kind::Thumbnail, true});
+            cellMs.push_back(Ms(cell.nsecsElapsed()));
+        }
+        std::printf("  one hit's cell decoded from its 640x480 JPEG, in line: %.2f ms\n",
+                    MedianOf(cellMs));
+        const auto report = [&](const char* what, const SearchResult& r) {
+            std::printf(
+                "  %-22s (%4d..%4d hits): typing -> hits drawn %8.2f ms with the index, "
+                "%8.2f ms by the plain scan (%.1fx faster); listed after %.2f / %.2f ms\n",
+                what, r.minHits, r.maxHits, r.indexed, r.scanned, r.scanned / r.indexed,
+                r.indexedListed, r.scannedListed);
+        };
+        // As a visitor searches a published copy: every picture has its shipped thumbnail.
+        ThumbnailSource::SetSources(ThumbnailSource::Shipped);
+        if (!ShippedThumbnails::Open(shipped, pictureFolder, false))
+            qFatal("no shipped thumbnails");
+        std::printf("  published copy, cells from the shipped thumbnails:\n");
+        const SearchResult one = MeasureSearch(dlg, install.Db(), sc.oneHit);
+        if (one.minHits != 1 || one.maxHits != 1) qFatal("a one-hit fragment does not hit once");
+        report("one-hit fragment", one);
+        const SearchResult series = MeasureSearch(dlg, install.Db(), sc.seriesHits);
+        report("series fragment", series);
+        const SearchResult twoChars =
+            MeasureSearch(dlg, install.Db(),
+                          {sc.oneHit[0].mid(2, 2), sc.oneHit[1].mid(3, 2), sc.oneHit[2].mid(1, 2),
+                           sc.oneHit[3].mid(4, 2), sc.oneHit[4].mid(2, 2)});
+        report("two characters (scan)", twoChars);
+        ShippedThumbnails::Close();
+        // No stored thumbnail anywhere: every cell on the screen decoded from its picture.
+        ThumbnailSource::SetSources(ThumbnailSource::NoSources);
+        std::printf("  no stored thumbnail, cells decoded from the pictures:\n");
+        report("one-hit fragment", MeasureSearch(dlg, install.Db(), sc.oneHit));
+        report("series fragment", MeasureSearch(dlg, install.Db(), sc.seriesHits));
+        if (products == 100000)
+            goals.push_back({"search_1hit_100k", one.indexed, one.scanned / one.indexed, 5});
+        if (products == 1000000) {
+            goals.push_back({"search_1hit_1m", one.indexed, one.scanned / one.indexed, 20});
+            goals.push_back(
+                {"search_3000hits_1m", series.indexed, series.scanned / series.indexed, 60});
+        }
+    }
+    ThumbnailSource::SetSources(ThumbnailSource::AllSources);
+    for (const Goal& g : goals)
+        PrintGoal(g.name, g.figure, "ms", g.ratio, QStringLiteral("plain scan"),
+                  QStringLiteral("< %1 ms").arg(g.target), g.figure < g.target);
+}
+
+// ---- memory ----------------------------------------------------------------------------------
+
+// Peak resident memory of this process so far, in MiB. VmHWM belongs to this program's own
+// memory map; getrusage's figure would carry over the forking parent's size across exec.
+double PeakRssMiB() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
+    return -1;
+}
+
+// In a child process: a bare Qt window of the main window's size, shown and painted.
+int MemoryChildBare() {
+    QWidget window;
+    window.resize(1024, 700);
+    window.show();
+    if (!QTest::qWaitForWindowExposed(&window)) qFatal("window not shown");
+    QTest::qWait(300);
+    window.repaint();
+    std::printf("PEAK %.2f\n", PeakRssMiB());
+    return 0;
+}
+
+// In a child process: the main window browsing category `entry` of the installation from top
+// to bottom, a screen at a time, each screen's pictures drawn before the next.
+int MemoryChildCategory(const QString& root, int entry) {
     ScopedInstallation install({.existing = root});
     if (!install.Ok()) qFatal("cannot open %s", qPrintable(root));
     ScriptedPrompter prompter;
     CMainDlg dlg(install.Parts());
+    dlg.resize(1024, 700);
     dlg.show();
     if (!QTest::qWaitForWindowExposed(&dlg)) qFatal("window not shown");
-
-    struct Case {
-        QString text;
-        const char* what;
-    };
-    const Case cases[] = {{QStringLiteral("TC012345"), "one hit"},
-                          {QStringLiteral("TC0123"), "100 hits"},
-                          {QStringLiteral("TC012"), "1,000 hits"},
-                          {QStringLiteral("TC01"), "10,000 hits"},
-                          {QStringLiteral("NOSUCH"), "no hit"}};
-    std::printf("Search over %d products (%d categories):\n", kSearchProducts, kSearchCategories);
-    for (const Case& c : cases) {
-        // Baseline: the bare scan with the same pattern, rows read and dropped.
-        std::vector<double> bare;
-        int rows = 0;
-        for (int i = 0; i < 5; ++i) {
-            QElapsedTimer t;
-            t.start();
-            QSqlQuery q(theApp.m_db->Database());
-            q.setForwardOnly(true);
-            q.prepare(QString::fromUtf8(Sql::SearchProductsByKey));
-            q.addBindValue(CatalogueDb::LikeContains(c.text));
-            q.exec();
-            rows = 0;
-            while (q.next()) ++rows;
-            bare.push_back(Ms(t.nsecsElapsed()));
-        }
-        std::vector<double> full;
-        std::vector<double> listed;
-        for (int i = 0; i < 5; ++i) {
-            QElapsedTimer t;
-            t.start();
-            dlg.SearchFor(c.text);
-            listed.push_back(Ms(t.nsecsElapsed()));
-            // The search is done when its hits are on the screen with their pictures.
-            if (!dlg.ProductList()->WaitForThumbnails(600000)) qFatal("hit list not drawn");
-            dlg.ProductList()->viewport()->repaint();
-            full.push_back(Ms(t.nsecsElapsed()));
-        }
-        if (dlg.ProductList()->GetItemCount() != rows) qFatal("hit count differs from the scan");
-        std::sort(bare.begin(), bare.end());
-        std::sort(full.begin(), full.end());
-        std::sort(listed.begin(), listed.end());
-        std::printf(
-            "  %-10s (%5d hits): search until the list is drawn %7.1f ms (hits listed after "
-            "%.1f ms)  | bare QSqlQuery scan %6.1f ms  (ratio %.2f; target < 100 ms)\n",
-            c.what, rows, full[2], listed[2], bare[2], full[2] / bare[2]);
+    QTest::mouseClick(dlg.ClassList()->ButtonAt(entry), Qt::LeftButton);
+    CThumbListCtrl* list = dlg.ProductList();
+    QScrollBar* bar = list->verticalScrollBar();
+    int screens = 0;
+    while (true) {
+        if (!list->WaitForThumbnails(600000)) qFatal("thumbnails not drawn");
+        list->viewport()->repaint();
+        ++screens;
+        if (bar->value() >= bar->maximum()) break;
+        bar->setValue(bar->value() + bar->pageStep());
     }
+    std::printf("PEAK %.2f\nITEMS %d\nSCREENS %d\n", PeakRssMiB(), list->GetItemCount(), screens);
+    return 0;
+}
+
+struct ChildPeak {
+    double peak = 0;
+    int items = 0;
+    int screens = 0;
+};
+
+ChildPeak RunMemoryChild(const QStringList& args, const QString& xdg) {
+    QDir(xdg).removeRecursively();
+    QDir().mkpath(xdg);
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), xdg);
+    child.setProcessEnvironment(env);
+    child.start(QCoreApplication::applicationFilePath(), args);
+    if (!child.waitForFinished(900000) || child.exitCode() != 0)
+        qFatal("memory child %s failed: %s", qPrintable(args.join(' ')),
+               child.readAllStandardError().constData());
+    ChildPeak r;
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n')) {
+        if (line.startsWith("PEAK ")) r.peak = line.mid(5).toDouble();
+        if (line.startsWith("ITEMS ")) r.items = line.mid(6).toInt();
+        if (line.startsWith("SCREENS ")) r.screens = line.mid(8).toInt();
+    }
+    if (r.peak <= 0) qFatal("memory child printed no peak");
+    return r;
+}
+
+// Each case in a child of its own, in turns, five times; the authoring copy starts with an
+// empty desktop thumbnail cache every time, so each picture is decoded from its 12-megapixel
+// file.
+void BenchMemory(const QString& cache) {
+    QStringList notes;
+    const QString root = PrepareCategoryInstallation(cache, &notes);
+    for (const QString& n : notes) std::printf("  note: %s\n", qPrintable(n));
+    const QString xdg = QDir(cache).filePath(QStringLiteral("xdg-cache-memory"));
+    std::vector<double> bare, big, small;
+    ChildPeak bigRun, smallRun;
+    for (int r = 0; r < 5; ++r) {
+        bare.push_back(
+            RunMemoryChild({QStringLiteral("--memory-child"), QStringLiteral("bare")}, xdg).peak);
+        bigRun = RunMemoryChild({QStringLiteral("--memory-child"), QStringLiteral("category"), root,
+                                 QStringLiteral("1")},
+                                xdg);
+        big.push_back(bigRun.peak);
+        smallRun = RunMemoryChild({QStringLiteral("--memory-child"), QStringLiteral("category"),
+                                   root, QStringLiteral("2")},
+                                  xdg);
+        small.push_back(smallRun.peak);
+    }
+    const double b = MedianOf(bare), g = MedianOf(big), s = MedianOf(small);
+    std::printf(
+        "Peak memory browsing a category of 4000x3000 JPEGs top to bottom (median of 5, "
+        "each in a process of its own):\n");
+    std::printf("  bare Qt window                          %7.1f MiB\n", b);
+    std::printf("  category of %3d products (%2d screens)   %7.1f MiB\n", smallRun.items,
+                smallRun.screens, s);
+    std::printf("  category of %3d products (%2d screens)   %7.1f MiB  (%.1f MiB more than %d)\n",
+                bigRun.items, bigRun.screens, g, g - s, smallRun.items);
+    PrintGoal(QStringLiteral("peak_memory_category%1").arg(bigRun.items), g, "MiB", g / b,
+              QStringLiteral("bare Qt window"), QStringLiteral("<= 2x"), g <= 2 * b);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::setvbuf(stdout, nullptr, _IOLBF, 0);  // figures show as they come, also into a file
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The bare window is a plain Qt program: none of ours is set up for it.
+    if (argc >= 3 && qstrcmp(argv[1], "--memory-child") == 0 && qstrcmp(argv[2], "bare") == 0)
+        return MemoryChildBare();
     CCatalogueApp::RegisterFontSubstitutions();
     const QString cache =
         QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("bench-cache"));
     QDir().mkpath(cache);
-    bool search = true;
-    int slowRuns = 1;
+    bool search = true, category = true, memory = true;
+    int slowRuns = 5;
+    std::vector<int> sizes = {10000, 100000, 1000000};
     const QStringList args = QCoreApplication::arguments();
+    if (args.size() >= 5 && args[1] == QLatin1String("--memory-child"))
+        return MemoryChildCategory(args[3], args[4].toInt());
     for (int i = 1; i < args.size(); ++i) {
         if (args[i] == QLatin1String("--products") && i + 1 < args.size())
             kProducts = std::max(2, args[++i].toInt());
         else if (args[i] == QLatin1String("--runs") && i + 1 < args.size())
             slowRuns = std::max(1, args[++i].toInt());
-        else if (args[i] == QLatin1String("--no-search"))
+        else if (args[i] == QLatin1String("--search-sizes") && i + 1 < args.size()) {
+            sizes.clear();
+            for (const QString& n : args[++i].split(QLatin1Char(',')))
+                sizes.push_back(std::max(1000, n.toInt()));
+        } else if (args[i] == QLatin1String("--no-search"))
             search = false;
+        else if (args[i] == QLatin1String("--no-category"))
+            category = false;
+        else if (args[i] == QLatin1String("--no-memory"))
+            memory = false;
     }
     std::printf("bench_viewer (cache: %s)\n", qPrintable(cache));
-    BenchCategory(cache, slowRuns);
-    if (search) BenchSearch(cache);
+    if (category) BenchCategory(cache, slowRuns);
+    if (search) BenchSearch(cache, sizes);
+    if (memory) BenchMemory(cache);
+    for (const QByteArray& line : GoalLines()) std::printf("%s\n", line.constData());
     return 0;
 }

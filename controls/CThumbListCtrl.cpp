@@ -105,11 +105,11 @@ void CThumbListCtrl::InsertItem(int index, const QString& path, const QString& c
     item->job.framed = framed;
     // Drawn for the screen the list is on, so pictures are as sharp as the text beside them.
     item->job.devicePixelRatio = devicePixelRatioF();
-    item->ticket = m_nextTicket++;
-    m_byTicket.insert(item->ticket, item.get());
-
     const int count = GetItemCount();
     if (index < 0 || index > count) index = count;
+    // Far from the screen the item waits, without a picture, until it is scrolled near;
+    // UpdateKeptCells asks for the picture of one that is near.
+    item->state = Item::State::Parked;
     m_items.insert(m_items.begin() + index, std::move(item));
     // Owners append, so this renumbers nothing; an insert in between moves the items after it.
     for (int i = index; i < GetItemCount(); ++i) m_items[i]->index = i;
@@ -119,6 +119,7 @@ void CThumbListCtrl::InsertItem(int index, const QString& path, const QString& c
     if (index <= m_visibleTo + 1) m_visibleFrom = -1;
 
     UpdateLayout();
+    UpdateKeptCells();
     Dispatch();
     if (isVisible()) setFocus();
     viewport()->update();
@@ -127,6 +128,8 @@ void CThumbListCtrl::InsertItem(int index, const QString& path, const QString& c
 void CThumbListCtrl::DeleteAllItems() {
     DropPending();
     m_items.clear();
+    m_keepFrom = 0;
+    m_keepTo = -1;
     m_waitingFrom = 0;
     m_visibleFrom = -1;
     m_selectionMark = -1;
@@ -197,7 +200,9 @@ CThumbListCtrl::Item* CThumbListCtrl::NextToLoad() {
                 return item;
         }
     }
-    for (; m_waitingFrom < GetItemCount(); ++m_waitingFrom) {
+    // Nothing after the kept range waits.
+    const int waitingTo = std::min(m_keepTo, GetItemCount() - 1);
+    for (; m_waitingFrom <= waitingTo; ++m_waitingFrom) {
         Item* item = m_items[m_waitingFrom].get();
         if (item->state == Item::State::Waiting) return item;
     }
@@ -251,6 +256,61 @@ void CThumbListCtrl::OnRendered(quint64 ticket, QImage cell, bool quick, bool la
         if (m_byTicket.isEmpty()) emit thumbnailsReady();
     }
     if (lastOfTask) Dispatch();
+}
+
+std::pair<int, int> CThumbListCtrl::KeepRange() const {
+    const int count = GetItemCount();
+    if (count == 0) return {0, -1};
+    const QRect visible(-ContentOffset(), viewport()->size());
+    // Nothing on screen (no size yet): the first cells.
+    const auto [first, last] = RowsIn(visible);
+    // A screen's worth above and below, so scrolling by a page finds its cells ready.
+    const int screen = last - first + 1;
+    int from = std::max(0, first - screen);
+    int to = std::min(count - 1, last + screen);
+    // Small screens keep a little more; below first, where visitors scroll to.
+    if (to - from + 1 < kMinKeptCells) to = std::min(count - 1, from + kMinKeptCells - 1);
+    if (to - from + 1 < kMinKeptCells) from = std::max(0, to - kMinKeptCells + 1);
+    return {from, to};
+}
+
+void CThumbListCtrl::Park(Item& item) {
+    if (item.state == Item::State::Waiting || item.state == Item::State::Running) {
+        // A load under way still finishes (into the shared cache); its result is not taken.
+        m_byTicket.remove(item.ticket);
+    } else if (item.state != Item::State::Ready) {
+        return;
+    }
+    item.state = Item::State::Parked;
+    item.cell = QImage();
+}
+
+void CThumbListCtrl::Wake(Item& item) {
+    if (item.state != Item::State::Parked) return;
+    item.state = Item::State::Waiting;
+    item.ticket = m_nextTicket++;
+    m_byTicket.insert(item.ticket, &item);
+    m_waitingFrom = std::min(m_waitingFrom, item.index);
+}
+
+void CThumbListCtrl::UpdateKeptCells() {
+    const auto [from, to] = KeepRange();
+    const bool pending = !m_byTicket.isEmpty();
+    // Items move only inside the old and the new range (and one past the old one, where an
+    // insertion pushed its last item).
+    const int count = GetItemCount();
+    const int lo = std::max(0, std::min(from, m_keepFrom));
+    const int hi = std::min(count - 1, std::max(to, m_keepTo + 1));
+    for (int i = lo; i <= hi; ++i) {
+        Item& item = *m_items[i];
+        if (i >= from && i <= to)
+            Wake(item);
+        else
+            Park(item);
+    }
+    m_keepFrom = from;
+    m_keepTo = to;
+    if (pending && m_byTicket.isEmpty()) emit thumbnailsReady();
 }
 
 QPixmap CThumbListCtrl::BlankPixmap(const Item& item) const {
@@ -417,7 +477,8 @@ void CThumbListCtrl::paintEvent(QPaintEvent* event) {
         p.fillRect(bounds, Qt::white);
         const QRect icon = IconRect(i);
         QPixmap blank;
-        if (item.state == Item::State::Waiting || item.state == Item::State::Running)
+        if (item.state == Item::State::Waiting || item.state == Item::State::Running ||
+            item.state == Item::State::Parked)
             blank = BlankPixmap(item);
         if (item.state == Item::State::Ready && !item.cell.isNull()) {
             p.save();
@@ -449,10 +510,14 @@ void CThumbListCtrl::resizeEvent(QResizeEvent* event) {
     QAbstractScrollArea::resizeEvent(event);
     m_visibleFrom = -1;
     UpdateLayout();
+    UpdateKeptCells();
+    Dispatch();
 }
 
 void CThumbListCtrl::scrollContentsBy(int, int) {
     m_visibleFrom = -1;
+    UpdateKeptCells();
+    Dispatch();
     viewport()->update();
 }
 

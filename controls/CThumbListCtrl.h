@@ -22,6 +22,11 @@
 // gives in line. Re-initialising or emptying the list
 // drops every pending result.
 //
+// Only the cells on screen and a margin around them (a screen above and below, at least
+// kMinKeptCells) are loaded and kept; a cell that scrolls out of that range gives its picture
+// back and is loaded again when it comes near the screen. A long list thus holds no more
+// pictures than a short one.
+//
 // The frame of a thumbnail follows its owner's display mode at the time of the add: 2 means no
 // frame. A list made without a mode frames every thumbnail.
 // The owner sets objectName and, if wanted, the frame shape of the scroll area
@@ -30,6 +35,9 @@ class CThumbListCtrl : public QAbstractScrollArea {
     Q_OBJECT
 
 public:
+    // The fewest cells kept loaded around the screen.
+    static constexpr int kMinKeptCells = 36;
+
     explicit CThumbListCtrl(QWidget* parent = nullptr);
     // A list whose frames follow `thumbListMode`, which the owner keeps for the list's life.
     CThumbListCtrl(const int& thumbListMode, QWidget* parent);
@@ -71,7 +79,7 @@ public:
     void SetLoaderThreads(int count);
     int LoaderThreads() const { return m_pool.maxThreadCount(); }
 
-    // Number of items whose picture has not been drawn yet.
+    // Number of items near the screen whose picture has not been drawn yet.
     int PendingThumbnails() const;
     // Runs the event loop until every pending picture is drawn; false after `timeoutMs`
     // (negative: no limit) with pictures still pending.
@@ -88,8 +96,10 @@ public:
     int IndexAt(const QPoint& viewportPos) const;
     // The cell image the item shows now (the blank ground while its picture is pending).
     QImage ItemImage(int index) const;
-    // True when the item's final picture has been drawn.
+    // True when the item's final picture has been drawn (and is still kept).
     bool IsThumbnailReady(int index) const;
+    // The items whose cells are loaded or kept now, as [first, last].
+    std::pair<int, int> KeptRange() const { return {m_keepFrom, m_keepTo}; }
 
     // Font of the caption lines.
     static QFont CaptionFont();
@@ -118,7 +128,8 @@ private:
         ThumbnailRenderer::Job job;
         quint64 ticket = 0;
         int index = 0;  // position in m_items, kept current so a result finds its cell at once
-        enum class State { Waiting, Running, Ready, Dropped } state = State::Waiting;
+        // Parked: away from the screen, no picture held and none asked for.
+        enum class State { Waiting, Running, Ready, Dropped, Parked } state = State::Waiting;
         // Final cell, once Ready. An image rather than a pixmap: equal cells from the cache
         // share their pixels.
         QImage cell;
@@ -127,6 +138,12 @@ private:
     void InsertItem(int index, const QString& path, const QString& caption,
                     ThumbnailRenderer::Kind kind, bool framed);
     void DropPending();
+    // The items to keep loaded for the present scroll position and size.
+    std::pair<int, int> KeepRange() const;
+    // Parks the items that left the kept range and asks for those that entered it.
+    void UpdateKeptCells();
+    void Park(Item& item);
+    void Wake(Item& item);
     void Dispatch();
     Item* NextToLoad();
     void OnRendered(quint64 ticket, QImage cell, bool quick, bool lastOfTask);
@@ -160,6 +177,9 @@ private:
     // resized, items inserted).
     int m_visibleFrom = -1;
     int m_visibleTo = -1;
+    // The items kept loaded; every item outside is Parked (or Dropped).
+    int m_keepFrom = 0;
+    int m_keepTo = -1;
     quint64 m_nextTicket = 1;
     int m_inFlight = 0;  // tasks handed to the pool, stale ones included
     int m_batch = 1;     // cells per task: more while they come from the cell cache

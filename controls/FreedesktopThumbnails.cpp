@@ -33,7 +33,7 @@ const char* const kMTimeNsec = "X-Vistrel::MTime-NSec";
 
 // Thumbnails waiting for the writer, in bytes; beyond this they are written at once, so a long
 // list cannot pile up memory behind a busy machine.
-constexpr qint64 kMaxWaitingBytes = 32 * 1024 * 1024;
+constexpr qint64 kMaxWaitingBytes = 1024 * 1024;
 
 struct Writer {
     QThreadPool pool;

@@ -4,7 +4,7 @@
 #include <QMutexLocker>
 
 ThumbnailCache::ThumbnailCache() {
-    m_cells.setMaxCost(64 * 1024);
+    m_cells.setMaxCost(static_cast<qsizetype>(kDefaultCapacity / 1024));
 }
 
 ThumbnailCache& ThumbnailCache::Instance() {

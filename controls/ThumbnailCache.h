@@ -15,6 +15,10 @@ class ThumbnailCache {
 public:
     // Cells larger than this (document pages) are not kept.
     static constexpr qint64 kMaxEntryBytes = 4 * 1024 * 1024;
+    // About twenty product cells: the first screen of the last category, enough to go back and
+    // forth, while a long category costs no more than a short one (the list keeps the cells
+    // around the screen itself).
+    static constexpr qint64 kDefaultCapacity = 2 * 1024 * 1024;
 
     static ThumbnailCache& Instance();
 
@@ -25,7 +29,7 @@ public:
     QImage Find(const QString& key);
     void Insert(const QString& key, const QImage& cell);
     void Clear();
-    // Total size the cache may hold, in bytes (64 MiB by default).
+    // Total size the cache may hold, in bytes (kDefaultCapacity unless set).
     void SetCapacity(qint64 bytes);
     int Count();
 

@@ -13,6 +13,7 @@
 #include <atomic>
 
 #include "store/CatalogueSchema.h"
+#include "store/Statements.h"
 
 namespace {
 std::atomic<int> g_connectionCounter{0};
@@ -159,6 +160,8 @@ bool CatalogueDb::Open(const QString& file, QString* error) {
     }
     if (!why.isEmpty()) return fail(why);
     m_lockWaitMs = kWriteWaitMs;
+    m_searchIndex = CatalogueSchema::PrepareSearchIndex(
+        Database(), m_mode == OpenMode::ReadWrite && !m_rolledBack);
     return true;
 }
 
@@ -199,6 +202,7 @@ void CatalogueDb::Close() {
     m_lockWaitMs = -1;
     m_locked = false;
     m_damageReported = false;
+    m_searchIndex = false;
 }
 
 bool CatalogueDb::IsOpen() const {
@@ -369,4 +373,35 @@ QString CatalogueDb::LikeContains(const QString& text) {
         escaped += c;
     }
     return QLatin1Char('%') + escaped + QLatin1Char('%');
+}
+
+QString CatalogueDb::IndexPhrase(const QString& text) {
+    // The trigram index counts characters, not UTF-16 units. A broken character (half of a
+    // surrogate pair) would swallow the closing quote on its way to UTF-8: such text is scanned.
+    if (!text.isValidUtf16() || text.toUcs4().size() < 3) return QString();
+    QString phrase = text;
+    phrase.replace(QLatin1Char('"'), QStringLiteral("\"\""));
+    return QLatin1Char('"') + phrase + QLatin1Char('"');
+}
+
+const char* CatalogueDb::SearchStatement(const QString& text, QVariantList* params) const {
+    const QString phrase = HasSearchIndex() ? IndexPhrase(text) : QString();
+    if (phrase.isNull()) {
+        *params = {LikeContains(text)};
+        return Sql::SearchProductsByKey;
+    }
+    *params = {phrase, LikeContains(text)};
+    return Sql::SearchProductsByKeyIndexed;
+}
+
+QString CatalogueDb::ChangeStamp() {
+    if (!IsOpen()) return QString();
+    QSqlQuery q(Database());
+    QString stamp;
+    for (const char* sql : {Sql::ChangeCounters, Sql::DataVersion}) {
+        if (!q.exec(QString::fromUtf8(sql)) || !q.next()) return QString();
+        stamp += q.value(0).toString() + QLatin1Char('/');
+        q.finish();
+    }
+    return stamp;
 }

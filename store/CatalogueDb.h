@@ -96,6 +96,24 @@ public:
     // (for statements that declare escape '\').
     static QString LikeContains(const QString& text);
 
+    // Whether the open catalogue has a search index this connection can use. A catalogue opened
+    // read-write gets one if it had none; a read-only one without it is searched by a scan.
+    bool HasSearchIndex() const { return m_searchIndex && m_useSearchIndex; }
+    // Searches by the plain scan even where the index could answer (to compare the two).
+    void UseSearchIndex(bool use) { m_useSearchIndex = use; }
+    // The statement and values that find the products whose Key contains `text` literally,
+    // every hit, in table order: through the index where it can answer (three characters or
+    // more), else the plain scan. Both give the same rows.
+    const char* SearchStatement(const QString& text, QVariantList* params) const;
+    // The index query for `text` (a phrase, matched as a substring by the trigram index); null
+    // for text of fewer than three characters, which the index cannot look up.
+    static QString IndexPhrase(const QString& text);
+
+    // Changes whenever the catalogue does, through this connection or another one; equal
+    // stamps mean the rows read earlier are still what the catalogue holds. Empty when it
+    // cannot be read.
+    QString ChangeStamp();
+
 private:
     bool OpenUri(const QString& file, bool readOnly, QString& why);
     // Copies the catalogue and its journal to a private folder and lets SQLite roll the
@@ -113,4 +131,6 @@ private:
     bool m_writing = false;  // the statement under way writes
     QElapsedTimer m_lockNoticed;
     bool m_damageReported = false;
+    bool m_searchIndex = false;
+    bool m_useSearchIndex = true;
 };

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QUuid>
 
+#include "store/Statements.h"
+
 namespace {
 const char* const kCreate[] = {
     "create table [大类表] ([ID] integer primary key autoincrement, [Number] integer, "
@@ -64,10 +66,59 @@ bool CatalogueSchema::CreateEmpty(const QString& file, QString* error) {
                     break;
                 }
             }
+            for (const char* sql : Sql::CreateSearchIndex) {
+                if (!ok) break;
+                if (!q.exec(QString::fromUtf8(sql))) {
+                    ok = false;
+                    if (error) *error = q.lastError().text();
+                }
+            }
             ok = ok ? db.commit() : (db.rollback(), false);
         }
         db.close();
     }
     QSqlDatabase::removeDatabase(name);
     return ok;
+}
+
+namespace {
+bool ExecAll(QSqlQuery& q, std::initializer_list<const char*> statements) {
+    for (const char* sql : statements)
+        if (!q.exec(QString::fromUtf8(sql))) return false;
+    return true;
+}
+
+int ScalarInt(QSqlQuery& q, const char* sql) {
+    if (!q.exec(QString::fromUtf8(sql)) || !q.next()) return -1;
+    const int value = q.value(0).toInt();
+    q.finish();
+    return value;
+}
+}  // namespace
+
+bool CatalogueSchema::PrepareSearchIndex(const QSqlDatabase& connection, bool mayAdd) {
+    QSqlDatabase db = connection;
+    QSqlQuery q(db);
+    const int parts = ScalarInt(q, Sql::CountSearchIndexParts);
+    if (parts != 4) {
+        // The index names rows by number; a table whose numbers VACUUM may change keeps the scan.
+        if (!mayAdd || ScalarInt(q, Sql::ProductsHaveRowidKey) != 1) return false;
+        if (!db.transaction()) return false;
+        const auto& drop = Sql::DropSearchIndex;
+        const auto& create = Sql::CreateSearchIndex;
+        const bool made =
+            ExecAll(q, {drop[0], drop[1], drop[2], drop[3]}) &&
+            ExecAll(q, {create[0], create[1], create[2], create[3], Sql::RebuildSearchIndex});
+        q.finish();
+        if (!made || !db.commit()) {
+            db.rollback();
+            return false;
+        }
+    }
+    // A SQLite without FTS5 cannot read the index (and could not write the products either).
+    q.prepare(QString::fromUtf8(Sql::ProbeSearchIndex));
+    q.addBindValue(QStringLiteral("\"abc\""));
+    const bool readable = q.exec();
+    q.finish();
+    return readable;
 }

@@ -45,6 +45,13 @@ inline constexpr const char* SelectProductByNameAndClass =
 // pattern from LikeContains(); the search text is matched literally
 inline constexpr const char* SearchProductsByKey =
     "select *from [小类表] where [Key]  like ? escape '\\' ";
+// The same search through the trigram index of [Key]: the index narrows the rows to those that
+// may hold the text (its case folding is wider than LIKE's), the LIKE keeps exactly the scan's
+// hits, in the scan's order. Phrase from CatalogueDb::IndexPhrase(), pattern from
+// LikeContains().
+inline constexpr const char* SearchProductsByKeyIndexed =
+    "select * from [小类表] where rowid in (select rowid from [小类表_类型码] where "
+    "[小类表_类型码] match ?) and [Key]  like ? escape '\\' order by rowid";
 inline constexpr const char* CountProductsOfClass =
     "select count(*) from [小类表] where ClassName=? ";
 inline constexpr const char* CountModelsOfClass =
@@ -80,6 +87,50 @@ inline constexpr const char* DeleteProductsOfClass = "delete from [小类表] wh
 // product, class
 inline constexpr const char* DeleteProduct =
     "delete from [小类表] where [ProductName]=? and [ClassName]=?";
+
+// [小类表_类型码] the trigram index of the products' [Key], kept in step with [小类表] by three
+// triggers. It holds no copy of the keys, only the index.
+inline constexpr const char* CreateSearchIndex[] = {
+    "create virtual table [小类表_类型码] using fts5([Key], content='小类表', "
+    "tokenize='trigram')",
+    "create trigger [小类表_类型码_增] after insert on [小类表] begin "
+    "insert into [小类表_类型码](rowid, [Key]) values (new.rowid, new.[Key]); end",
+    "create trigger [小类表_类型码_删] after delete on [小类表] begin "
+    "insert into [小类表_类型码]([小类表_类型码], rowid, [Key]) "
+    "values ('delete', old.rowid, old.[Key]); end",
+    "create trigger [小类表_类型码_改] after update on [小类表] "
+    "when old.rowid is not new.rowid or old.[Key] is not new.[Key] begin "
+    "insert into [小类表_类型码]([小类表_类型码], rowid, [Key]) "
+    "values ('delete', old.rowid, old.[Key]); "
+    "insert into [小类表_类型码](rowid, [Key]) values (new.rowid, new.[Key]); end",
+};
+// Fills the index from the rows already there.
+inline constexpr const char* RebuildSearchIndex =
+    "insert into [小类表_类型码]([小类表_类型码]) values ('rebuild')";
+// Everything that makes up the index, to drop a partial one before it is made again.
+inline constexpr const char* DropSearchIndex[] = {
+    "drop trigger if exists [小类表_类型码_增]",
+    "drop trigger if exists [小类表_类型码_删]",
+    "drop trigger if exists [小类表_类型码_改]",
+    "drop table if exists [小类表_类型码]",
+};
+// How many of the index's four parts the catalogue holds.
+inline constexpr const char* CountSearchIndexParts =
+    "select count(*) from sqlite_master where name in ('小类表_类型码', '小类表_类型码_增', "
+    "'小类表_类型码_删', '小类表_类型码_改')";
+// A query through the index: fails where this SQLite cannot read it. Phrase as above.
+inline constexpr const char* ProbeSearchIndex =
+    "select rowid from [小类表_类型码] where [小类表_类型码] match ? limit 1";
+// Whether [小类表] keeps its row numbers through VACUUM (its ID is the rowid); the index
+// refers to rows by number.
+inline constexpr const char* ProductsHaveRowidKey =
+    "select count(*) = 1 and sum(lower([type]) = 'integer') = 1 from pragma_table_info('小类表') "
+    "where [pk] > 0";
+
+// Tells whether the catalogue changed since the last look: by this connection
+// (total_changes) or by another one (data_version).
+inline constexpr const char* ChangeCounters = "select total_changes()";
+inline constexpr const char* DataVersion = "pragma data_version";
 
 // [3D模型表] model files
 inline constexpr const char* SelectAllModels = "select * from [3D模型表]";

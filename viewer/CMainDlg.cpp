@@ -766,10 +766,17 @@ void CMainDlg::RunSearch() {
     m_parts.thumbListMode = 1;
 
     ApplyProductListState(VIEW_SEARCH);
-    ResetCategoryList();
     m_classNames = m_browser->CategoryNames();
+    // Entries that read as the list already shows them are kept: building and drawing the
+    // buttons again would cost more than the search itself.
+    QStringList entries;
+    for (const QString& name : m_classNames)
+        entries << CatalogueBrowser::EntryText(name, m_browser->ProductCount(name));
+    if (entries != m_classList->Entries()) {
+        ResetCategoryList();
+        for (const QString& entry : entries) m_classList->AddString(entry);
+    }
     if (m_classNames.isEmpty()) return;
-    FillCategoryList();
     m_curClass = m_classNames.first();
 
     const QList<ProductItem> hits = m_browser->Search(m_searchText);

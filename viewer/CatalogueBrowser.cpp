@@ -5,13 +5,18 @@
 
 CatalogueBrowser::CatalogueBrowser(CatalogueDb& db, const InstallPaths& paths,
                                    const QString& publishState)
-    : m_paths(paths), m_publishState(publishState), m_rs(&db) {}
+    : m_db(db), m_paths(paths), m_publishState(publishState), m_rs(&db) {}
 
 QString CatalogueBrowser::CopyPath(const QString& source, const QString& published) const {
     return IsPublished() ? m_paths.ResolvePublished(published) : source;
 }
 
 QStringList CatalogueBrowser::CategoryNames() {
+    // Every list of categories is followed by their counts; those read before are still right
+    // while the catalogue has not changed, so a search does not count every category again.
+    const QString stamp = m_db.ChangeStamp();
+    if (stamp.isEmpty() || stamp != m_countsStamp) m_counts.clear();
+    m_countsStamp = stamp;
     QStringList names;
     m_rs.OpenRecordset(Sql::SelectCategoriesByNumber);
     for (; !m_rs.IsEOF(); m_rs.MoveNext()) names << CategoryRecord::Read(m_rs).className;
@@ -19,8 +24,13 @@ QStringList CatalogueBrowser::CategoryNames() {
 }
 
 int CatalogueBrowser::ProductCount(const QString& className) {
-    m_rs.OpenRecordset(Sql::CountProductsOfClass, {className});
-    return m_rs.IsEOF() ? 0 : m_rs.GetFieldString(0).toInt();
+    const auto known = m_counts.constFind(className);
+    if (known != m_counts.constEnd()) return *known;
+    // A failed count is not remembered.
+    if (!m_rs.OpenRecordset(Sql::CountProductsOfClass, {className})) return 0;
+    const int count = m_rs.IsEOF() ? 0 : m_rs.GetFieldString(0).toInt();
+    if (!m_countsStamp.isEmpty()) m_counts.insert(className, count);
+    return count;
 }
 
 QString CatalogueBrowser::EntryText(const QString& className, int count) {
@@ -55,7 +65,9 @@ QString CatalogueBrowser::CleanSearchText(const QString& text) {
 }
 
 QList<ProductItem> CatalogueBrowser::Search(const QString& text) {
-    m_rs.OpenRecordset(Sql::SearchProductsByKey, {CatalogueDb::LikeContains(text)});
+    QVariantList params;
+    const char* sql = m_db.SearchStatement(text, &params);
+    m_rs.OpenRecordset(sql, params);
     return ReadProducts();
 }
 

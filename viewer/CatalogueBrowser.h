@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -40,6 +41,8 @@ public:
 
     // Category names in display order.
     QStringList CategoryNames();
+    // Products of a category. Counts are remembered until the catalogue changes, which the
+    // next CategoryNames() notices.
     int ProductCount(const QString& className);
     // "name|count", the text of one category entry.
     static QString EntryText(const QString& className, int count);
@@ -76,7 +79,10 @@ public:
 private:
     QList<ProductItem> ReadProducts();
 
+    CatalogueDb& m_db;
     InstallPaths m_paths;
     QString m_publishState;
     CatalogueRecordset m_rs;
+    QHash<QString, int> m_counts;
+    QString m_countsStamp;  // the catalogue's change stamp when m_counts was started
 };

@@ -285,6 +285,54 @@ private slots:
             QCOMPARE(IsRed(list->ItemImage(i).pixel(70, 80)), list->GetItemText(i) == "red");
     }
 
+    // A long list holds pictures only near the screen: far cells show the blank ground and get
+    // their picture when scrolled to, those left behind give theirs back, an item inserted
+    // near the top pushes the last kept one out, and a list of 500 holds no more pictures
+    // than one of 50.
+    void onlyCellsNearTheScreenKeepTheirPictures() {
+        const QString red = WriteSolid(QStringLiteral("keep_red.png"), 300, 200, Qt::red);
+        const QString green = WriteSolid(QStringLiteral("keep_green.png"), 300, 200, Qt::green);
+        const QImage blank = ThumbnailRenderer::Blank(140, 140, Kind::Thumbnail, true);
+        auto ready = [](CThumbListCtrl& list) {
+            int n = 0;
+            for (int i = 0; i < list.GetItemCount(); ++i) n += list.IsThumbnailReady(i);
+            return n;
+        };
+        auto shortList = NewList();
+        for (int i = 0; i < 50; ++i) shortList->AddThumbnail(red, i, QStringLiteral("red"));
+        QVERIFY(shortList->WaitForThumbnails(20000));
+        const int shortKept = ready(*shortList);
+        QCOMPARE(shortKept, std::min(50, shortList->KeptRange().second + 1));
+
+        auto list = NewList();
+        for (int i = 0; i < 500; ++i) list->AddThumbnail(i % 2 ? red : green, i, "x");
+        QVERIFY(list->WaitForThumbnails(20000));
+        QCOMPARE(list->KeptRange().first, 0);
+        const int kept = ready(*list);
+        QCOMPARE(kept, list->KeptRange().second + 1);
+        QVERIFY(kept >= CThumbListCtrl::kMinKeptCells && kept <= shortKept);
+        QCOMPARE(list->ItemImage(499), blank);
+
+        list->verticalScrollBar()->setValue(list->verticalScrollBar()->maximum());
+        QVERIFY(list->PendingThumbnails() > 0);
+        QVERIFY(list->WaitForThumbnails(20000));
+        QVERIFY(list->IsThumbnailReady(499) && IsRed(list->ItemImage(499).pixel(70, 80)));
+        QVERIFY(!list->IsThumbnailReady(0));
+        QCOMPARE(list->ItemImage(0), blank);
+        QVERIFY(ready(*list) <= shortKept);
+
+        list->ScrollToOrigin();
+        QVERIFY(list->WaitForThumbnails(20000));
+        QCOMPARE(ready(*list), kept);
+        const int last = list->KeptRange().second;
+        list->AddThumbnail(red, 1, QStringLiteral("red"));
+        QVERIFY(list->WaitForThumbnails(20000));
+        QCOMPARE(list->KeptRange().second, last);
+        QVERIFY(!list->IsThumbnailReady(last + 1));
+        for (int i = 0; i <= last; ++i)
+            QCOMPARE(IsRed(list->ItemImage(i).pixel(70, 80)), i == 1 || (i > 1 && i % 2 == 0));
+    }
+
     void reinitialisingDropsPendingResults() {
         QStringList slow;
         for (int i = 0; i < 3; ++i)

@@ -174,6 +174,15 @@ private slots:
         QSqlQuery q(db.Database());
         QVERIFY(q.exec("select count(*) from [缩略图表]") && q.next());
         QCOMPARE(q.value(0).toInt(), int(DemoCatalogue::Products().size()));
+        q.finish();
+        db.Close();
+        // The copy carries the search index, which a copy on a disc (read-only) uses as well.
+        CatalogueDb::SetWritableProbe([](const QString&) { return false; });
+        CatalogueDb ro;
+        const bool opened = ro.Open(CatalogueDb::CatalogueFile(copy + "/sysfile"));
+        const bool indexed = ro.HasSearchIndex();
+        CatalogueDb::SetWritableProbe(nullptr);
+        QVERIFY(opened && indexed);
     }
 
     // The copy of the real program carries its runtime and shows the first category's

@@ -4,6 +4,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QScopeGuard>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QTemporaryDir>
@@ -161,6 +162,7 @@ private slots:
             SelectProductsOfClassDocuments, SelectProductsOfClassByNumber,
             SelectProductsByClassAndNumber, SelectProductsOfClassByClassAndNumber,
             SelectProductByClassAndName, SelectProductByNameAndClass, SearchProductsByKey,
+            SearchProductsByKeyIndexed,
             CountProductsOfClass, InsertProduct, UpdateProduct, SetProductIntroduce,
             SetProductAddProcess, SetProductTecReference, SetProductDpath, SetProductPIntroduce,
             SetProductPAddProcess, SetProductPTecReference, RenameProductsClass,
@@ -448,6 +450,123 @@ private slots:
         QVERIFY(!c.db.ExecuteSql(Sql::InsertCategory, {"乙"}));
         QCOMPARE(c.failures.size(), 1);
         QVERIFY2(c.failures[0].contains(QStringLiteral("损坏")), qPrintable(c.failures[0]));
+    }
+
+    // A search through the index finds exactly the rows, in the same order, that the plain scan
+    // finds: LIKE folds the case of ASCII letters only, the index folds more; "%", "_", "\",
+    // quotes, blanks, Chinese and fragments too short for the index. The index follows every
+    // change, is added to an older catalogue opened read-write, goes with every copy, and a
+    // read-only catalogue without it is scanned.
+    void searchIndexFindsWhatTheScanFinds() {
+        const QStringList keys = {
+            "HGH20CA",  "hgh20ca", "HgH20-CA_x",     "AB-12_x%",    "50%OFF",        "a_b",
+            "axb",      "a\\b",    "O'Neil \"q\"",   "中文型号ABC", "直线导轨HGR15", "ÄÖÜ-äöü",
+            "ΣΑΣ σας",  " lead",   "trail  ",        "TC012345",    "tc0123",        "X1",
+            "😀😀😀x",     "",        "Straße-STRASSE", "İstanbul-ıi", "ǅǆǄ",           "%%__\\\\",
+            "型号-型號"};
+        Catalogue c;
+        QVERIFY(c.db.HasSearchIndex());
+        auto insertAll = [&](CatalogueDb& db, int round) {
+            for (int i = 0; i < keys.size(); ++i)
+                QVERIFY(db.ExecuteSql(
+                    Sql::InsertProduct,
+                    {i, QStringLiteral("类%1").arg(i % 3),
+                     QStringLiteral("品%1-%2@x").arg(round).arg(i), keys[i], "", "", "", ""}));
+        };
+        insertAll(c.db, 0);
+        RawExec(c.file, "insert into [小类表]([ClassName],[ProductName]) values('类0','无码')");
+        QSet<QString> fragments = {"%",   "_",   "\\", "\"", "'",
+                                   "a%b", "%_",  "x%", "b",  "不存在的型号",
+                                   "😀😀",  "😀😀😀", "ss", "SS", "ß"};
+        for (const QString& key : keys)
+            for (int from = 0; from < key.size(); from += 2)
+                for (int n = 1; n <= 5 && from + n <= key.size(); ++n) {
+                    const QString f = key.mid(from, n);
+                    fragments << f << f.toUpper() << f.toLower();
+                }
+        auto compareAll = [&](CatalogueDb& db, bool indexed) {
+            int withHits = 0;
+            for (const QString& f : std::as_const(fragments)) {
+                QVariantList params;
+                const char* sql = db.SearchStatement(f, &params);
+                const bool longEnough = f.toUcs4().size() >= 3 && f.isValidUtf16();
+                QCOMPARE(sql == Sql::SearchProductsByKeyIndexed, indexed && longEnough);
+                CatalogueRecordset a(&db), b(&db);
+                QVERIFY2(a.OpenRecordset(sql, params), qPrintable(f + ": " + db.LastError()));
+                QVERIFY(b.OpenRecordset(Sql::SearchProductsByKey, {CatalogueDb::LikeContains(f)}));
+                QStringList ids, scanned;
+                for (; !a.IsEOF(); a.MoveNext()) ids << a.GetFieldString(0);
+                for (; !b.IsEOF(); b.MoveNext()) scanned << b.GetFieldString(0);
+                QVERIFY2(ids == scanned,
+                         qPrintable(f + ": " + ids.join(',') + " / " + scanned.join(',')));
+                withHits += !ids.isEmpty();
+            }
+            QVERIFY(withHits > fragments.size() / 2);
+        };
+        compareAll(c.db, true);
+        // The index is really answering: a fragment it holds, and none of a case LIKE tells apart
+        // but the index does not (ä/Ä), finds rows the LIKE then drops.
+        CatalogueRecordset probe(&c.db);
+        QVERIFY(probe.OpenRecordset(Sql::ProbeSearchIndex, {CatalogueDb::IndexPhrase("äöü")}));
+        QVERIFY(!probe.IsEOF());
+        QCOMPARE(CatalogueDb::IndexPhrase("ab"), QString());
+        QCOMPARE(CatalogueDb::IndexPhrase("a\"b"), QStringLiteral("\"a\"\"b\""));
+
+        // Edits, renames and deletes keep it in step.
+        QVERIFY(c.db.ExecuteSql(Sql::UpdateProduct, {1, "品0-0@x", "类0", "CHANGED-hgh", "", "", "",
+                                                     "", "", "品0-0@x", "类0"}));
+        QVERIFY(c.db.ExecuteSql(Sql::DeleteProduct, {"品0-1@x", "类1"}));
+        QVERIFY(c.db.ExecuteAll({{Sql::RenameProductsClass, {"类九", "类2"}}}));
+        QVERIFY(c.db.ExecuteSql(Sql::DeleteProductsOfClass, {"类九"}));
+        fragments << "CHANGED"
+                  << "changed-HGH";
+        compareAll(c.db, true);
+
+        // A copy carries the index, and a read-only copy uses it.
+        QTemporaryDir out;
+        const QString copy = out.filePath("数据.db");
+        QVERIFY(c.db.SaveCopyTo(copy));
+        CatalogueDb::SetWritableProbe([](const QString&) { return false; });
+        {
+            CatalogueDb ro;
+            QVERIFY(ro.Open(copy));
+            QVERIFY(ro.HasSearchIndex());
+            compareAll(ro, true);
+        }
+
+        // An older catalogue without the index (or with half of it): scanned while read-only,
+        // given the index, filled from its rows, when first opened read-write.
+        CatalogueDb::SetWritableProbe(nullptr);
+        QTemporaryDir olderDir;
+        const QString older = CatalogueDb::CatalogueFile(olderDir.path());
+        QVERIFY(CatalogueSchema::CreateEmpty(older));
+        CatalogueDb::SetWritableProbe([](const QString&) { return false; });
+        {
+            CatalogueDb fresh;  // a new catalogue has it from the start
+            QVERIFY(fresh.Open(older));
+            QVERIFY(fresh.HasSearchIndex());
+        }
+        CatalogueDb::SetWritableProbe(nullptr);
+        {
+            CatalogueDb writer;  // rows written before the index existed
+            QVERIFY(writer.Open(older));
+            for (const char* drop : Sql::DropSearchIndex)
+                QVERIFY(QSqlQuery(writer.Database()).exec(QString::fromUtf8(drop)));
+            insertAll(writer, 1);
+            RawExec(older, "create table [小类表_类型码](x)");  // a leftover of another name
+        }
+        CatalogueDb::SetWritableProbe([](const QString&) { return false; });
+        {
+            CatalogueDb ro;
+            QVERIFY(ro.Open(older));
+            QVERIFY(!ro.HasSearchIndex());
+            compareAll(ro, false);
+        }
+        CatalogueDb::SetWritableProbe(nullptr);
+        CatalogueDb rw;
+        QVERIFY(rw.Open(older));
+        QVERIFY(rw.HasSearchIndex());
+        compareAll(rw, true);
     }
 
     void unfinishedWriteOnReadOnlyMediaIsRolledBack() {

@@ -14,6 +14,7 @@
 #include "controls/CSkinTabCtrl.h"
 #include "controls/CThumbListCtrl.h"
 #include "controls/CTransparentStatic.h"
+#include "store/Statements.h"
 #include "viewer/CDocPageDlg.h"
 #include "viewer/CMainDlg.h"
 
@@ -222,6 +223,30 @@ private slots:
         QTest::mouseClick(dlg.ProductList()->viewport(), Qt::LeftButton, {},
                           dlg.ProductList()->ItemRect(1).center());
         QCOMPARE(dlg.Title()->text(), QStringLiteral("丝杠--空格"));
+    }
+
+    // The counts beside the categories are read again only after the catalogue changed, by this
+    // program or by another one; a search in between shows them as they are.
+    void categoryCountsFollowChanges() {
+        ScopedInstallation f;
+        ScriptedPrompter prompter;
+        CMainDlg dlg(FillCatalogue(f));
+        Search(dlg, QStringLiteral("HGH"));
+        QCOMPARE(dlg.ClassList()->GetText(0), QStringLiteral("导轨|2"));
+        f.Product(3, QStringLiteral("导轨"), QStringLiteral("新@HGH30"), QStringLiteral("HGH30"),
+                  QString());
+        Search(dlg, QStringLiteral("HGH"));
+        QCOMPARE(dlg.ClassList()->GetText(0), QStringLiteral("导轨|3"));
+        QCOMPARE(Items(dlg).size(), 2);
+        CatalogueDb other;
+        QVERIFY(other.Open(CatalogueDb::CatalogueFile(f.Parts().paths.dataFolder)));
+        QVERIFY(other.ExecuteSql(Sql::DeleteProduct,
+                                 {QStringLiteral("导轨@HGH20"), QStringLiteral("导轨")}));
+        Search(dlg, QStringLiteral("HGH"));
+        QCOMPARE(dlg.ClassList()->GetText(0), QStringLiteral("导轨|2"));
+        QCOMPARE(Items(dlg), QStringList{QStringLiteral("新@HGH30")});
+        dlg.ShowProductCentre();
+        QCOMPARE(dlg.ClassList()->GetText(2), QStringLiteral("联轴器|5"));
     }
 
     void everyHitIsListed() {
