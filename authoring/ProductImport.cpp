@@ -1,0 +1,435 @@
+#include "authoring/ProductImport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <map>
+
+#include "authoring/CsvSheet.h"
+#include "store/CatalogueDb.h"
+#include "store/CatalogueRecordset.h"
+#include "store/Statements.h"
+
+namespace {
+using Action = ImportRow::Action;
+using Key = QPair<QString, QString>;  // category, stored product name
+
+// A model file with its note in one statement: a note set afterwards by condition would scan
+// the table once per file.
+const char* const kInsertModelWithNote =
+    "insert into [3D模型表](ClassName,ProductName,[3DModel],[Number],[Opath],[Dpath],[Note]) "
+    "values (?,?,?,?,?,'',?)";
+
+// The add-product dialog's required fields, in the order a refusal names them.
+const ProductSheet::Column kRequired[] = {ProductSheet::kCategory, ProductSheet::kName,
+                                          ProductSheet::kTypeCode, ProductSheet::kKey,
+                                          ProductSheet::kPicture,  ProductSheet::kIntroduce};
+
+// Whether a file can be read, asked once per path: sheets name the same picture many times.
+class FileChecks {
+public:
+    bool Readable(const QString& path, bool folderAllowed) {
+        const QString key = (folderAllowed ? QLatin1Char('d') : QLatin1Char('f')) + path;
+        auto it = m_known.constFind(key);
+        if (it != m_known.constEnd()) return *it;
+        const QFileInfo info(path);
+        // Only regular files (or a folder of pictures for a document): a FIFO would hang the
+        // publish that copies it.
+        const bool ok = info.isReadable() && (info.isFile() || (folderAllowed && info.isDir()));
+        m_known.insert(key, ok);
+        return ok;
+    }
+
+private:
+    QHash<QString, bool> m_known;
+};
+
+// Prepared statements, each prepared once for the whole write.
+class Statements {
+public:
+    explicit Statements(QSqlDatabase db) : m_db(db) {}
+    bool Exec(const char* sql, const QVariantList& params) {
+        auto it = m_queries.find(sql);
+        if (it == m_queries.end()) {
+            it = m_queries.emplace(sql, QSqlQuery(m_db)).first;
+            if (!it->second.prepare(QString::fromUtf8(sql))) {
+                m_error = it->second.lastError();
+                return false;
+            }
+        }
+        CatalogueDb::BindAll(it->second, params);
+        if (it->second.exec()) return true;
+        m_error = it->second.lastError();
+        return false;
+    }
+    QSqlError Error() const { return m_error; }
+    void Finish() { m_queries.clear(); }
+
+private:
+    QSqlDatabase m_db;
+    std::map<const char*, QSqlQuery> m_queries;
+    QSqlError m_error;
+};
+}  // namespace
+
+const QStringList& ProductSheet::Headers() {
+    static const QStringList headers{QStringLiteral("类别"),     QStringLiteral("产品名称"),
+                                     QStringLiteral("型号"),     QStringLiteral("关键字"),
+                                     QStringLiteral("产品图片"), QStringLiteral("产品介绍"),
+                                     QStringLiteral("追加加工"), QStringLiteral("技术参考"),
+                                     QStringLiteral("3D模型"),   QStringLiteral("备注")};
+    return headers;
+}
+
+QString ImportRow::Shown() const {
+    if (action == Action::Category) return product.className;
+    const StoredProductName split = StoredProductName::Split(product.productName);
+    QStringList parts{split.name, split.typeCode};
+    parts.removeAll(QString());
+    return parts.join(QLatin1Char(' '));
+}
+
+int ImportPlan::Count(ImportRow::Action action) const {
+    int n = 0;
+    for (const ImportRow& row : rows) n += row.action == action ? 1 : 0;
+    return n;
+}
+
+bool ImportPlan::HasWrites() const {
+    return error.isEmpty() &&
+           (!newCategories.isEmpty() || Count(Action::Add) > 0 || Count(Action::Update) > 0);
+}
+
+QString ImportPlan::Summary() const {
+    if (!error.isEmpty()) return error;
+    return QStringLiteral("添加 %1 个产品，更新 %2 个，拒绝 %3 行，新建 %4 个类别")
+        .arg(Count(Action::Add))
+        .arg(Count(Action::Update))
+        .arg(Count(Action::Refuse))
+        .arg(newCategories.size());
+}
+
+QStringList ImportPlan::Report() const {
+    QStringList lines;
+    lines << QStringLiteral("表格：%1").arg(QDir::toNativeSeparators(sheet));
+    if (!error.isEmpty()) {
+        lines << error;
+        return lines;
+    }
+    lines << QStringLiteral("编码 %1，分隔符 %2，%3 行数据")
+                 .arg(encoding, separator)
+                 .arg(rows.size());
+    lines << Summary();
+    if (!newCategories.isEmpty())
+        lines << QStringLiteral("新建类别：%1").arg(newCategories.join(QStringLiteral("、")));
+    if (!unknownColumns.isEmpty())
+        lines << QStringLiteral("未知的列（已忽略）：%1")
+                     .arg(unknownColumns.join(QStringLiteral("、")));
+    for (const ImportRow& row : rows)
+        if (row.action == Action::Refuse)
+            lines << QStringLiteral("第 %1 行 %2：%3").arg(row.line).arg(row.Shown(), row.reason);
+    return lines;
+}
+
+ProductImport::ProductImport(CatalogueDb& db) : m_db(db) {}
+
+ImportPlan ProductImport::Preview(const QString& sheetPath, bool updateExisting) {
+    QFile file(sheetPath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        ImportPlan plan;
+        plan.sheet = sheetPath;
+        plan.error = QStringLiteral("无法读取表格：%1").arg(file.errorString());
+        return plan;
+    }
+    ImportPlan plan =
+        PreviewBytes(file.readAll(), QFileInfo(sheetPath).absolutePath(), updateExisting);
+    plan.sheet = sheetPath;
+    return plan;
+}
+
+ImportPlan ProductImport::PreviewBytes(const QByteArray& bytes, const QString& sheetFolder,
+                                       bool updateExisting) {
+    using namespace ProductSheet;
+    ImportPlan plan;
+    CsvSheet sheet;
+    if (!sheet.Parse(bytes, &plan.error, Headers())) return plan;
+    plan.encoding = sheet.EncodingName();
+    plan.separator = sheet.SeparatorName();
+    const QList<CsvRecord>& records = sheet.Records();
+    if (records.isEmpty()) {
+        plan.error = QStringLiteral("表格是空的");
+        return plan;
+    }
+
+    // Headers by name, in any order; the first of two equal headers counts.
+    QList<int> columnOf(kColumnCount, -1);
+    const QStringList& header = records[0].fields;
+    for (int c = 0; c < header.size(); ++c) {
+        const QString name = header[c].trimmed();
+        const int known = static_cast<int>(Headers().indexOf(name));
+        if (known >= 0 && columnOf[known] < 0)
+            columnOf[known] = c;
+        else if (!name.isEmpty() && !plan.unknownColumns.contains(name))
+            plan.unknownColumns << name;
+    }
+    QStringList missing;
+    for (Column c : kRequired)
+        if (columnOf[c] < 0) missing << Headers()[c];
+    if (!missing.isEmpty()) {
+        plan.error = QStringLiteral("表格缺少列：%1").arg(missing.join(QStringLiteral("、")));
+        return plan;
+    }
+
+    // The catalogue as it stands, read once.
+    CatalogueRecordset rs(&m_db);
+    QSet<QString> categories;
+    rs.OpenRecordset(Sql::SelectCategories);
+    for (; !rs.IsEOF(); rs.MoveNext()) categories.insert(CategoryRecord::Read(rs).className);
+    QHash<Key, ProductRecord> products;
+    QHash<QString, int> lastNumber;  // per category
+    rs.OpenRecordset(Sql::SelectAllProducts);
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        const ProductRecord p = ProductRecord::Read(rs);
+        products.insert({p.className, p.productName}, p);
+        int& last = lastNumber[p.className];
+        last = qMax(last, p.number.toInt());
+    }
+    QHash<Key, QList<ModelFileRecord>> models;
+    rs.OpenRecordset(Sql::SelectAllModels);
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        const ModelFileRecord m = ModelFileRecord::Read(rs);
+        models[{m.className, m.productName}].append(m);
+    }
+
+    const QDir folder(sheetFolder);
+    auto resolve = [&](const QString& text) {
+        if (text.isEmpty()) return QString();
+        // Sheets made on Windows write "\" between folders.
+        const QString path = QString(text).replace(QLatin1Char('\\'), QLatin1Char('/'));
+        return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : folder.filePath(path));
+    };
+    FileChecks files;
+    QHash<Key, int> lineOf;
+    for (qsizetype r = 1; r < records.size(); ++r) {
+        const CsvRecord& record = records[r];
+        auto cell = [&](Column c) {
+            const int at = columnOf[c];
+            return at >= 0 && at < record.fields.size() ? record.fields[at] : QString();
+        };
+        ImportRow row;
+        row.line = record.line;
+        ProductRecord& p = row.product;
+        p.className = cell(kCategory);
+        const QString name = cell(kName), code = cell(kTypeCode);
+
+        bool onlyCategory = !p.className.isEmpty();
+        for (int c = kName; c < kColumnCount && onlyCategory; ++c)
+            onlyCategory = cell(Column(c)).isEmpty();
+        if (onlyCategory) {
+            // A category of its own, with no product in it (as an export writes one).
+            row.action = Action::Category;
+            if (!categories.contains(p.className) && !plan.newCategories.contains(p.className))
+                plan.newCategories << p.className;
+            plan.rows << row;
+            continue;
+        }
+
+        QStringList reasons;
+        p.productName = StoredProductName::Join(name, code);
+        if (name.isEmpty()) reasons << QStringLiteral("缺少产品名称");
+        QStringList empty;
+        for (Column c : kRequired)
+            if (c != kName && cell(c).isEmpty()) empty << Headers()[c];
+        if (!empty.isEmpty())
+            reasons << QStringLiteral("数据未填全：%1").arg(empty.join(QStringLiteral("、")));
+
+        p.key = cell(kKey);
+        p.opath = resolve(cell(kPicture));
+        p.oIntroduce = resolve(cell(kIntroduce));
+        p.oAddProcess = resolve(cell(kAddProcess));
+        p.oTecReference = resolve(cell(kTecReference));
+        if (!p.opath.isEmpty() && !files.Readable(p.opath, false))
+            reasons << QStringLiteral("图片不存在或不可读：%1").arg(p.opath);
+        for (const QString* doc : {&p.oIntroduce, &p.oAddProcess, &p.oTecReference})
+            if (!doc->isEmpty() && !files.Readable(*doc, true))
+                reasons << QStringLiteral("图片不存在或不可读：%1").arg(*doc);
+
+        const QStringList modelPaths = CsvSheet::SplitList(cell(kModels), false);
+        const QStringList notes = CsvSheet::SplitList(cell(kNotes), true);
+        QList<ModelFileRecord> listed;
+        QSet<QString> names;
+        for (int m = 0; m < modelPaths.size(); ++m) {
+            const QString path = resolve(modelPaths[m]);
+            if (!files.Readable(path, false)) {
+                reasons << QStringLiteral("模型文件不存在或不可读：%1").arg(path);
+                continue;
+            }
+            ModelFileRecord file;
+            file.className = p.className;
+            file.productName = p.productName;
+            file.modelFile = QFileInfo(path).fileName();
+            file.opath = path;
+            file.note = m < notes.size() ? notes[m] : QString();
+            // Of two files of one name the first is recorded, as the add-product dialog does.
+            if (names.contains(file.modelFile)) continue;
+            names.insert(file.modelFile);
+            listed << file;
+        }
+
+        const Key key{p.className, p.productName};
+        if (reasons.isEmpty() && lineOf.contains(key))
+            reasons << QStringLiteral("与第 %1 行的产品重复").arg(lineOf[key]);
+        const auto stored = products.constFind(key);
+        const bool exists = stored != products.constEnd();
+        if (reasons.isEmpty() && exists && !updateExisting)
+            reasons << QStringLiteral("该产品已存在");
+
+        if (!reasons.isEmpty()) {
+            row.action = Action::Refuse;
+            row.reason = reasons.join(QStringLiteral("；"));
+            plan.rows << row;
+            continue;
+        }
+        lineOf.insert(key, row.line);
+        if (exists) {
+            // An update keeps the product's place, its published paths and its recorded files;
+            // files new to it are added after them, and notes the sheet gives replace theirs.
+            row.action = Action::Update;
+            p.number = stored->number;
+            p.dpath = stored->dpath;
+            const QList<ModelFileRecord>& recorded = models.value(key);
+            int last = 0;
+            QHash<QString, const ModelFileRecord*> byName;
+            for (const ModelFileRecord& m : recorded) {
+                last = qMax(last, m.number.toInt());
+                byName.insert(m.modelFile, &m);
+            }
+            for (ModelFileRecord& file : listed) {
+                const auto old = byName.constFind(file.modelFile);
+                if (old != byName.constEnd()) {
+                    if (!file.note.isEmpty() && file.note != (*old)->note) row.notes << file;
+                    continue;
+                }
+                file.number = QString::number(++last);
+                row.models << file;
+            }
+        } else {
+            row.action = Action::Add;
+            p.number = QString::number(++lastNumber[p.className]);
+            for (int m = 0; m < listed.size(); ++m) listed[m].number = QString::number(m + 1);
+            row.models = listed;
+            if (!categories.contains(p.className) && !plan.newCategories.contains(p.className))
+                plan.newCategories << p.className;
+        }
+        plan.rows << row;
+    }
+    return plan;
+}
+
+ProductImport::Outcome ProductImport::Write(const ImportPlan& plan, const Progress& progress) {
+    m_error.clear();
+    if (!plan.error.isEmpty()) {
+        m_error = plan.error;
+        return Outcome::Failed;
+    }
+    if (!m_db.IsOpen()) {
+        m_error = QStringLiteral("未连接数据库");
+        return Outcome::Failed;
+    }
+    const int total = static_cast<int>(plan.newCategories.size()) + plan.Count(Action::Add) +
+                      plan.Count(Action::Update);
+    int done = 0;
+    auto report = [&](bool force) {
+        if (!progress || (!force && done % 100 != 0)) return true;
+        return progress(done, total);
+    };
+    if (!report(true)) {
+        m_error = QStringLiteral("导入已取消，没有写入任何数据");
+        return Outcome::Cancelled;
+    }
+
+    // The current order of the categories, read before the transaction opens.
+    QStringList order;
+    {
+        CatalogueRecordset rs(&m_db);
+        rs.OpenRecordset(Sql::SelectCategoriesByNumberBracketed);
+        for (; !rs.IsEOF(); rs.MoveNext()) order << CategoryRecord::Read(rs).className;
+    }
+
+    QSqlDatabase db = m_db.Database();
+    m_db.BeforeWrite();
+    if (!db.transaction()) {
+        m_db.Failed(db.lastError());
+        m_error = CatalogueDb::FailureText(db.lastError().text());
+        return Outcome::Failed;
+    }
+    Statements sql(db);
+    auto fail = [&](const QSqlError& error) {
+        sql.Finish();
+        db.rollback();
+        m_db.Failed(error);
+        m_error = QStringLiteral("导入失败，没有写入任何数据：%1").arg(error.text());
+        return Outcome::Failed;
+    };
+    auto cancel = [&] {
+        sql.Finish();
+        db.rollback();
+        m_db.Succeeded();
+        m_error = QStringLiteral("导入已取消，没有写入任何数据");
+        return Outcome::Cancelled;
+    };
+
+    // New categories go after the existing ones in sheet order; the whole list is then
+    // numbered 1 … n as the category list numbers it.
+    for (const QString& name : plan.newCategories) {
+        if (order.contains(name)) continue;
+        if (!sql.Exec(Sql::InsertCategory, {name})) return fail(sql.Error());
+        order << name;
+        ++done;
+        if (!report(false)) return cancel();
+    }
+    if (!plan.newCategories.isEmpty())
+        for (int i = 0; i < order.size(); ++i)
+            if (!sql.Exec(Sql::SetCategoryNumber, {i + 1, order[i]})) return fail(sql.Error());
+
+    for (const ImportRow& row : plan.rows) {
+        const ProductRecord& p = row.product;
+        if (row.action == Action::Add) {
+            if (!sql.Exec(Sql::InsertProduct,
+                          {p.number.toInt(), p.className, p.productName, p.key, p.opath,
+                           p.oIntroduce, p.oAddProcess, p.oTecReference}))
+                return fail(sql.Error());
+        } else if (row.action == Action::Update) {
+            if (!sql.Exec(Sql::UpdateProduct, {p.number.toInt(), p.productName, p.className, p.key,
+                                               p.opath, p.dpath, p.oIntroduce, p.oAddProcess,
+                                               p.oTecReference, p.productName, p.className}))
+                return fail(sql.Error());
+            for (const ModelFileRecord& m : row.notes)
+                if (!sql.Exec(Sql::SetModelNote, {m.note, m.className, m.productName, m.modelFile}))
+                    return fail(sql.Error());
+        } else {
+            continue;
+        }
+        for (const ModelFileRecord& m : row.models)
+            if (!sql.Exec(kInsertModelWithNote, {m.className, m.productName, m.modelFile,
+                                                 m.number.toInt(), m.opath, m.note}))
+                return fail(sql.Error());
+        ++done;
+        if (!report(false)) return cancel();
+    }
+    if (!report(true)) return cancel();
+    sql.Finish();
+    if (!db.commit()) {
+        const QSqlError error = db.lastError();
+        db.rollback();
+        m_db.Failed(error);
+        m_error = QStringLiteral("导入失败，没有写入任何数据：%1").arg(error.text());
+        return Outcome::Failed;
+    }
+    m_db.Succeeded();
+    return Outcome::Written;
+}
