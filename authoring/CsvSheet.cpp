@@ -39,27 +39,23 @@ Step ReadRecord(const QString& text, qsizetype& i, int& line, QChar sep, QString
             quoteLine = line;
             ++i;
             for (;;) {
-                if (i >= n) return Step::OpenQuote;
-                const QChar c = text[i];
-                if (c == kQuote) {
-                    if (i + 1 < n && text[i + 1] == kQuote) {
-                        field += kQuote;
-                        i += 2;
-                        continue;
-                    }
+                // Up to the next quote in one piece; line breaks in it are part of the field,
+                // kept as written, and counted.
+                const qsizetype quote = text.indexOf(kQuote, i);
+                if (quote < 0) return Step::OpenQuote;
+                const QStringView chunk = QStringView(text).mid(i, quote - i);
+                for (qsizetype k = 0; k < chunk.size(); ++k)
+                    if (chunk[k] == kLF ||
+                        (chunk[k] == kCR && (k + 1 == chunk.size() || chunk[k + 1] != kLF)))
+                        ++line;
+                field += chunk;
+                i = quote + 1;
+                if (i < n && text[i] == kQuote) {
+                    field += kQuote;
                     ++i;
-                    break;
-                }
-                // A line break inside quotes is part of the field, kept as written.
-                if (c == kCR || c == kLF) {
-                    const qsizetype from = i;
-                    SkipLineEnd(text, i);
-                    field += text.mid(from, i - from);
-                    ++line;
                     continue;
                 }
-                field += c;
-                ++i;
+                break;
             }
         }
         // Unquoted text, or what a careless writer left after a closing quote.
