@@ -47,6 +47,7 @@ CSheetDlg::CSheetDlg(CatalogueDb& db, const InstallPaths& paths, QWidget* parent
     m_details->setWordWrap(true);
     m_details->setTextInteractionFlags(Qt::TextSelectableByMouse);
     named(m_details, kDetails);
+    m_refusedLabel = new QLabel(this);
     m_refused = new QTreeWidget(this);
     m_refused->setColumnCount(3);
     m_refused->setHeaderLabels(
@@ -86,6 +87,7 @@ CSheetDlg::CSheetDlg(CatalogueDb& db, const InstallPaths& paths, QWidget* parent
     layout->addWidget(m_update);
     layout->addWidget(m_summary);
     layout->addWidget(m_details);
+    layout->addWidget(m_refusedLabel);
     layout->addWidget(m_refused, 1);
     layout->addWidget(m_progress);
     layout->addLayout(buttons);
@@ -117,6 +119,10 @@ void CSheetDlg::Preview(const QString& sheet) {
 
 void CSheetDlg::ShowPlan() {
     m_refused->clear();
+    const int refused = m_plan.Count(ImportRow::Action::Refuse);
+    m_refusedLabel->setText(refused ? QStringLiteral("拒绝的行（%1）：").arg(refused)
+                                    : QStringLiteral("没有拒绝的行"));
+    m_refusedLabel->setVisible(!m_plan.sheet.isEmpty() && m_plan.error.isEmpty());
     if (m_plan.sheet.isEmpty()) {
         m_summary->setText(QStringLiteral("尚未选择表格"));
         m_details->setText(

@@ -58,6 +58,7 @@ private:
     QLineEdit* m_sheet;
     QCheckBox* m_update;
     QLabel* m_summary;
+    QLabel* m_refusedLabel;
     QTreeWidget* m_refused;
     QLabel* m_details;
     QProgressBar* m_progress;
