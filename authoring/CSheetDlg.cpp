@@ -33,7 +33,8 @@ CSheetDlg::CSheetDlg(CatalogueDb& db, const InstallPaths& paths, QWidget* parent
     m_sheet->setReadOnly(true);
     m_sheet->setPlaceholderText(QStringLiteral("选择一张 CSV 表格，先看预览，确认后才写入"));
     named(m_sheet, kSheet);
-    auto* choose = new QPushButton(QStringLiteral("选择表格..."), this);
+    m_choose = new QPushButton(QStringLiteral("选择表格..."), this);
+    auto* choose = m_choose;
     named(choose, kChoose);
     m_update = new QCheckBox(QStringLiteral("更新已有的产品（否则拒绝）"), this);
     named(m_update, kUpdate);
@@ -159,12 +160,15 @@ void CSheetDlg::OnImport() {
     if (!m_plan.HasWrites() || m_writing) return;
     m_writing = true;
     m_cancel = false;
-    m_importButton->setEnabled(false);
-    m_exportButton->setEnabled(false);
+    // Events are handled while the write runs, so nothing may change the plan meanwhile.
+    const ImportPlan plan = m_plan;
+    for (QWidget* w : {static_cast<QWidget*>(m_importButton), static_cast<QWidget*>(m_exportButton),
+                       static_cast<QWidget*>(m_choose), static_cast<QWidget*>(m_update)})
+        w->setEnabled(false);
     m_close->setText(QStringLiteral("取消"));
     m_progress->setVisible(true);
     m_progress->setValue(0);
-    const auto outcome = m_import.Write(m_plan, [this](int done, int total) {
+    const auto outcome = m_import.Write(plan, [this](int done, int total) {
         m_progress->setRange(0, qMax(total, 1));
         m_progress->setValue(done);
         // The write runs on this thread; the cancel button and Escape are heard in between.
@@ -173,7 +177,9 @@ void CSheetDlg::OnImport() {
     });
     m_writing = false;
     m_close->setText(QStringLiteral("关闭"));
-    m_exportButton->setEnabled(true);
+    for (QWidget* w : {static_cast<QWidget*>(m_exportButton), static_cast<QWidget*>(m_choose),
+                       static_cast<QWidget*>(m_update)})
+        w->setEnabled(true);
     if (outcome == ProductImport::Outcome::Written) {
         m_summary->setText(QStringLiteral("已导入：") + m_plan.Summary());
         Tell(Prompter(), QStringLiteral("导入成功"));

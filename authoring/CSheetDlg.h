@@ -56,6 +56,7 @@ private:
     bool m_writing = false;
     bool m_cancel = false;
     QLineEdit* m_sheet;
+    QPushButton* m_choose;
     QCheckBox* m_update;
     QLabel* m_summary;
     QLabel* m_refusedLabel;

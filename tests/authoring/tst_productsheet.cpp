@@ -307,8 +307,15 @@ private slots:
             QCOMPARE(refused->topLevelItem(0)->text(2), QStringLiteral("缺少产品名称"));
             QVERIFY(Ctl<QPushButton>(dlg, Ids::Sheet::kImport)->isEnabled());
 
+            // While it writes, choosing another sheet is shut off; Escape cancels the write.
+            bool chooseEnabled = true;
+            QTimer::singleShot(0, &dlg, [&] {
+                chooseEnabled = Ctl<QPushButton>(dlg, CSheetDlg::kChoose)->isEnabled();
+            });
             QCoreApplication::postEvent(&dlg, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
             Press(dlg, Ids::Sheet::kImport);
+            QVERIFY(!chooseEnabled);
+            QVERIFY(Ctl<QPushButton>(dlg, CSheetDlg::kChoose)->isEnabled());
             QCOMPARE(f.Tables(), before);
             QCOMPARE(dlg.result(), 0);
             QVERIFY(Ctl<QPushButton>(dlg, Ids::Sheet::kImport)->isEnabled());
