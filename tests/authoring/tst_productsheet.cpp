@@ -210,6 +210,27 @@ private slots:
         QCOMPARE(plan.newCategories, QStringList({"空类别", "阀"}));
         QCOMPARE(plan.Count(Action::Add), 1);
 
+        // A folder holding many of the sheet's files is listed at once: the same answers.
+        QList<QStringList> many;
+        for (int i = 0; i < 70; ++i)
+            many << Product("泵", QString("多%1").arg(i), "M",
+                            f.catalogue.Make(QString("many/%1.jpg").arg(i)));
+        QVERIFY(QDir().mkpath(f.catalogue.Path("many/sub")));
+        QCOMPARE(mkfifo(QFile::encodeName(f.catalogue.Path("many/pipe")).constData(), 0600), 0);
+        QStringList folderDocument = Product("泵", "文件夹", "D", "many/0.jpg");
+        folderDocument[ProductSheet::kIntroduce] = "many/sub";
+        many << Product("泵", "管道", "P", "many/pipe") << Product("泵", "缺", "G", "many/gone.jpg")
+             << Product("泵", "夹", "S", "many/sub") << folderDocument;
+        const ImportPlan listed = import.PreviewBytes(Sheet(many), f.catalogue.Path(""), false);
+        const QString in = f.catalogue.Path("many/");
+        QCOMPARE(Refused(listed),
+                 QStringList(
+                     {"72: 图片不存在或不可读：" + in + "pipe；图片不存在或不可读：" + in + "pipe",
+                      "73: 图片不存在或不可读：" + in + "gone.jpg；图片不存在或不可读：" + in +
+                          "gone.jpg",
+                      "74: 图片不存在或不可读：" + in + "sub"}));
+        QCOMPARE(listed.Count(Action::Add), 71);
+
         const ImportPlan missing = import.PreviewBytes("类别,名称\n泵,x\n", {}, false);
         QCOMPARE(missing.error,
                  QStringLiteral("表格缺少列：产品名称、型号、关键字、产品图片、产品介绍"));
