@@ -125,6 +125,7 @@ void CSheetDlg::ShowPlan() {
                                     : QStringLiteral("没有拒绝的行"));
     m_refusedLabel->setVisible(!m_plan.sheet.isEmpty() && m_plan.error.isEmpty());
     if (m_plan.sheet.isEmpty()) {
+        m_details->setVisible(true);
         m_summary->setText(QStringLiteral("尚未选择表格"));
         m_details->setText(
             QStringLiteral("列：%1。3D模型可写多个文件，以“;”分隔；备注为各模型文件的备注，"
@@ -147,6 +148,7 @@ void CSheetDlg::ShowPlan() {
                            .arg(m_plan.unknownColumns.join(QStringLiteral("、")));
     }
     m_details->setText(details.join(QLatin1Char('\n')));
+    m_details->setVisible(!details.isEmpty());
     for (const ImportRow& row : m_plan.rows) {
         if (row.action != ImportRow::Action::Refuse) continue;
         auto* item =
