@@ -314,12 +314,13 @@ private slots:
         const QStringList before = f.Tables();
         {
             CSettingDlg hub(f.db, f.paths);
-            QCOMPARE(hub.CommandButton(1036)->text(), QStringLiteral("表格导入导出"));
+            QCOMPARE(Ctl<QPushButton>(hub, Ids::Sheet::kHubCommand)->text(),
+                     QStringLiteral("表格导入导出"));
         }
         {
             CSheetDlg dlg(f.db, f.paths);
             f.prompter.fileAnswers << Sample("excel_gbk.csv");
-            Press(dlg, CSheetDlg::kChoose);
+            Press(dlg, Ids::Sheet::kChoose);
             QCOMPARE(Ctl<QLabel>(dlg, Ids::Sheet::kSummary)->text(),
                      QStringLiteral("添加 3 个产品，更新 0 个，拒绝 2 行，新建 2 个类别"));
             auto* refused = Ctl<QTreeWidget>(dlg, Ids::Sheet::kRefused);
@@ -331,12 +332,12 @@ private slots:
             // While it writes, choosing another sheet is shut off; Escape cancels the write.
             bool chooseEnabled = true;
             QTimer::singleShot(0, &dlg, [&] {
-                chooseEnabled = Ctl<QPushButton>(dlg, CSheetDlg::kChoose)->isEnabled();
+                chooseEnabled = Ctl<QPushButton>(dlg, Ids::Sheet::kChoose)->isEnabled();
             });
             QCoreApplication::postEvent(&dlg, new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
             Press(dlg, Ids::Sheet::kImport);
             QVERIFY(!chooseEnabled);
-            QVERIFY(Ctl<QPushButton>(dlg, CSheetDlg::kChoose)->isEnabled());
+            QVERIFY(Ctl<QPushButton>(dlg, Ids::Sheet::kChoose)->isEnabled());
             QCOMPARE(f.Tables(), before);
             QCOMPARE(dlg.result(), 0);
             QVERIFY(Ctl<QPushButton>(dlg, Ids::Sheet::kImport)->isEnabled());

@@ -93,6 +93,7 @@ inline constexpr char kText[] = "1012";
 }
 namespace Sheet {
 inline constexpr char kHubCommand[] = "1036";
+inline constexpr char kChoose[] = "1102";
 inline constexpr char kUpdate[] = "1103";
 inline constexpr char kSummary[] = "1104";
 inline constexpr char kRefused[] = "1105";
