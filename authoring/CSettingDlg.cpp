@@ -13,6 +13,7 @@
 #include "authoring/CProductAddDlg.h"
 #include "authoring/CProductDetailDlg.h"
 #include "authoring/CProductParamDlg.h"
+#include "authoring/CSheetDlg.h"
 
 namespace {
 template <class Dialog>
@@ -26,6 +27,7 @@ const QList<CSettingDlg::Command>& CSettingDlg::Commands() {
     static const QList<Command> commands{
         {1032, "产品分类名", Group::Products, Make<CClassManageDlg>},
         {1002, "添加产品", Group::Products, Make<CProductAddDlg>},
+        {1036, "表格导入导出", Group::Products, Make<CSheetDlg>},
         {1034, "产品明细参数", Group::Products, Make<CProductDetailDlg>},
         {1003, "产品参数设置", Group::Products, Make<CProductParamDlg>},
         {1004, "3D模型", Group::Products, Make<CModelManageDlg>},

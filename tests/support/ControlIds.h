@@ -93,4 +93,13 @@ inline constexpr char kDownload[] = "1035";
 namespace Notice {
 inline constexpr char kText[] = "1012";
 }
+namespace Sheet {
+inline constexpr char kHubCommand[] = "1036";
+inline constexpr char kChoose[] = "1102";
+inline constexpr char kUpdate[] = "1103";
+inline constexpr char kSummary[] = "1104";
+inline constexpr char kRefused[] = "1105";
+inline constexpr char kImport[] = "1108";
+inline constexpr char kExport[] = "1109";
+}  // namespace Sheet
 }  // namespace Ids

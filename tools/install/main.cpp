@@ -4,6 +4,7 @@
 #include <QTextStream>
 #include <cstdio>
 
+#include "authoring/SheetCommand.h"
 #include "publish/PublishCommand.h"
 #include "tools/install/DemoInstaller.h"
 
@@ -15,7 +16,11 @@ int Usage(QTextStream& err) {
            "       vistrel-install publish INSTALLATION ROOT [--cover FILE] [--logo FILE]\n"
            "                                         (publish an authoring installation)\n"
            "       vistrel-install web INSTALLATION FOLDER\n"
-           "                                         (its web catalogue alone: FOLDER/Vistrel)\n";
+           "                                         (its web catalogue alone: FOLDER/Vistrel)\n"
+           "       vistrel-install import INSTALLATION SHEET.csv [--update]\n"
+           "                                         (products from a sheet into the catalogue)\n"
+           "       vistrel-install export INSTALLATION SHEET.csv\n"
+           "                                         (the catalogue as a sheet)\n";
     return 2;
 }
 }  // namespace
@@ -35,6 +40,12 @@ int main(int argc, char** argv) {
     if (args.size() >= 2 && args[1] == QLatin1String("web")) {
         QTextStream out(stdout);
         return PublishCommand::RunWeb(args.mid(2), out, err, ::isatty(STDOUT_FILENO));
+    }
+    if (args.size() >= 2 &&
+        (args[1] == QLatin1String("import") || args[1] == QLatin1String("export"))) {
+        QTextStream out(stdout);
+        return args[1] == QLatin1String("import") ? SheetCommand::Import(args.mid(2), out, err)
+                                                  : SheetCommand::Export(args.mid(2), out, err);
     }
     if (args.size() != 3) return Usage(err);
     const QString command = args[1], target = args[2];
