@@ -242,8 +242,9 @@ bool PublishOperation::Queue(const QString& source, const QString& destination, 
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        // A folder that holds the root must not copy the copy into itself.
-        if (Within(Resolved(path), m_copy)) continue;
+        // A folder that holds the root must not copy the copy into itself, and a link that
+        // leads out of the document's folder publishes nothing from outside it.
+        if (Within(Resolved(path), m_copy) || !InstallPaths::IsInside(path, source)) continue;
         const QString target = QDir(destination).filePath(from.relativeFilePath(path));
         if (it.fileInfo().isDir()) {
             if (!MakeFolder(target)) return false;

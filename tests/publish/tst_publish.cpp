@@ -263,6 +263,36 @@ private slots:
         QVERIFY(QFileInfo::exists(copy + "/pic/___/_._.._esc@X/doc/sub/x.txt"));
     }
 
+    // Same-named pictures of one category publish as two files, each row showing its own; a
+    // folder document's links that lead out of it publish nothing.
+    void namesStayApartAndLinksStayInside() {
+        QTemporaryDir outer;
+        ScopedInstallation inst;
+        WriteExecutable(inst.root);
+        inst.Category("阀门", 1);
+        inst.Write("media/doc/page.png", "page");
+        const QString secret = inst.Write("secret/key.png", "secret");
+        QVERIFY(QFile::link(secret, inst.Path("media/doc/linked.png")));
+        QVERIFY(QFile::link(inst.Path("secret"), inst.Path("media/doc/away")));
+        inst.Product(1, "阀门", "A@1", "a", inst.Write("media/a/产品图.png", "first"),
+                     {inst.Path("media/doc"), "", ""});
+        inst.Product(2, "阀门", "B@2", "b", inst.Write("media/b/产品图.png", "second"));
+        const QString root = QDir(outer.path()).filePath("r"), copy = root + "/Vistrel";
+        const Ran r = Publish({inst.root, root});
+        QVERIFY2(r.code == 0, qPrintable(r.out + r.err));
+        const QStringList stored = CheckStoredPaths(copy);
+        QCOMPARE(stored.at(0), "pic/阀门/产品图.png");
+        QCOMPARE(stored.at(4), "pic/阀门/产品图 (2).png");
+        for (const auto& [path, data] :
+             {std::pair{stored.at(0), "first"}, {stored.at(4), "second"}}) {
+            QFile f(QDir(copy).filePath(path));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), QByteArray(data));
+        }
+        const QDir doc(QDir(copy).filePath(stored.at(1)));
+        QCOMPARE(doc.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"page.png"});
+    }
+
     void failuresAreReported_data() {
         QTest::addColumn<bool>("executable");
         QTest::addColumn<QString>("root");  // relative to the installation
