@@ -104,7 +104,7 @@ void CPublishDlg::OnPublish() {
         thumbnails->setValue(done);  // also handles the window's pending events
         if (done >= total) thumbnails.reset();
     });
-    operation.Run(
+    const PublishOperation::Outcome outcome = operation.Run(
         m_root,
         [this](const QList<CopyJob>& jobs) {
             CopyJobList& list = m_parts.copies.jobs;
@@ -113,4 +113,5 @@ void CPublishDlg::OnPublish() {
             return m_progress->DoModal() == IDOK && m_progress->AllCopied();
         },
         [](const QString& text) { Tell(Prompter(), text); });
+    operation.FollowUp(outcome, Prompter());
 }

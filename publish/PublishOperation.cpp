@@ -19,6 +19,7 @@
 #include <cstdio>
 
 #include "app/CIniFile.h"
+#include "app/Prompter.h"
 #include "controls/ShippedThumbnails.h"
 #include "publish/FileCopier.h"
 #include "publish/PublishPlan.h"
@@ -236,6 +237,25 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
         notify(m_noRuntime.isEmpty() ? SuccessText()
                                      : SuccessText() + QLatin1Char('\n') + NeedsQtText());
     return published ? Outcome::Published : Outcome::Failed;
+}
+
+QString PublishOperation::FailureDetails(const QStringList& errors, int shown) {
+    QStringList lines{QStringLiteral("发布系统失败，原因：")};
+    for (const QString& error : errors.mid(0, shown)) lines << QStringLiteral("• ") + error;
+    if (errors.size() > shown)
+        lines << QStringLiteral("……另有 %1 项错误。").arg(errors.size() - shown);
+    lines << QString() << QStringLiteral("根目录中已有的副本保持不变。");
+    return lines.join(QLatin1Char('\n'));
+}
+
+void PublishOperation::FollowUp(Outcome outcome, IPrompter& prompter) const {
+    if (outcome == Outcome::Failed) {
+        prompter.MessageBox(FailureDetails(m_errors), MessageCaption(), MB_OK | MB_ICONERROR);
+    } else if (outcome == Outcome::Published &&
+               prompter.MessageBox(SuccessDetails(m_published), MessageCaption(),
+                                   MB_YESNO | MB_ICONINFORMATION) == IDYES) {
+        prompter.OpenUrl(QUrl::fromLocalFile(m_published));
+    }
 }
 
 bool PublishOperation::Fail(const QString& why) {

@@ -9,6 +9,7 @@
 #include "publish/CopyJob.h"
 
 class CatalogueDb;
+class IPrompter;
 
 // Turns the authoring installation into a published copy under a root folder, without any
 // window. The copy is built in a staging folder under the root and takes the place of
@@ -69,6 +70,15 @@ public:
     static QString NeedsQtText() {
         return QStringLiteral("此副本未附带 Qt 运行库，只能在已安装 Qt 6 的计算机上运行。");
     }
+    // What follows the notice of a run, in a window that stays until it is closed: the first
+    // reasons of a failure and how many more there are; or where the copy went, with the offer
+    // to open that folder.
+    void FollowUp(Outcome outcome, IPrompter& prompter) const;
+    static QString FailureDetails(const QStringList& errors, int shown = 5);
+    static QString SuccessDetails(const QString& copyFolder) {
+        return QStringLiteral("发布的副本位于：\n%1\n\n是否打开此文件夹？").arg(copyFolder);
+    }
+
     // Why the last successful copy carries no Qt runtime; empty when it does.
     const QString& NoRuntimeReason() const { return m_noRuntime; }
 

@@ -10,6 +10,7 @@
 #include "publish/CProgressDlg.h"
 #include "publish/CPublishDlg.h"
 #include "publish/FolderTree.h"
+#include "publish/PublishOperation.h"
 
 class TestPublishDlg : public QObject {
     Q_OBJECT
@@ -40,6 +41,37 @@ private slots:
         QVERIFY(prompter.Notices().value(1).startsWith("发布系统成功！"));
         QFile splash(out + "/Vistrel/sysfile/splash.jpg");
         QVERIFY(splash.open(QIODevice::ReadOnly) && splash.readAll() == "cover");
+        // Then where the copy went, with the folder opened when the editor says yes.
+        QCOMPARE(prompter.shown.last().kind, "box");
+        QVERIFY(prompter.shown.last().text.contains(out + "/Vistrel"));
+        QCOMPARE(prompter.shown.last().style, MB_YESNO | MB_ICONINFORMATION);
+        prompter.boxAnswers.enqueue(IDYES);
+        dlg.findChild<QPushButton*>(Ids::Publish::kPublish)->click();
+        QCOMPARE(prompter.shown.last().kind, "url");
+        QCOMPARE(QUrl(prompter.shown.last().text), QUrl::fromLocalFile(out + "/Vistrel"));
+    }
+
+    // A failure keeps its notice, then says why in a box that stays until it is closed.
+    void failureSaysWhy() {
+        ScopedInstallation inst;
+        ScriptedPrompter prompter;
+        inst.Write("blocker", "a file where the root's folder would be");
+        FolderTree::SetRoots(QList<FolderTree::Node>{FolderTree::FolderNode(inst.Path("blocker"))});
+        CPublishDlg dlg(inst.Parts());
+        FolderTree::SetRoots(std::nullopt);
+        dlg.findChild<QPushButton*>(Ids::Publish::kPublish)->click();
+        QCOMPARE(prompter.Notices().value(0).trimmed(), "发布系统失败！");
+        QCOMPARE(prompter.shown.size(), 2);
+        QCOMPARE(prompter.shown[1].kind, "box");
+        QCOMPARE(prompter.shown[1].style, MB_OK | MB_ICONERROR);
+        QVERIFY2(prompter.shown[1].text.contains(inst.Path("blocker")),
+                 qPrintable(prompter.shown[1].text));
+
+        const QStringList errors = {"a", "b", "c", "d", "e", "f", "g"};
+        const QString details = PublishOperation::FailureDetails(errors, 5);
+        QVERIFY(details.contains("• e") && !details.contains("• f"));
+        QVERIFY(details.contains("另有 2 项错误"));
+        QVERIFY(!PublishOperation::FailureDetails(errors.mid(0, 5), 5).contains("另有"));
     }
 };
 
