@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -27,6 +28,7 @@ CFolderTreeCtrl::CFolderTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
             [this](QTreeWidgetItem* item) { ReadChildren(item); });
     connect(this, &QTreeWidget::itemChanged, this, &CFolderTreeCtrl::OnItemRenamed);
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (m_focusing) return;
         if (current) ReadChildren(current);
         emit SelectionChanged();
     });
@@ -163,4 +165,14 @@ void CFolderTreeCtrl::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTreeWidget::keyPressEvent(event);
+}
+
+void CFolderTreeCtrl::focusInEvent(QFocusEvent* event) {
+    // The view would make its first item current on taking the focus; a tree filled without a
+    // selection keeps none until the user picks one.
+    const bool hadCurrent = currentItem() != nullptr;
+    m_focusing = true;
+    QTreeWidget::focusInEvent(event);
+    if (!hadCurrent && currentItem()) setCurrentItem(nullptr);
+    m_focusing = false;
 }

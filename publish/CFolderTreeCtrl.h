@@ -39,6 +39,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
 
 private:
     void ReadChildren(QTreeWidgetItem* item);
@@ -49,4 +50,5 @@ private:
     bool m_icons = false;
     QIcon m_folderIcon, m_homeIcon, m_desktopIcon, m_computerIcon, m_driveIcon;
     int m_childReads = 0;
+    bool m_focusing = false;
 };

@@ -36,6 +36,10 @@ private slots:
         QCOMPARE(theApp.m_publishRoot, QString());
         QCOMPARE(root->text(), "尚未选择根目录");
         auto* tree = dlg.findChild<CFolderTreeCtrl*>(Ids::Publish::kTree);
+        QFocusEvent focus(QEvent::FocusIn, Qt::TabFocusReason);  // no choice either
+        QApplication::sendEvent(tree, &focus);
+        QCOMPARE(theApp.m_publishRoot, QString());
+        QVERIFY(!tree->currentItem());
         tree->setCurrentItem(tree->topLevelItem(0));
         QCOMPARE(theApp.m_publishRoot, out);
         QCOMPARE(root->toolTip(), out + "/Vistrel");
