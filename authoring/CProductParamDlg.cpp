@@ -61,7 +61,7 @@ void CProductParamDlg::OnInitDialog() {
     m_kind->addItems(ProductDocuments::Kinds());
     AuthoringWidgets::ShowText(m_kind, QStringLiteral("请选择属性"));
     m_tree->AttachSystemIcons();
-    m_tree->FillFromDesktop();
+    m_tree->FillFromDesktop(false);  // the first folder is no choice: the path stays empty
 }
 
 void CProductParamDlg::OnSelchangeClass(int index) {

@@ -42,6 +42,11 @@ bool ProductDocuments::Save(const QString& path, const QString& categoryText, in
         Tell(m_prompter, QStringLiteral("请选择产品和属性"));
         return false;
     }
+    // Nothing picked is no document: an empty path would clear the column.
+    if (path.trimmed().isEmpty()) {
+        Tell(m_prompter, QStringLiteral("请选择文件夹路径"));
+        return false;
+    }
     const QString stored = m_storedNames[productIndex];
     // The product may have gone since the list was read, and two rows of one name would both
     // take the path: it must be there exactly once.

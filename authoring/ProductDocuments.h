@@ -27,8 +27,9 @@ public:
 
     // Stores `path` as document `kindText` of product `productIndex` of the chosen category;
     // `categoryText` is what the category box shows. Refuses unless the box still shows the
-    // category the products were read for, a product is selected and the kind is one of the
-    // three. Shows the outcome; true when exactly one product row was written.
+    // category the products were read for, a product is selected, the kind is one of the
+    // three and a path was picked. Shows the outcome; true when exactly one product row was
+    // written.
     bool Save(const QString& path, const QString& categoryText, int productIndex,
               const QString& kindText);
 

@@ -3,6 +3,7 @@
 #include <QDir>
 #include <QFileIconProvider>
 #include <QFileInfo>
+#include <QFocusEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 
@@ -25,7 +26,9 @@ CFolderTreeCtrl::CFolderTreeCtrl(QWidget* parent) : QTreeWidget(parent) {
     header()->setStretchLastSection(false);
     connect(this, &QTreeWidget::itemExpanded, this,
             [this](QTreeWidgetItem* item) { ReadChildren(item); });
+    connect(this, &QTreeWidget::itemChanged, this, &CFolderTreeCtrl::OnItemRenamed);
     connect(this, &QTreeWidget::currentItemChanged, this, [this](QTreeWidgetItem* current) {
+        if (m_focusing) return;
         if (current) ReadChildren(current);
         emit SelectionChanged();
     });
@@ -74,13 +77,58 @@ QTreeWidgetItem* CFolderTreeCtrl::MakeItem(const FolderTree::Node& node) {
     return item;
 }
 
-void CFolderTreeCtrl::FillFromDesktop() {
+void CFolderTreeCtrl::FillFromDesktop(bool selectFirst) {
     clear();
     for (const FolderTree::Node& node : FolderTree::Roots()) addTopLevelItem(MakeItem(node));
     if (QTreeWidgetItem* first = topLevelItem(0)) {
         first->setExpanded(true);
-        setCurrentItem(first);
+        if (selectFirst) setCurrentItem(first);
     }
+}
+
+bool CFolderTreeCtrl::MakeFolderInSelection(QString* error) {
+    QTreeWidgetItem* parent = currentItem();
+    const FolderTree::Node* node = NodeOf(parent);
+    const QString path = FolderTree::MakeNewFolder(node ? node->path : QString(), error);
+    if (path.isEmpty()) return false;
+    // Children read before the folder existed lack it; read later, they hold it already.
+    auto* nodeItem = static_cast<NodeItem*>(parent);
+    QTreeWidgetItem* item = nullptr;
+    if (nodeItem->childrenRead) {
+        item = MakeItem(FolderTree::FolderNode(path, QFileInfo(path).fileName()));
+        parent->addChild(item);
+    } else {
+        ReadChildren(parent);
+        for (int i = 0; i < parent->childCount() && !item; ++i)
+            if (const FolderTree::Node* n = NodeOf(parent->child(i)); n && n->path == path)
+                item = parent->child(i);
+    }
+    parent->setExpanded(true);
+    if (!item) return true;
+    item->setFlags(item->flags() | Qt::ItemIsEditable);
+    setCurrentItem(item);
+    scrollToItem(item);
+    editItem(item);
+    return true;
+}
+
+void CFolderTreeCtrl::OnItemRenamed(QTreeWidgetItem* item) {
+    if (!item || item->type() != NodeItem::kType) return;
+    auto* nodeItem = static_cast<NodeItem*>(item);
+    if (item->text(0) == nodeItem->node.name) return;
+    QString why;
+    const QString renamed = FolderTree::RenameFolder(nodeItem->node.path, item->text(0), &why);
+    {
+        const QSignalBlocker block(this);  // the text set back is no rename
+        if (!renamed.isEmpty())
+            nodeItem->node = FolderTree::FolderNode(renamed, QFileInfo(renamed).fileName());
+        item->setText(0, nodeItem->node.name);
+        item->setToolTip(0, nodeItem->node.path);
+    }
+    if (renamed.isEmpty())
+        emit RenameFailed(why);
+    else if (currentItem() == item)
+        emit SelectionChanged();
 }
 
 void CFolderTreeCtrl::ReadChildren(QTreeWidgetItem* item) {
@@ -117,4 +165,14 @@ void CFolderTreeCtrl::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTreeWidget::keyPressEvent(event);
+}
+
+void CFolderTreeCtrl::focusInEvent(QFocusEvent* event) {
+    // The view would make its first item current on taking the focus; a tree filled without a
+    // selection keeps none until the user picks one.
+    const bool hadCurrent = currentItem() != nullptr;
+    m_focusing = true;
+    QTreeWidget::focusInEvent(event);
+    if (!hadCurrent && currentItem()) setCurrentItem(nullptr);
+    m_focusing = false;
 }

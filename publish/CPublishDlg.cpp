@@ -1,5 +1,7 @@
 #include "publish/CPublishDlg.h"
 
+#include <QDir>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -54,6 +56,18 @@ CPublishDlg::CPublishDlg(const AppParts& parts, QWidget* parent)
     m_logo->setGeometry(du.Rect(7, 13, 123, 13));
     m_btnLogo = Button(logoGroup, "1003", QStringLiteral("选择图片..."), du.Rect(80, 30, 50, 14));
 
+    // Where the copy goes, said before it is made; nothing is chosen until the editor picks.
+    auto* rootGroup = new QGroupBox(QStringLiteral("发布位置"), this);
+    rootGroup->setGeometry(du.Rect(186, 127, 137, 55));
+    m_rootLabel = new QLabel(rootGroup);
+    m_rootLabel->setObjectName(QStringLiteral("publishRoot"));
+    m_rootLabel->setGeometry(du.Rect(7, 11, 123, 22));
+    m_rootLabel->setWordWrap(true);
+    m_rootLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_btnNewFolder =
+        Button(rootGroup, "newFolder", QStringLiteral("新建文件夹"), du.Rect(80, 36, 50, 14));
+    m_btnNewFolder->setToolTip(QStringLiteral("在选中的文件夹中新建一个文件夹"));
+
     m_btnPublish = Button(this, "1001", QStringLiteral("系统发布"), du.Rect(243, 186, 80, 17));
     m_progress = new CProgressDlg(m_parts.copies, this);
 
@@ -61,16 +75,41 @@ CPublishDlg::CPublishDlg(const AppParts& parts, QWidget* parent)
     connect(m_btnCover, &QPushButton::clicked, this, &CPublishDlg::OnSelectCover);
     connect(m_btnLogo, &QPushButton::clicked, this, &CPublishDlg::OnSelectLogo);
     connect(m_btnPublish, &QPushButton::clicked, this, &CPublishDlg::OnPublish);
+    connect(m_btnNewFolder, &QPushButton::clicked, this, &CPublishDlg::OnNewFolder);
+    connect(m_tree, &CFolderTreeCtrl::RenameFailed, this,
+            [](const QString& why) { Tell(Prompter(), why); });
 
-    // Selecting the first top-level folder makes it the root at once.
+    // The first folder of the tree is no choice: the root is what the editor picks (or picked
+    // earlier in this run).
     m_tree->AttachSystemIcons();
-    m_tree->FillFromDesktop();
+    m_tree->FillFromDesktop(false);
+    ShowRoot();
+}
+
+void CPublishDlg::ShowRoot() {
+    const QString& root = m_parts.publishRoot;
+    const QString text = root.isEmpty() ? QStringLiteral("尚未选择根目录")
+                                        : QDir(root).filePath(QStringLiteral("Vistrel"));
+    m_rootLabel->setToolTip(text);
+    // Long paths keep their end, which names the folder.
+    const QFontMetrics metrics(m_rootLabel->font());
+    const int width = m_rootLabel->width();
+    QString shown = text;
+    if (metrics.horizontalAdvance(text) > width * 2)
+        shown = metrics.elidedText(text, Qt::ElideLeft, width * 2 - metrics.averageCharWidth());
+    m_rootLabel->setText(shown);
+}
+
+void CPublishDlg::OnNewFolder() {
+    QString why;
+    if (!m_tree->MakeFolderInSelection(&why)) Tell(Prompter(), why);
 }
 
 CPublishDlg::~CPublishDlg() = default;
 
 void CPublishDlg::OnSelchangedTree() {
     m_tree->GetSelectedPath(m_parts.publishRoot);  // a node without a path keeps the last root
+    ShowRoot();
 }
 
 void CPublishDlg::OnSelectCover() {
@@ -104,7 +143,7 @@ void CPublishDlg::OnPublish() {
         thumbnails->setValue(done);  // also handles the window's pending events
         if (done >= total) thumbnails.reset();
     });
-    operation.Run(
+    const PublishOperation::Outcome outcome = operation.Run(
         m_root,
         [this](const QList<CopyJob>& jobs) {
             CopyJobList& list = m_parts.copies.jobs;
@@ -113,4 +152,5 @@ void CPublishDlg::OnPublish() {
             return m_progress->DoModal() == IDOK && m_progress->AllCopied();
         },
         [](const QString& text) { Tell(Prompter(), text); });
+    operation.FollowUp(outcome, Prompter());
 }

@@ -6,6 +6,7 @@
 
 class CFolderTreeCtrl;
 class CProgressDlg;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -23,6 +24,9 @@ public:
     void OnSelectCover();
     void OnSelectLogo();
     void OnPublish();
+    void OnNewFolder();
+    // Shows the chosen root, and where the copy will go, below the tree.
+    void ShowRoot();
 
     CProgressDlg& Progress() { return *m_progress; }
 
@@ -36,5 +40,7 @@ private:
     QLineEdit* m_logo;          // 1014
     QPushButton* m_btnLogo;     // 1003
     QPushButton* m_btnPublish;  // 1001
+    QLabel* m_rootLabel;
+    QPushButton* m_btnNewFolder;
     CProgressDlg* m_progress;
 };

@@ -197,6 +197,28 @@ FileCopier::Result FileCopier::Copy(const QString& source, const QString& destin
     return Result::Copied;
 }
 
+bool FileCopier::LinkUnchanged(const QString& source, const QString& previous,
+                               const QString& destination, bool derived) {
+    if (source.isEmpty() || previous.isEmpty() || destination.isEmpty()) return false;
+    struct stat src {
+    }, prev{};
+    if (::stat(QFile::encodeName(source).constData(), &src) != 0 || !S_ISREG(src.st_mode) ||
+        ::lstat(QFile::encodeName(previous).constData(), &prev) != 0 || !S_ISREG(prev.st_mode))
+        return false;
+    const auto before = [](const struct timespec& a, const struct timespec& b) {
+        return a.tv_sec < b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec < b.tv_nsec);
+    };
+    const bool exact = prev.st_size == src.st_size && prev.st_mtim.tv_sec == src.st_mtim.tv_sec &&
+                       prev.st_mtim.tv_nsec == src.st_mtim.tv_nsec;
+    // A package update rewrites the file: its change time moves even where the modification
+    // time it carries is older.
+    const bool made =
+        derived && before(src.st_mtim, prev.st_mtim) && before(src.st_ctim, prev.st_mtim);
+    if (!exact && !made) return false;
+    return ::link(QFile::encodeName(previous).constData(),
+                  QFile::encodeName(destination).constData()) == 0;
+}
+
 int FileCopier::RemoveStaleTemporaries(const QString& folder) {
     int removed = 0;
     const QDir dir(folder);

@@ -39,6 +39,13 @@ public:
     // made only of dots (".", "..") or an empty one cannot name the folder itself or its parent.
     static QString SafeFileName(const QString& name);
 
+    // Hard-links `previous` (a file of an earlier copy) as `destination` where it still stands
+    // for `source`: an exact copy of it (same size and modification time), or with `derived` a
+    // file made from it (a stripped copy) after the source last changed. False where it does
+    // not, or where the file system has no hard links; the caller copies instead.
+    static bool LinkUnchanged(const QString& source, const QString& previous,
+                              const QString& destination, bool derived = false);
+
     // Removes the temporary files of this class in `folder` that no running copy holds (left
     // by a copy that was killed); returns how many.
     static int RemoveStaleTemporaries(const QString& folder);

@@ -165,3 +165,40 @@ QList<FolderTree::Node> FolderTree::Volumes() {
     }
     return volumes;
 }
+
+QString FolderTree::MakeNewFolder(const QString& parent, QString* error) {
+    const QDir dir(parent);
+    if (parent.isEmpty() || !dir.exists()) {
+        if (error) *error = QStringLiteral("请先选择一个文件夹");
+        return {};
+    }
+    for (int n = 1; n < 1000; ++n) {
+        const QString name =
+            n == 1 ? QStringLiteral("新建文件夹") : QStringLiteral("新建文件夹 (%1)").arg(n);
+        if (QFileInfo::exists(dir.filePath(name)) || QFileInfo(dir.filePath(name)).isSymLink())
+            continue;
+        if (dir.mkdir(name)) return dir.filePath(name);
+        break;
+    }
+    if (error) *error = QStringLiteral("无法在 %1 中新建文件夹").arg(parent);
+    return {};
+}
+
+QString FolderTree::RenameFolder(const QString& path, const QString& name, QString* error) {
+    const QString trimmed = name.trimmed();
+    const auto fail = [error](const QString& why) {
+        if (error) *error = why;
+        return QString();
+    };
+    if (trimmed.isEmpty() || trimmed == QLatin1String(".") || trimmed == QLatin1String("..") ||
+        trimmed.contains(QLatin1Char('/')))
+        return fail(QStringLiteral("文件夹名无效"));
+    const QFileInfo info(path);
+    const QString target = QDir(info.absolutePath()).filePath(trimmed);
+    if (target == info.absoluteFilePath()) return target;
+    if (QFileInfo::exists(target) || QFileInfo(target).isSymLink())
+        return fail(QStringLiteral("已有同名的文件或文件夹"));
+    if (!QDir(info.absolutePath()).rename(info.fileName(), trimmed))
+        return fail(QStringLiteral("无法重命名文件夹"));
+    return target;
+}

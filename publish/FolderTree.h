@@ -48,6 +48,14 @@ public:
     // Orders by name in the locale's collation, numbers by value (as file managers do).
     static void SortByName(QList<Node>& nodes);
 
+    // Makes a new empty folder "新建文件夹" in `parent` ("新建文件夹 (2)" where that is taken) and
+    // returns its path; "" with `error` set where it cannot.
+    static QString MakeNewFolder(const QString& parent, QString* error);
+    // Renames the folder `path` to `name` inside the same parent and returns the new path; ""
+    // with `error` set for a name that is empty, holds a separator, names the folder itself or
+    // its parent, or is taken.
+    static QString RenameFolder(const QString& path, const QString& name, QString* error);
+
     // The volumes a user would browse among the mount table lines of /proc/self/mounts:
     // the root, disks, removable media and network shares; never the system's own pseudo file
     // systems. Mount points are decoded ("\040" is a blank) and listed once, in table order.

@@ -1,6 +1,9 @@
 #include "publish/PublishOperation.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QDirIterator>
@@ -12,8 +15,11 @@
 #include <QSqlQuery>
 #include <QThreadPool>
 #include <QtConcurrent>
+#include <algorithm>
+#include <cstdio>
 
 #include "app/CIniFile.h"
+#include "app/Prompter.h"
 #include "controls/ShippedThumbnails.h"
 #include "publish/FileCopier.h"
 #include "publish/PublishPlan.h"
@@ -67,10 +73,111 @@ QString Published(const QString& source, const QString& path, bool folderToo = f
     return Names(source, folderToo) ? path : QString();
 }
 
+const QString kStagingPrefix = QStringLiteral(".vistrel-staging-");
+const QString kOldPrefix = QStringLiteral(".vistrel-old-");
+
+QString WorkName(const QString& prefix) {
+    return prefix + QString::number(QRandomGenerator::global()->generate64(), 16);
+}
+
+// Removes a file, a link (never what it points at) or a folder with everything in it.
+bool RemoveEntry(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink()) return true;
+    return info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
+}
+
 }  // namespace
 
 PublishOperation::PublishOperation(CatalogueDb& db, const InstallPaths& paths)
     : m_db(db), m_paths(paths) {}
+
+PublishOperation::~PublishOperation() {
+    if (m_rootLock >= 0) ::close(m_rootLock);
+}
+
+bool PublishOperation::IsWorkFolderName(const QString& name) {
+    for (const QString& prefix : {kStagingPrefix, kOldPrefix}) {
+        if (!name.startsWith(prefix)) continue;
+        const QStringView hex = QStringView(name).sliced(prefix.size());
+        if (!hex.isEmpty() && hex.size() <= 16 && std::all_of(hex.begin(), hex.end(), [](QChar c) {
+                return (c >= QLatin1Char('0') && c <= QLatin1Char('9')) ||
+                       (c >= QLatin1Char('a') && c <= QLatin1Char('f'));
+            }))
+            return true;
+    }
+    return false;
+}
+
+bool PublishOperation::Stage(const QString& root) {
+    const QString rootPath = Resolved(root);
+    if (!QDir().mkpath(rootPath)) return Fail(QStringLiteral("cannot create %1").arg(rootPath));
+    // The lock on the root folder itself keeps a second publish from taking this run's staging
+    // folder for a killed run's; it goes with the process, however it ends.
+    m_rootLock =
+        ::open(QFile::encodeName(rootPath).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (m_rootLock < 0 || ::flock(m_rootLock, LOCK_EX | LOCK_NB) != 0)
+        return Fail(QStringLiteral("another publish into %1 is running").arg(rootPath));
+    m_final = QDir(rootPath).filePath(QStringLiteral("Vistrel"));
+
+    // What a killed run left: its staging folder, and the earlier copy it was replacing, which
+    // goes back into place where the new one never got there.
+    const QDir dir(rootPath);
+    const QStringList names =
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString& name : names) {
+        if (!IsWorkFolderName(name)) continue;
+        const QString path = dir.filePath(name);
+        const QFileInfo finalInfo(m_final);
+        if (name.startsWith(kOldPrefix) && !finalInfo.exists() && !finalInfo.isSymLink() &&
+            QFileInfo(path).isDir() &&
+            ::rename(QFile::encodeName(path).constData(), QFile::encodeName(m_final).constData()) ==
+                0)
+            continue;
+        if (!RemoveEntry(path)) return Fail(QStringLiteral("cannot remove %1").arg(path));
+    }
+
+    const QFileInfo previous(m_final);
+    m_previous = previous.isDir() && !previous.isSymLink() ? m_final : QString();
+    m_copy = dir.filePath(WorkName(kStagingPrefix));
+    if (!dir.mkdir(QFileInfo(m_copy).fileName()))
+        return Fail(QStringLiteral("cannot create %1").arg(m_copy));
+    return true;
+}
+
+bool PublishOperation::Replace() {
+    const QByteArray staged = QFile::encodeName(m_copy);
+    const QByteArray target = QFile::encodeName(m_final);
+    const QFileInfo finalInfo(m_final);
+    if (!finalInfo.exists() && !finalInfo.isSymLink()) {
+        if (::rename(staged.constData(), target.constData()) != 0)
+            return Fail(QStringLiteral("cannot move the copy to %1").arg(m_final));
+        m_copy = m_final;
+        return true;
+    }
+    // In one step where the file system can; otherwise the earlier copy steps aside first and
+    // comes back should the new one not take its place.
+    QString old = m_copy;
+    if (::renameat2(AT_FDCWD, staged.constData(), AT_FDCWD, target.constData(), RENAME_EXCHANGE) !=
+        0) {
+        old = QDir(QFileInfo(m_final).absolutePath()).filePath(WorkName(kOldPrefix));
+        const QByteArray aside = QFile::encodeName(old);
+        if (::rename(target.constData(), aside.constData()) != 0)
+            return Fail(QStringLiteral("cannot replace %1").arg(m_final));
+        if (::rename(staged.constData(), target.constData()) != 0) {
+            ::rename(aside.constData(), target.constData());
+            return Fail(QStringLiteral("cannot replace %1").arg(m_final));
+        }
+    }
+    m_copy = m_final;
+    if (!RemoveEntry(old)) m_errors << QStringLiteral("cannot remove the earlier copy %1").arg(old);
+    return true;
+}
+
+void PublishOperation::Unstage() {
+    if (m_copy.isEmpty() || m_copy == m_final) return;
+    if (!RemoveEntry(m_copy)) m_errors << QStringLiteral("cannot remove %1").arg(m_copy);
+}
 
 bool PublishOperation::IsRefusedRoot(const QString& root, const InstallPaths& paths) {
     const QString target = Resolved(root);
@@ -97,9 +204,19 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
         notify(RefusedText());
         return Outcome::Refused;
     }
-    bool published = Prepare(root) && runJobs(m_jobs);
+    m_copy.clear();
+    m_final.clear();
+    m_published.clear();
+    bool published = Stage(root) && Prepare() && (LinkUnchangedJobs(), runJobs(m_jobs));
     if (!published && m_errors.isEmpty()) m_errors << QStringLiteral("not every file was copied");
     if (published) WriteThumbnails();
+    // A journal left beside the copy's catalogue (the disk filled while thumbnails were
+    // written) would be replayed, or ignored on read-only media: such a copy is no copy.
+    const QString catalogue =
+        CatalogueDb::CatalogueFile(QDir(m_copy).filePath(QStringLiteral("sysfile")));
+    for (const QString& side : {QStringLiteral("-journal"), QStringLiteral("-wal")})
+        if (published && QFileInfo::exists(catalogue + side))
+            published = Fail(QStringLiteral("the copy's catalogue was left unfinished"));
     // The web catalogue is part of the copy: a file it cannot write fails the publish. Its own
     // thumbnails are shown as thumbnails being made, so the window stays painted.
     QString webError;
@@ -107,12 +224,38 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
         m_errors << webError;
         published = false;
     }
+    published = published && Replace();
+    if (published)
+        m_published = m_final;
+    else
+        Unstage();
+    if (m_rootLock >= 0) ::close(m_rootLock);
+    m_rootLock = -1;
     if (!published)
         notify(FailureText());
     else
         notify(m_noRuntime.isEmpty() ? SuccessText()
                                      : SuccessText() + QLatin1Char('\n') + NeedsQtText());
     return published ? Outcome::Published : Outcome::Failed;
+}
+
+QString PublishOperation::FailureDetails(const QStringList& errors, int shown) {
+    QStringList lines{QStringLiteral("发布系统失败，原因：")};
+    for (const QString& error : errors.mid(0, shown)) lines << QStringLiteral("• ") + error;
+    if (errors.size() > shown)
+        lines << QStringLiteral("……另有 %1 项错误。").arg(errors.size() - shown);
+    lines << QString() << QStringLiteral("根目录中已有的副本保持不变。");
+    return lines.join(QLatin1Char('\n'));
+}
+
+void PublishOperation::FollowUp(Outcome outcome, IPrompter& prompter) const {
+    if (outcome == Outcome::Failed) {
+        prompter.MessageBox(FailureDetails(m_errors), MessageCaption(), MB_OK | MB_ICONERROR);
+    } else if (outcome == Outcome::Published &&
+               prompter.MessageBox(SuccessDetails(m_published), MessageCaption(),
+                                   MB_YESNO | MB_ICONINFORMATION) == IDYES) {
+        prompter.OpenUrl(QUrl::fromLocalFile(m_published));
+    }
 }
 
 bool PublishOperation::Fail(const QString& why) {
@@ -126,8 +269,7 @@ bool PublishOperation::MakeFolder(const QString& folder) {
     return QDir().mkpath(folder) || Fail(QStringLiteral("cannot create %1").arg(folder));
 }
 
-bool PublishOperation::Prepare(const QString& root) {
-    m_copy = Resolved(PublishPlan::CopyFolder(root));
+bool PublishOperation::Prepare() {
     const QDir copy(m_copy);
 
     // What goes where, from the catalogue's rows.
@@ -219,11 +361,13 @@ bool PublishOperation::Prepare(const QString& root) {
     // 7. The executable, and beside it the Qt runtime it loads where there is one to bundle;
     // otherwise an earlier publish's runtime goes, so the copy uses the system's Qt as it says.
     QString error;
-    if (!RuntimeBundle::CopyStripped(m_paths.exePath, copy.filePath(QStringLiteral("Vistrel")),
-                                     &error))
+    if (!RuntimeBundle::CopyStripped(
+            m_paths.exePath, copy.filePath(QStringLiteral("Vistrel")), &error,
+            m_previous.isEmpty() ? QString()
+                                 : QDir(m_previous).filePath(QStringLiteral("Vistrel"))))
         return Fail(error);
     RuntimeBundle runtime(m_paths.exePath);
-    if (runtime.Find()) return runtime.WriteTo(m_copy, &error) || Fail(error);
+    if (runtime.Find()) return runtime.WriteTo(m_copy, &error, m_previous) || Fail(error);
     m_noRuntime = runtime.Why();
     return RuntimeBundle::RemoveFrom(m_copy, &error) || Fail(error);
 }
@@ -242,8 +386,12 @@ bool PublishOperation::Queue(const QString& source, const QString& destination, 
                     QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString path = it.next();
-        // A folder that holds the root must not copy the copy into itself.
-        if (Within(Resolved(path), m_copy)) continue;
+        // A folder that holds the root must not copy the copy (or the earlier one) into itself,
+        // and a link that leads out of the document's folder publishes nothing from outside it.
+        const QString resolved = Resolved(path);
+        if (Within(resolved, m_copy) || Within(resolved, m_final) ||
+            !InstallPaths::IsInside(path, source))
+            continue;
         const QString target = QDir(destination).filePath(from.relativeFilePath(path));
         if (it.fileInfo().isDir()) {
             if (!MakeFolder(target)) return false;
@@ -316,7 +464,23 @@ bool PublishOperation::WriteThumbnails() {
     return true;
 }
 
+void PublishOperation::LinkUnchangedJobs() {
+    // After everything else is in place, so that a job meant to replace a file (the chosen
+    // cover over the data folder's) is never linked away before that file is written.
+    QList<CopyJob> remaining;
+    for (const CopyJob& job : std::as_const(m_jobs))
+        if (!LinkFromPrevious(job.source, job.destination)) remaining.append(job);
+    m_jobs = remaining;
+}
+
+bool PublishOperation::LinkFromPrevious(const QString& source, const QString& destination) {
+    if (m_previous.isEmpty()) return false;
+    const QString relative = QDir(m_copy).relativeFilePath(destination);
+    return FileCopier::LinkUnchanged(source, QDir(m_previous).filePath(relative), destination);
+}
+
 bool PublishOperation::CopyFile(const QString& source, const QString& destination) {
+    if (LinkFromPrevious(source, destination)) return true;
     FileCopier copier;
     return copier.Copy(source, destination) == FileCopier::Result::Copied ||
            Fail(copier.ErrorString());

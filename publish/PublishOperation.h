@@ -9,14 +9,19 @@
 #include "publish/CopyJob.h"
 
 class CatalogueDb;
+class IPrompter;
 
 // Turns the authoring installation into a published copy under a root folder, without any
-// window, in this order: lay out <root>/Vistrel, write the relative paths into the catalogue
-// (one transaction), copy the company picture, queue the copy jobs, copy the data folder (the
-// catalogue through SQLite), mark the copy published, copy the executable with the Qt runtime it
-// needs (RuntimeBundle), run the jobs, write a thumbnail of every copied product picture into the
-// copy's catalogue, write the web catalogue (index.html and web/) beside them, and report. The
-// publish dialog and the command line differ only in how they run the jobs and show the notices.
+// window. The copy is built in a staging folder under the root and takes the place of
+// <root>/Vistrel only once all of it succeeded, so a failure or a kill leaves the earlier copy
+// whole (or none); the next run removes what a killed one left. Files an earlier copy holds
+// unchanged are hard-linked from it rather than copied again. In this order: lay out the copy,
+// write the relative paths into the catalogue (one transaction), copy the company picture, queue
+// the copy jobs, copy the data folder (the catalogue through SQLite), mark the copy published, copy
+// the executable with the Qt runtime it needs (RuntimeBundle), run the jobs, write a thumbnail of
+// every copied product picture into the copy's catalogue, write the web catalogue (index.html and
+// web/) beside them, and report. The publish dialog and the command line differ only in how they
+// run the jobs and show the notices.
 class PublishOperation {
 public:
     enum class Outcome { Published, NoRoot, Refused, Failed };
@@ -46,6 +51,12 @@ public:
     // Vistrel folder is or holds the installation, or an authoring installation itself.
     static bool IsRefusedRoot(const QString& root, const InstallPaths& paths);
 
+    // The copy of the last successful run (<root>/Vistrel); empty before one.
+    const QString& CopyFolder() const { return m_published; }
+    // The names under a root that a publish makes and removes again: its staging folder, and
+    // the earlier copy while it is being replaced.
+    static bool IsWorkFolderName(const QString& name);
+
     // What failed in the last run, one line each.
     const QStringList& Errors() const { return m_errors; }
     // The last run's queued jobs, with full paths.
@@ -59,11 +70,30 @@ public:
     static QString NeedsQtText() {
         return QStringLiteral("此副本未附带 Qt 运行库，只能在已安装 Qt 6 的计算机上运行。");
     }
+    // What follows the notice of a run, in a window that stays until it is closed: the first
+    // reasons of a failure and how many more there are; or where the copy went, with the offer
+    // to open that folder.
+    void FollowUp(Outcome outcome, IPrompter& prompter) const;
+    static QString FailureDetails(const QStringList& errors, int shown = 5);
+    static QString SuccessDetails(const QString& copyFolder) {
+        return QStringLiteral("发布的副本位于：\n%1\n\n是否打开此文件夹？").arg(copyFolder);
+    }
+
     // Why the last successful copy carries no Qt runtime; empty when it does.
     const QString& NoRuntimeReason() const { return m_noRuntime; }
 
+    ~PublishOperation();
+    PublishOperation(const PublishOperation&) = delete;
+    PublishOperation& operator=(const PublishOperation&) = delete;
+
 private:
-    bool Prepare(const QString& root);
+    // Locks the root against a second publish, removes what a killed run left and makes an
+    // empty staging folder.
+    bool Stage(const QString& root);
+    // Puts the staged copy in the place of <root>/Vistrel and removes the earlier one.
+    bool Replace();
+    void Unstage();
+    bool Prepare();
     bool Fail(const QString& why);
     bool MakeFolder(const QString& folder);
     // Queues a file, or (where folders are allowed) a folder's files with its sub-folders made;
@@ -71,6 +101,10 @@ private:
     bool Queue(const QString& source, const QString& destination, bool folderToo);
     bool CopyDataFolder(const QString& destination);
     bool CopyFile(const QString& source, const QString& destination);
+    // Hard-links the earlier copy's files for the jobs that it holds unchanged, and drops them.
+    void LinkUnchangedJobs();
+    // Hard-links the earlier copy's file for `destination` where it is unchanged.
+    bool LinkFromPrevious(const QString& source, const QString& destination);
     // Writes the thumbnails of the copied product pictures into the copy's catalogue.
     bool WriteThumbnails();
 
@@ -78,7 +112,11 @@ private:
     InstallPaths m_paths;
     QString m_cover;
     QString m_logo;
-    QString m_copy;  // <root>/Vistrel, links resolved
+    QString m_copy;      // the copy being built: the staging folder, links resolved
+    QString m_final;     // <root>/Vistrel
+    QString m_previous;  // the earlier copy to link unchanged files from, or ""
+    QString m_published;
+    int m_rootLock = -1;
     QStringList m_errors;
     QString m_noRuntime;
     QList<CopyJob> m_jobs;

@@ -1,12 +1,39 @@
 #include "publish/PublishPlan.h"
 
 #include <QDir>
+#include <tuple>
 
 #include "publish/FileCopier.h"
 
 namespace {
 const QString kPic = QStringLiteral("pic");
 const QString kModelFolder = QStringLiteral("3D模型");
+
+// The longest start of `text` that fits in `bytes` bytes of UTF-8, never splitting a character.
+QString Truncated(const QString& text, int bytes) {
+    QString out;
+    int used = 0;
+    for (int i = 0; i < text.size();) {
+        const int len = text[i].isHighSurrogate() && i + 1 < text.size() ? 2 : 1;
+        const int size = static_cast<int>(text.mid(i, len).toUtf8().size());
+        if (used + size > bytes) break;
+        out += text.mid(i, len);
+        used += size;
+        i += len;
+    }
+    return out;
+}
+
+// `name` with `tag` before its extension, within the byte bound: "产品图.jpg" -> "产品图 (2).jpg".
+QString Tagged(const QString& name, const QString& tag) {
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    // Only a short ending counts as an extension; a dot early in a long name does not.
+    const bool hasExtension = dot > 0 && name.size() - dot <= 16;
+    const QString stem = hasExtension ? name.left(dot) : name;
+    const QString tail = tag + (hasExtension ? name.mid(dot) : QString());
+    const int room = PublishPlan::kMaxComponentBytes - static_cast<int>(tail.toUtf8().size());
+    return Truncated(stem, qMax(room, 1)) + tail;
+}
 }  // namespace
 
 QString PublishPlan::CopyFolder(const QString& root) {
@@ -25,6 +52,8 @@ QString PublishPlan::Component(const QString& name) {
     // dot is replaced.
     QString safe = FileCopier::SafeFileName(name);
     if (safe.startsWith(QLatin1Char('.'))) safe[0] = QLatin1Char('_');
+    // A component longer than the file system takes fails every later publish.
+    if (safe.toUtf8().size() > kMaxComponentBytes) safe = Tagged(safe, QString());
     return safe;
 }
 
@@ -38,29 +67,63 @@ void PublishPlan::AddFolder(const QString& folder) {
     m_folders << folder;
 }
 
+QString PublishPlan::Place(const QString& parent, const QString& name, const QString& source) {
+    const QString base = Component(name);
+    const QString key = parent + QLatin1Char('\n') + base + QLatin1Char('\n') + source;
+    if (!source.isEmpty()) {
+        const auto placed = m_placedSources.constFind(key);
+        if (placed != m_placedSources.constEnd()) return *placed;
+    }
+    QString path = Join({parent, base});
+    for (int n = 2; m_taken.contains(path.toCaseFolded()); ++n)
+        path = Join({parent, Tagged(base, QStringLiteral(" (%1)").arg(n))});
+    m_taken.insert(path.toCaseFolded());
+    if (!source.isEmpty()) m_placedSources.insert(key, path);
+    return path;
+}
+
+QString PublishPlan::ClassFolder(const QString& className) {
+    auto it = m_classFolders.constFind(className);
+    if (it == m_classFolders.constEnd())
+        it = m_classFolders.insert(className, Place(kPic, className));
+    AddFolder(*it);
+    return *it;
+}
+
+QPair<QString, QString> PublishPlan::ProductFolders(const QString& className,
+                                                    const QString& productName) {
+    const QPair<QString, QString> key{className, productName};
+    auto it = m_productFolders.constFind(key);
+    if (it == m_productFolders.constEnd()) {
+        const QString folder = Place(ClassFolder(className), productName);
+        // Taken before any document can claim the name.
+        it = m_productFolders.insert(key, {folder, Place(folder, kModelFolder)});
+    }
+    AddFolder(it->first);
+    AddFolder(it->second);
+    return *it;
+}
+
 void PublishPlan::AddCategory(const CategoryRecord& category) {
-    AddFolder(Join({kPic, Component(category.className)}));
+    ClassFolder(category.className);
 }
 
 PublishPlan::ProductPaths PublishPlan::AddProduct(const ProductRecord& product) {
     ProductPaths paths;
     paths.className = product.className;
     paths.productName = product.productName;
-    const QString classFolder = Join({kPic, Component(product.className)});
-    paths.folder = Join({classFolder, Component(product.productName)});
-    paths.modelFolder = Join({paths.folder, kModelFolder});
-    AddFolder(classFolder);
-    AddFolder(paths.folder);
-    AddFolder(paths.modelFolder);
+    const QString classFolder = ClassFolder(product.className);
+    std::tie(paths.folder, paths.modelFolder) =
+        ProductFolders(product.className, product.productName);
     // The product's picture lies in its category's folder, its documents in its own.
     if (!product.opath.isEmpty()) {
-        paths.picture = Join({classFolder, Component(FileName(product.opath))});
+        paths.picture = Place(classFolder, FileName(product.opath), product.opath);
         m_productJobs.append({product.opath, paths.picture});
     }
     const QString sources[3] = {product.oIntroduce, product.oAddProcess, product.oTecReference};
     for (int d = 0; d < 3; ++d) {
         if (sources[d].isEmpty()) continue;
-        paths.documents[d] = Join({paths.folder, Component(FileName(sources[d]))});
+        paths.documents[d] = Place(paths.folder, FileName(sources[d]), sources[d]);
         m_productJobs.append({sources[d], paths.documents[d]});
     }
     return paths;
@@ -71,10 +134,11 @@ PublishPlan::ModelPaths PublishPlan::AddModel(const ModelFileRecord& model) {
     paths.className = model.className;
     paths.productName = model.productName;
     paths.modelFile = model.modelFile;
-    paths.dpath =
-        Join({kPic, Component(model.className), Component(model.productName), kModelFolder});
-    // The viewer finds a model file by this name inside the folder its row stores.
+    paths.dpath = ProductFolders(model.className, model.productName).second;
+    // The viewer finds a model file by this name inside the folder its row stores; the names
+    // are unique within one product's folder, which nothing else shares.
     paths.file = Join({paths.dpath, FileCopier::SafeFileName(model.modelFile)});
+    m_taken.insert(paths.file.toCaseFolded());
     if (!model.opath.isEmpty()) m_modelJobs.append({model.opath, paths.file});
     return paths;
 }
@@ -82,9 +146,9 @@ PublishPlan::ModelPaths PublishPlan::AddModel(const ModelFileRecord& model) {
 PublishPlan::CompanyPaths PublishPlan::AddCompany(const CompanyRecord& company) {
     CompanyPaths paths;
     paths.className = company.className;
-    const QString folder = Join({kPic, Component(company.className)});
-    AddFolder(folder);
-    if (!company.opath.isEmpty()) paths.dpath = Join({folder, Component(FileName(company.opath))});
+    const QString folder = ClassFolder(company.className);
+    if (!company.opath.isEmpty())
+        paths.dpath = Place(folder, FileName(company.opath), company.opath);
     return paths;
 }
 

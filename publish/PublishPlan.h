@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -17,6 +18,10 @@
 //   pic/<class>/<picture>             a product's picture; the company picture likewise
 //   pic/<class>/<product>/<document>  the product's three documents (files or folders)
 //   pic/<class>/<product>/3D模型/<model file>
+// Every destination is unique: a second name that would land on a path already given out (two
+// pictures of one name, categories "x/y" and "x\y") gets a numbered name such as
+// "产品图 (2).jpg", compared without regard to case so that a copy on a FAT stick keeps both.
+// Every component stays within what file systems allow; longer ones are shortened.
 class PublishPlan {
 public:
     // The relative paths of one product row. An empty path stands for a source column that is
@@ -63,12 +68,20 @@ public:
     // The name of the file or folder a source path names: its last component.
     static QString FileName(const QString& source);
     // A catalogue name (category, product, file) as one component of a published path: never
-    // empty, ".", ".." or hidden, never holding a separator.
+    // empty, ".", ".." or hidden, never holding a separator, at most kMaxComponentBytes bytes
+    // in UTF-8 (a file's extension is kept when it is shortened).
     static QString Component(const QString& name);
+    static constexpr int kMaxComponentBytes = 240;
 
 private:
     static QString Join(const QStringList& parts);
     void AddFolder(const QString& folder);
+    // A path for `name` inside `parent` that nothing else was given; the same source placed
+    // under the same name again gets the same path.
+    QString Place(const QString& parent, const QString& name, const QString& source = {});
+    QString ClassFolder(const QString& className);
+    // The product's folder and its model folder.
+    QPair<QString, QString> ProductFolders(const QString& className, const QString& productName);
 
     QStringList m_folders = {QStringLiteral("sysfile"), QStringLiteral("pic")};
     QSet<QString> m_folderSet = {QStringLiteral("sysfile"), QStringLiteral("pic")};
@@ -76,4 +89,8 @@ private:
     QList<CopyJob> m_modelJobs;
     CopyJob m_cover;
     CopyJob m_logo;
+    QSet<QString> m_taken;                    // every path given out, case-folded
+    QHash<QString, QString> m_placedSources;  // parent, name and source -> path given
+    QHash<QString, QString> m_classFolders;
+    QHash<QPair<QString, QString>, QPair<QString, QString>> m_productFolders;
 };

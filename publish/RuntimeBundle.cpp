@@ -1,5 +1,8 @@
 #include "publish/RuntimeBundle.h"
 
+#include <sys/prctl.h>
+#include <unistd.h>
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,6 +16,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTranslator>
+#include <csignal>
 #include <cstdio>
 
 #include "app/QtTranslations.h"
@@ -45,6 +49,21 @@ QString TempBeside(const QString& destination) {
     return QDir(QFileInfo(destination).absolutePath())
         .filePath(
             QStringLiteral(".vistrel-%1.tmp").arg(QRandomGenerator::global()->generate64(), 0, 16));
+}
+
+// A helper program is killed when the process that started it dies, so a killed publish
+// leaves nothing running.
+void EndWithUs(QProcess& process) {
+    const pid_t parent = ::getpid();
+    process.setChildProcessModifier([parent] {
+        ::prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (::getppid() != parent) ::_exit(127);  // died before the line above
+    });
+}
+
+// The same entry of an earlier copy, or "" without one.
+QString Previous(const QString& previous, const QString& relative) {
+    return previous.isEmpty() ? QString() : QDir(previous).filePath(relative);
 }
 
 // Whether a file may carry symbols to strip: a symbol table or debugging section names itself in
@@ -157,6 +176,7 @@ bool RuntimeBundle::Resolve(const QString& file, QMap<QString, QString>& found) 
     // The loader lists what it would load just as ldd does, without ldd's script around it.
     QProcess ldd;
     ldd.setProcessChannelMode(QProcess::MergedChannels);
+    EndWithUs(ldd);
     if (m_loader.isEmpty())
         ldd.start(QStringLiteral("ldd"), {file});
     else
@@ -269,27 +289,33 @@ bool RuntimeBundle::RemoveFrom(const QString& folder, QString* error) {
     return true;
 }
 
-bool RuntimeBundle::WriteTo(const QString& folder, QString* error) const {
+bool RuntimeBundle::WriteTo(const QString& folder, QString* error, const QString& previous) const {
     if (!RemoveFrom(folder, error)) return false;
     const QDir copy(folder);
     const auto makeFolder = [&](const QString& path) {
         return QDir().mkpath(path) || Fail(error, QStringLiteral("cannot create %1").arg(path));
     };
     if (!makeFolder(copy.filePath(kLib))) return false;
-    for (auto it = m_libraries.cbegin(); it != m_libraries.cend(); ++it)
-        if (!CopyStripped(it.value(), copy.filePath(kLib + QLatin1Char('/') + it.key()), error))
+    for (auto it = m_libraries.cbegin(); it != m_libraries.cend(); ++it) {
+        const QString relative = kLib + QLatin1Char('/') + it.key();
+        if (!CopyStripped(it.value(), copy.filePath(relative), error, Previous(previous, relative)))
             return false;
+    }
     for (auto it = m_plugins.cbegin(); it != m_plugins.cend(); ++it) {
-        const QString target = copy.filePath(kPlugins + QLatin1Char('/') + it.key());
+        const QString relative = kPlugins + QLatin1Char('/') + it.key();
+        const QString target = copy.filePath(relative);
         if (!makeFolder(QFileInfo(target).absolutePath()) ||
-            !CopyStripped(it.value(), target, error))
+            !CopyStripped(it.value(), target, error, Previous(previous, relative)))
             return false;
     }
     if (!m_translations.isEmpty() && !makeFolder(copy.filePath(kTranslations))) return false;
     for (auto it = m_translations.cbegin(); it != m_translations.cend(); ++it) {
+        const QString relative = kTranslations + QLatin1Char('/') + it.key();
+        if (FileCopier::LinkUnchanged(it.value(), Previous(previous, relative),
+                                      copy.filePath(relative)))
+            continue;
         FileCopier copier;
-        if (copier.Copy(it.value(), copy.filePath(kTranslations + QLatin1Char('/') + it.key())) !=
-            FileCopier::Result::Copied)
+        if (copier.Copy(it.value(), copy.filePath(relative)) != FileCopier::Result::Copied)
             return Fail(error, copier.ErrorString());
     }
     QSaveFile conf(copy.filePath(kQtConf));
@@ -299,8 +325,9 @@ bool RuntimeBundle::WriteTo(const QString& folder, QString* error) const {
     return true;
 }
 
-bool RuntimeBundle::CopyStripped(const QString& source, const QString& destination,
-                                 QString* error) {
+bool RuntimeBundle::CopyStripped(const QString& source, const QString& destination, QString* error,
+                                 const QString& previous) {
+    if (FileCopier::LinkUnchanged(source, previous, destination, true)) return true;
     if (!HasSymbols(source)) {
         FileCopier copier;
         return copier.Copy(source, destination) == FileCopier::Result::Copied ||
@@ -309,6 +336,7 @@ bool RuntimeBundle::CopyStripped(const QString& source, const QString& destinati
     const QString temp = TempBeside(destination);
     QProcess strip;
     strip.setProcessChannelMode(QProcess::MergedChannels);
+    EndWithUs(strip);
     strip.start(QStringLiteral("strip"),
                 {QStringLiteral("--strip-unneeded"), QStringLiteral("-o"), temp, source});
     const bool stripped = strip.waitForFinished(120000) &&

@@ -67,14 +67,18 @@ public:
     static QStringList OwnEntries();
 
     // Replaces lib/, plugins/, translations/ and qt.conf in `folder` with stripped copies of what
-    // Find() chose.
-    bool WriteTo(const QString& folder, QString* error) const;
+    // Find() chose. Files of an earlier copy in `previous` that were made from the same files
+    // are hard-linked instead, so a republish does not strip everything again.
+    bool WriteTo(const QString& folder, QString* error, const QString& previous = {}) const;
     // Removes what an earlier publish bundled into `folder`, so the copy uses the system's Qt.
     static bool RemoveFrom(const QString& folder, QString* error);
 
     // Copies an executable or library without its symbols; a plain copy where `strip` is not
-    // installed or does not understand the file. Keeps the source's permissions.
-    static bool CopyStripped(const QString& source, const QString& destination, QString* error);
+    // installed or does not understand the file. Keeps the source's permissions. A `previous`
+    // file made from the unchanged source is hard-linked instead. `strip` ends with this
+    // process, should it be killed.
+    static bool CopyStripped(const QString& source, const QString& destination, QString* error,
+                             const QString& previous = {});
 
 private:
     bool Resolve(const QString& file, QMap<QString, QString>& found);

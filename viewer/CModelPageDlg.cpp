@@ -1,5 +1,6 @@
 #include "viewer/CModelPageDlg.h"
 
+#include <QColor>
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
@@ -83,11 +84,27 @@ void CModelPageDlg::LoadModelList() {
     for (int row = 0; !m_rs.IsEOF(); m_rs.MoveNext(), ++row) {
         const ModelFileRecord rec = ModelFileRecord::Read(m_rs);
         m_list->InsertItem(row, QString());
-        m_list->SetItemImage(row, 0, 0);
         m_list->SetItemText(row, 1, rec.modelFile);
         m_list->SetItemText(row, 2, rec.note);
         m_list->SetItemText(row, 3, QString::number(row + 1));
+        // A file that is not there (a row published without its file, a file deleted since)
+        // offers no download: it says so instead.
+        if (ModelSource(m_paths, m_publishState, rec.modelFile, rec.opath, rec.dpath).isEmpty()) {
+            m_list->SetItemImage(row, 0, -1);
+            m_list->SetItemText(row, 0, MissingText());
+            for (int column = 0; column < 4; ++column) {
+                m_list->SetItemTextColor(row, column, QColor(128, 128, 128));
+                if (QTableWidgetItem* cell = m_list->item(row, column))
+                    cell->setToolTip(MissingToolTip());
+            }
+        } else {
+            m_list->SetItemImage(row, 0, 0);
+        }
     }
+}
+
+bool CModelPageDlg::IsShownMissing(int row) const {
+    return row >= 0 && row < m_list->GetItemCount() && m_list->GetItemImage(row, 0) < 0;
 }
 
 QString& CModelPageDlg::LastChosenFolder() {
@@ -120,6 +137,11 @@ QString CModelPageDlg::ModelSource(const InstallPaths& paths, const QString& pub
 void CModelPageDlg::DownloadModel() {
     const int row = m_clickedRow;
     if (row < 0 || row >= m_list->GetItemCount()) return;
+    // No folder is asked for a file that cannot be had.
+    if (IsShownMissing(row)) {
+        AfxMessageBox(MissingToolTip(), MB_NOTICE);
+        return;
+    }
     const QString chosen =
         Prompter().ChooseFolder(QStringLiteral("请选择目录"), ChooserStartFolder());
     if (chosen.isEmpty() || !QFileInfo(chosen).isDir()) return;
@@ -135,7 +157,7 @@ void CModelPageDlg::DownloadModel() {
     const QString source =
         ModelSource(m_paths, m_publishState, rec.modelFile, rec.opath, rec.dpath);
     if (source.isEmpty()) {
-        AfxMessageBox(QStringLiteral("模型文件不存在"), MB_NOTICE);
+        AfxMessageBox(MissingToolTip(), MB_NOTICE);
         return;
     }
 

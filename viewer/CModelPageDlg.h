@@ -37,6 +37,11 @@ public:
     // asks for a folder, copies the file there with the progress dialog and tells the result.
     void DownloadModel();
 
+    // A row whose file cannot be had shows this in its download column, greyed, and no button.
+    static QString MissingText() { return QStringLiteral("缺失"); }
+    static QString MissingToolTip() { return QStringLiteral("模型文件不存在"); }
+    bool IsShownMissing(int row) const;
+
     QString ClassName() const { return m_className; }
     QString ProductName() const { return m_productName; }
     QString PublishState() const { return m_publishState; }

@@ -72,7 +72,7 @@ private slots:
         auto* product = Ctl<QComboBox>(dlg, Ids::ProductParam::kProduct);
         auto* kind = Ctl<QComboBox>(dlg, Ids::ProductParam::kKind);
         auto* save = Ctl<QPushButton>(dlg, Ids::ProductParam::kSave);
-        QCOMPARE(path->text(), c.dir.filePath("docs"));
+        QCOMPARE(path->text(), QString());  // the first folder is no choice
         QCOMPARE(cls->currentText(), QStringLiteral("请选择零件类别"));
         QCOMPARE(kind->currentText(), QStringLiteral("请选择属性"));
         tree->setCurrentItem(tree->topLevelItem(1));
@@ -82,6 +82,9 @@ private slots:
         Choose(cls, 0);
         QCOMPARE(product->itemText(0), QStringLiteral("六角@螺栓"));
         QCOMPARE(product->currentIndex(), -1);
+        product->setCurrentIndex(0);
+        kind->setCurrentIndex(0);
+        save->click();  // nothing picked: refused, not stored as an empty document
         QTreeWidgetItem* docs = tree->topLevelItem(0);
         for (int k = 0; k < 3; ++k) {
             tree->setCurrentItem(docs->child(k));
@@ -105,8 +108,9 @@ private slots:
         product->setCurrentIndex(1);
         save->click();
         QCOMPARE(Trimmed(prompter.Notices()),
-                 (QStringList{"请选择产品和属性", "增加属性成功", "增加属性成功", "增加属性成功",
-                              "请选择产品和属性", "请选择产品和属性", "保存失败：该产品已不存在"}));
+                 (QStringList{"请选择产品和属性", "请选择文件夹路径", "增加属性成功",
+                              "增加属性成功", "增加属性成功", "请选择产品和属性",
+                              "请选择产品和属性", "保存失败：该产品已不存在"}));
         QCOMPARE(c.Rows(documents, {0, 1, 2}), assigned.mid(0, 1));
         QVERIFY(c.failures.isEmpty());
     }

@@ -1,6 +1,8 @@
 // Publishing without a window, through the command line: the demo catalogue twice into one root,
 // then the rows and roots that used to break a copy, and the copy started where the system's Qt
 // cannot be found.
+#include <sys/stat.h>
+
 #include <QDirIterator>
 #include <QLibraryInfo>
 #include <QSqlQuery>
@@ -125,7 +127,9 @@ private slots:
         for (int run = 0; run < 2; ++run) {
             const Ran r = Publish({inst, root, "--cover", cover.fileName()});
             QVERIFY2(r.code == 0 && r.out.endsWith(kNoRuntime), qPrintable(r.out + r.err));
-            QVERIFY(r.out.count("\n[") > 200);  // one line per file
+            // One line per file copied; the second run links what did not change.
+            QVERIFY2(run == 0 ? r.out.count("\n[") > 200 : r.out.count("\n[") < 5,
+                     qPrintable(r.out));
             if (run == 0) {  // and a link where an earlier runtime was: it goes, not its target
                 QFile::remove(QDir(copy).filePath("sysfile/top.bmp"));
                 QVERIFY(QFile::link(tmp.path(), copy + "/lib"));
@@ -270,6 +274,111 @@ private slots:
         QCOMPARE(stored.mid(0, 5), (QStringList{"pic/___/p.png", "pic/___/_._.._esc@X/doc", "", "",
                                                 "pic/___/_._.._esc@X/3D模型/.._m.stp"}));
         QVERIFY(QFileInfo::exists(copy + "/pic/___/_._.._esc@X/doc/sub/x.txt"));
+    }
+
+    // Same-named pictures of one category publish as two files, each row showing its own; a
+    // folder document's links that lead out of it publish nothing.
+    void namesStayApartAndLinksStayInside() {
+        QTemporaryDir outer;
+        ScopedInstallation inst;
+        WriteExecutable(inst.root);
+        inst.Category("阀门", 1);
+        inst.Write("media/doc/page.png", "page");
+        const QString secret = inst.Write("secret/key.png", "secret");
+        QVERIFY(QFile::link(secret, inst.Path("media/doc/linked.png")));
+        QVERIFY(QFile::link(inst.Path("secret"), inst.Path("media/doc/away")));
+        inst.Product(1, "阀门", "A@1", "a", inst.Write("media/a/产品图.png", "first"),
+                     {inst.Path("media/doc"), "", ""});
+        inst.Product(2, "阀门", "B@2", "b", inst.Write("media/b/产品图.png", "second"));
+        const QString root = QDir(outer.path()).filePath("r"), copy = root + "/Vistrel";
+        const Ran r = Publish({inst.root, root});
+        QVERIFY2(r.code == 0, qPrintable(r.out + r.err));
+        const QStringList stored = CheckStoredPaths(copy);
+        QCOMPARE(stored.at(0), "pic/阀门/产品图.png");
+        QCOMPARE(stored.at(4), "pic/阀门/产品图 (2).png");
+        for (const auto& [path, data] :
+             {std::pair{stored.at(0), "first"}, {stored.at(4), "second"}}) {
+            QFile f(QDir(copy).filePath(path));
+            QVERIFY(f.open(QIODevice::ReadOnly));
+            QCOMPARE(f.readAll(), QByteArray(data));
+        }
+        const QDir doc(QDir(copy).filePath(stored.at(1)));
+        QCOMPARE(doc.entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"page.png"});
+    }
+
+    // A publish that fails part-way leaves the earlier copy as it was and nothing else under
+    // the root; what a killed run left goes with the next run; a republish links the files
+    // that did not change instead of copying them again.
+    void publishIsAllOrNothing() {
+        QTemporaryDir outer;
+        ScopedInstallation inst;
+        WriteExecutable(inst.root);
+        inst.Category("阀门", 1);
+        inst.Product(1, "阀门", "A@1", "a", inst.Write("media/a.png", "first"));
+        inst.Product(2, "阀门", "B@2", "b", inst.Write("media/b.png", "second"));
+        const QString root = outer.filePath("r"), copy = root + "/Vistrel";
+        QVERIFY(Publish({inst.root, root}).code == 0);
+        const auto snapshot = [&copy] {
+            QMap<QString, QByteArray> files;
+            QDirIterator it(copy, QDir::Files | QDir::Hidden | QDir::System,
+                            QDirIterator::Subdirectories);
+            while (it.hasNext()) {
+                QFile f(it.next());
+                files[QDir(copy).relativeFilePath(f.fileName())] =
+                    f.open(QIODevice::ReadOnly) ? f.readAll() : "unreadable";
+            }
+            return files;
+        };
+        const auto underRoot = [&root] {
+            return QDir(root).entryList(QDir::AllEntries | QDir::Hidden | QDir::System |
+                                        QDir::NoDotAndDotDot);
+        };
+        const auto inode = [&copy](const QString& relative) {
+            struct stat st {};
+            return ::stat(QFile::encodeName(copy + "/" + relative).constData(), &st) == 0
+                       ? st.st_ino
+                       : ino_t(0);
+        };
+        const QMap<QString, QByteArray> before = snapshot();
+        QVERIFY(before.contains("pic/阀门/a.png") && before.contains("Vistrel"));
+        const ino_t unchanged = inode("pic/阀门/b.png");
+
+        // Stopped in the middle of the copies, after the first file.
+        inst.Write("media/a.png", "changed");
+        PublishOperation operation(inst.Db(), inst.Parts().paths);
+        QStringList notices;
+        const auto halfway = [](const QList<CopyJob>& jobs) {
+            FileCopier copier;
+            return jobs.isEmpty() || (copier.Copy(jobs[0].source, jobs[0].destination), false);
+        };
+        QCOMPARE(operation.Run(root, halfway, [&](const QString& t) { notices << t; }),
+                 PublishOperation::Outcome::Failed);
+        QCOMPARE(notices, QStringList{PublishOperation::FailureText()});
+        QCOMPARE(underRoot(), QStringList{"Vistrel"});
+        QCOMPARE(snapshot(), before);
+
+        // What killed runs left, and a failure later on: the program is gone.
+        QVERIFY(QDir().mkpath(root + "/.vistrel-staging-1f2e/sysfile"));
+        QFile(root + "/.vistrel-staging-1f2e/sysfile/.vistrel-ab12.db").open(QIODevice::WriteOnly);
+        QVERIFY(QDir().mkpath(root + "/.vistrel-old-9c/pic"));
+        QVERIFY(QFile::remove(inst.Path("vistrel")));
+        QCOMPARE(Publish({inst.root, root}).code, 1);
+        QCOMPARE(underRoot(), QStringList{"Vistrel"});
+        QCOMPARE(snapshot(), before);
+
+        // Where a killed run had moved the earlier copy aside, it comes back.
+        QVERIFY(QDir(root).rename("Vistrel", ".vistrel-old-77"));
+        QCOMPARE(Publish({inst.root, root}).code, 1);
+        QCOMPARE(underRoot(), QStringList{"Vistrel"});
+        QCOMPARE(snapshot(), before);
+
+        WriteExecutable(inst.root);
+        const Ran r = Publish({inst.root, root});
+        QVERIFY2(r.code == 0, qPrintable(r.out + r.err));
+        QCOMPARE(underRoot(), QStringList{"Vistrel"});
+        QCOMPARE(snapshot().value("pic/阀门/a.png"), QByteArray("changed"));
+        QCOMPARE(inode("pic/阀门/b.png"), unchanged);
+        QVERIFY(CheckStoredPaths(copy).contains("pic/阀门/b.png"));
     }
 
     void failuresAreReported_data() {

@@ -8,6 +8,7 @@
 #include <QtTest>
 
 #include "publish/PublishCommand.h"
+#include "publish/PublishOperation.h"
 #include "publish/WebCatalogue.h"
 #include "publish/WebCatalogueWriter.h"
 #include "store/CatalogueDb.h"
@@ -226,12 +227,30 @@ private slots:
         QTemporaryDir tmp;
         const QString inst = tmp.filePath("inst"), root = tmp.filePath("root");
         QVERIFY(DemoInstaller::WriteDemo(inst, nullptr, DemoInstaller::Variant::Small));
-        QVERIFY(QDir().mkpath(root + "/Vistrel"));
-        QVERIFY(QDir().mkpath(root + "/Vistrel/index.html/x"));  // a folder where the page goes
+        CatalogueDb db;
+        const InstallPaths paths = InstallPaths::FromExecutable(inst + "/vistrel");
+        QVERIFY(db.Open(CatalogueDb::CatalogueFile(paths.dataFolder)));
+        PublishOperation operation(db, paths);
+        operation.SetProgram(false);
+        // Once the copy is being built, a folder stands where its page goes.
+        operation.SetThumbnailProgress([&root](int, int) {
+            const QDir dir(root);
+            for (const QString& name :
+                 dir.entryList({".vistrel-staging-*"}, QDir::Dirs | QDir::Hidden)) {
+                QVERIFY(PublishOperation::IsWorkFolderName(name));
+                QDir().mkpath(dir.filePath(name + "/index.html/x"));
+            }
+        });
+        QStringList notices;
+        QCOMPARE(operation.Run(
+                     root, [](const QList<CopyJob>&) { return true; },
+                     [&](const QString& text) { notices << text; }),
+                 PublishOperation::Outcome::Failed);
+        QCOMPARE(notices, QStringList{PublishOperation::FailureText()});
+        QVERIFY2(operation.Errors().join('\n').contains("index.html"),
+                 qPrintable(operation.Errors().join('\n')));
+        QVERIFY(QDir(root).isEmpty(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot));
         QString out, err;
-        QCOMPARE(RunWeb({inst, root}, &out, &err), 1);
-        QVERIFY2(out.contains("发布系统失败"), qPrintable(out));
-        QVERIFY2(err.contains("index.html"), qPrintable(err));
         QCOMPARE(RunWeb({inst}, &out, &err), 2);
     }
 };

@@ -83,6 +83,9 @@ namespace Publish {
 inline constexpr char kCover[] = "1096";
 inline constexpr char kChooseCover[] = "1097";
 inline constexpr char kPublish[] = "1001";
+inline constexpr char kTree[] = "1033";
+inline constexpr char kRoot[] = "publishRoot";
+inline constexpr char kNewFolder[] = "newFolder";
 }  // namespace Publish
 namespace Progress {
 inline constexpr char kBar[] = "1003";

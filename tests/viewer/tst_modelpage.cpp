@@ -54,6 +54,7 @@ private slots:
     void downloadInEitherCopy();
     void missingSourceQueuesNothing_data();
     void missingSourceQueuesNothing();
+    void missingFilesAreShownAsMissing();
     void folderChoiceFailureAndCancel();
     void hostileFileNamesStayInsideTheChosenFolder();
 };
@@ -162,6 +163,29 @@ void TestModelPage::missingSourceQueuesNothing() {
     QCOMPARE(theApp.Copies().jobs.GetCount(), 1);
     QCOMPARE(theApp.Copies().jobs.At(0).source, QString("/previous/source"));
     QVERIFY(Entries(inst.Path("chosen")).isEmpty());
+}
+
+// A row published without its file is listed greyed as missing, with no download button, and
+// a click says so without asking for a folder; the row beside it still downloads.
+void TestModelPage::missingFilesAreShownAsMissing() {
+    ScopedInstallation inst(Installation("1"));
+    QVERIFY(inst.Ok());
+    inst.Model("类", "产品@1", "gone.stp", 1, "/nowhere/gone.stp", "");
+    inst.Write("pic/类/产品@1/3D模型/here.stp", "data");
+    inst.Model("类", "产品@1", "here.stp", 2, "/nowhere/here.stp", "pic/类/产品@1/3D模型");
+    ScriptedPrompter prompter;
+    auto page = ShownPage("类", "产品@1");
+    CReportCtrl* list = page->List();
+    QCOMPARE(list->GetItemCount(), 2);
+    QCOMPARE(list->GetItemText(0, 1), QString("gone.stp"));
+    QVERIFY(page->IsShownMissing(0) && !page->IsShownMissing(1));
+    QCOMPARE(list->GetItemImage(0, 0), -1);
+    QCOMPARE(list->GetItemText(0, 0), CModelPageDlg::MissingText());
+    QVERIFY(list->item(0, 0)->icon().isNull() && !list->item(1, 0)->icon().isNull());
+    ClickCell(list, 0, 0);
+    QCOMPARE(prompter.shown.size(), 1);
+    QCOMPARE(prompter.shown[0].kind, QString("notice"));
+    QVERIFY(prompter.Notices()[0].endsWith("模型文件不存在"));
 }
 
 void TestModelPage::folderChoiceFailureAndCancel() {
