@@ -1,14 +1,54 @@
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QIcon>
+#include <cstdio>
 
 #include "app/CCatalogueApp.h"
 #include "app/MessageBox.h"
 #include "app/WidgetPrompter.h"
 #include "viewer/MainWindowRunner.h"
 
+namespace {
+void Print(FILE* stream, const QString& text) {
+    const QByteArray bytes = text.toLocal8Bit();
+    std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
+}
+
+// --help and --version answer before any window system is needed, so they work in a terminal
+// without a display. Other options are left to Qt (-platform, -style, ...). Returns the exit
+// code when the program should end here, -1 to go on.
+int HandleCommandLine(int argc, char** argv) {
+    QCoreApplication::setApplicationName(QStringLiteral("vistrel"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(VISTREL_VERSION));
+    QStringList args;
+    for (int i = 0; i < argc; ++i) args << QString::fromLocal8Bit(argv[i]);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Vistrel, a product catalogue.\n"
+        "Started beside an installation (a sysfile folder), it opens that catalogue; otherwise\n"
+        "it opens the user's own catalogue in $XDG_DATA_HOME/vistrel, made empty on first start."));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.parse(args);  // unknown options belong to Qt
+    if (parser.isSet(help)) {
+        // Without an application object the parser cannot name the program itself.
+        Print(stdout, parser.helpText().replace(QStringLiteral("<executable_name>"),
+                                                QStringLiteral("vistrel")));
+        return 0;
+    }
+    if (parser.isSet(version)) {
+        Print(stdout, QStringLiteral("vistrel %1\n").arg(QCoreApplication::applicationVersion()));
+        return 0;
+    }
+    return -1;
+}
+}  // namespace
+
 int main(int argc, char** argv) {
+    if (const int code = HandleCommandLine(argc, argv); code >= 0) return code;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vistrel"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.vistrel.Vistrel"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
     WidgetPrompter prompter;
     SetPrompter(&prompter);

@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -152,6 +153,15 @@ void CMainDlg::CreateContent() {
     m_classList->setFrameShadow(QFrame::Sunken);
 
     m_productList = new CThumbListCtrl(m_parts.thumbListMode, this);
+    m_startHint = new QLabel(QStringLiteral("这是一个新的产品目录，还没有产品类别。\n\n"
+                                            "请点击上方的“系统设置”，先在“产品分类名”中添加类别，"
+                                            "再用“添加产品”添加产品。"),
+                             m_productList);
+    m_startHint->setObjectName(QStringLiteral("startHint"));
+    m_startHint->setAlignment(Qt::AlignCenter);
+    m_startHint->setWordWrap(true);
+    m_startHint->setMargin(40);
+    m_startHint->hide();
     m_productList->setObjectName(QStringLiteral("1042"));
     m_productList->setFrameShape(QFrame::NoFrame);
 
@@ -218,6 +228,7 @@ bool CMainDlg::OnInitDialog() {
 
     const CIniFile config(m_parts.paths.configPath);
     m_contact = CompanyContact::FromConfig(config);
+    m_btnChat->setVisible(m_contact.HasChat());
     CreatePages();
 
     m_classList->show();
@@ -329,6 +340,7 @@ void CMainDlg::LayoutContent() {
 
     m_tab->setGeometry(QRect(QPoint(l + 80, t + 98), QPoint(r - 5 - 1, b - 35 - 1)));
     m_productList->setGeometry(QRect(QPoint(l + 260, t + 59), QPoint(r - 5 - 1, b - 35 - 1)));
+    m_startHint->setGeometry(m_productList->rect());
     m_companyText->setGeometry(QRect(QPoint(l + 260, t + 59), QPoint(r - 5 - 1, b - 275 - 1)));
     m_webLink->setGeometry(QRect(QPoint(l + 260, b - 265), QPoint(r - 180 - 1, b - 200 - 1)));
     PlacePages();
@@ -601,6 +613,7 @@ void CMainDlg::ApplyProductListState(ViewMode mode) {
     m_title->hide();
     m_companyText->hide();
     m_webLink->hide();
+    m_startHint->hide();
     m_viewMode = mode;
     m_parts.thumbListMode = mode == VIEW_COMPANY ? 2 : 1;
 }
@@ -662,6 +675,7 @@ void CMainDlg::ShowProductCentre() {
     FillCategoryList();
     if (!m_classNames.isEmpty()) m_curClass = m_classList->GetText(0);
     OpenCategory(m_curClass);
+    m_startHint->setVisible(m_classNames.isEmpty() && !m_browser->IsPublished());
     // The open category is the current entry of the list.
     if (!m_classNames.isEmpty() && m_classList->ButtonAt(0))
         m_classList->ButtonAt(0)->setFocus(Qt::OtherFocusReason);
@@ -841,5 +855,6 @@ void CMainDlg::ShowCompanyBranch(const QString& item) {
 }
 
 void CMainDlg::OpenChat() {
+    if (!m_contact.HasChat()) return;
     Prompter().OpenUrl(QUrl(m_contact.ChatAddress()));
 }

@@ -25,8 +25,10 @@ class CSkinBtn;
 class CSkinTabCtrl;
 class CThumbListCtrl;
 class CTransparentStatic;
+class QLabel;
 class QLineEdit;
 class QMenu;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -113,6 +115,8 @@ public:
     CTransparentStatic* Title() const { return m_title; }
     QPlainTextEdit* CompanyText() const { return m_companyText; }
     CHyperLink* WebLink() const { return m_webLink; }
+    // Where to begin, over the product area of an authoring copy without categories.
+    QLabel* StartHint() const { return m_startHint; }
     CDocPageDlg* Page(int index) const { return m_pages[index]; }
     const std::array<CDocPageDlg*, 3>& Pages() const { return m_pages; }
     CModelPageDlg* ModelPage() const;
@@ -172,24 +176,25 @@ private:
     QString m_publishState;
     QString m_searchText;
 
-    CSkinBtn* m_btnProducts;              // 1001
-    CSkinBtn* m_btnCompany;               // 1002
-    CSkinBtn* m_btnSettings;              // 1012
-    CSkinBtn* m_btnPublish;               // 1035
-    CSkinBtn* m_btnBack;                  // 1036
-    CSkinBtn* m_btnSearch;                // 1003
-    CSkinBtn* m_btnChat;                  // 1010
-    CSkinBtn* m_btnMin;                   // 1006
-    CSkinBtn* m_btnMax;                   // 1008
-    CSkinBtn* m_btnClose;                 // 1007
-    QPushButton* m_btnAbout;              // 1005
-    CButtonListBox* m_classList;          // 1041
-    CThumbListCtrl* m_productList;        // 1042
-    CSkinTabCtrl* m_tab;                  // 1004
-    CSearchEdit* m_searchEdit;            // 1013
-    CTransparentStatic* m_title;          // 1090
-    QPlainTextEdit* m_companyText;        // 1029
-    CHyperLink* m_webLink;                // 1044
+    CSkinBtn* m_btnProducts;        // 1001
+    CSkinBtn* m_btnCompany;         // 1002
+    CSkinBtn* m_btnSettings;        // 1012
+    CSkinBtn* m_btnPublish;         // 1035
+    CSkinBtn* m_btnBack;            // 1036
+    CSkinBtn* m_btnSearch;          // 1003
+    CSkinBtn* m_btnChat;            // 1010
+    CSkinBtn* m_btnMin;             // 1006
+    CSkinBtn* m_btnMax;             // 1008
+    CSkinBtn* m_btnClose;           // 1007
+    QPushButton* m_btnAbout;        // 1005
+    CButtonListBox* m_classList;    // 1041
+    CThumbListCtrl* m_productList;  // 1042
+    CSkinTabCtrl* m_tab;            // 1004
+    CSearchEdit* m_searchEdit;      // 1013
+    CTransparentStatic* m_title;    // 1090
+    QPlainTextEdit* m_companyText;  // 1029
+    CHyperLink* m_webLink;          // 1044
+    QLabel* m_startHint;
     std::array<CDocPageDlg*, 3> m_pages;  // 133, 134, 135
     QPointer<CModelPageDlg> m_modelPage;  // 136 while the product has model files
 

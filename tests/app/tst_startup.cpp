@@ -93,6 +93,8 @@ private slots:
     void badCatalogueEndsWithNotice();
     void failedStartEndsWithCodeAndReason();
     void subFolderUsesParentsDataFolder();
+    void withoutInstallationOpensUsersOwnCatalogue();
+    void helpAndVersionNeedNoDisplay();
 };
 
 void TestStartup::goodCatalogueRunsMainWindow() {
@@ -190,6 +192,75 @@ void TestStartup::subFolderUsesParentsDataFolder() {
     QCOMPARE(theApp.m_paths.picFolder, inst.root + QStringLiteral("/工具 bin/pic"));
     QCOMPARE(theApp.PublishState(), QStringLiteral("0"));
     QVERIFY(!theApp.IsPublished());
+}
+
+// An installed program (<prefix>/bin/vistrel, skin in <prefix>/share/vistrel/skin) has no
+// installation beside it: it makes the user's own under $XDG_DATA_HOME/vistrel once and then
+// keeps working on it.
+void TestStartup::withoutInstallationOpensUsersOwnCatalogue() {
+    ScopedInstallation inst(Unstarted());
+    const QString prefix = inst.root + QStringLiteral("/prefix");
+    const QString skin = prefix + QStringLiteral("/share/vistrel/skin");
+    Write(skin + QStringLiteral("/top.bmp"), "top");
+    Write(skin + QStringLiteral("/返回1.bmp"), "back");
+    const QString xdg = inst.root + QStringLiteral("/数据 home");
+    const QByteArray savedXdg = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", xdg.toLocal8Bit());
+    const QString user = xdg + QStringLiteral("/vistrel/sysfile");
+
+    Run run = Start(prefix + QStringLiteral("/bin/vistrel"));
+    QVERIFY(run.mainRan);
+    QCOMPARE(run.notices, QStringList{});
+    QCOMPARE(theApp.m_paths.dataFolder, user);
+    QCOMPARE(theApp.m_paths.picFolder, xdg + QStringLiteral("/vistrel/pic"));
+    QCOMPARE(theApp.m_paths.exePath, prefix + QStringLiteral("/bin/vistrel"));
+    QCOMPARE(theApp.PublishState(), QStringLiteral("0"));
+    QCOMPARE(Listing(user), (QStringList{"config.ini", "top.bmp", "数据.db", "返回1.bmp"}));
+    QCOMPARE(run.categoryRead, QString());  // empty
+
+    // The second start keeps what the user made, and completes what is missing.
+    QVERIFY(theApp.m_db->ExecuteSql(Sql::InsertCategory, {QStringLiteral("我的类")}));
+    theApp.ExitInstance();
+    QVERIFY(QFile::remove(user + QStringLiteral("/top.bmp")));
+    Write(user + QStringLiteral("/返回1.bmp"), "edited");
+    run = Start(prefix + QStringLiteral("/bin/vistrel"));
+    QCOMPARE(run.categoryRead, QStringLiteral("我的类"));
+    QVERIFY(QFileInfo::exists(user + QStringLiteral("/top.bmp")));
+    QFile edited(user + QStringLiteral("/返回1.bmp"));
+    QVERIFY(edited.open(QIODevice::ReadOnly));
+    QCOMPARE(edited.readAll(), QByteArray("edited"));
+
+    // An installation beside the program still wins.
+    theApp.ExitInstance();
+    GoodCatalogue(inst, QStringLiteral("安装的类"));
+    run = Start(inst.exe);
+    QCOMPARE(run.categoryRead, QStringLiteral("安装的类"));
+    QCOMPARE(theApp.m_paths.dataFolder, inst.sysfile);
+    qputenv("XDG_DATA_HOME", savedXdg);
+}
+
+// --help and --version answer in a terminal without any display and open no window.
+void TestStartup::helpAndVersionNeedNoDisplay() {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
+    const auto run = [&](const QStringList& args) {
+        QProcess program;
+        program.setProcessEnvironment(env);
+        program.start(QStringLiteral(VISTREL_EXE), args);
+        if (!program.waitForFinished(30000)) program.kill();
+        return std::pair{program.exitCode(),
+                         QString::fromLocal8Bit(program.readAllStandardOutput())};
+    };
+    for (const char* option : {"--version", "-v"}) {
+        const auto [code, out] = run({QString::fromLatin1(option)});
+        QCOMPARE(code, 0);
+        QVERIFY2(QRegularExpression("^vistrel \\d+\\.\\d+").match(out).hasMatch(), qPrintable(out));
+    }
+    const auto [code, out] = run({QStringLiteral("--help")});
+    QCOMPARE(code, 0);
+    QVERIFY2(out.startsWith("Usage: vistrel [options]"), qPrintable(out));
+    QVERIFY(out.contains("--version"));
+    QVERIFY(out.contains("$XDG_DATA_HOME/vistrel"));
 }
 
 QTEST_MAIN(TestStartup)

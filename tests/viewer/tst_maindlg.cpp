@@ -333,11 +333,22 @@ private slots:
             CMainDlg dlg(f.Parts());
             dlg.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+            // A catalogue without an account number has no chat link to follow.
+            QVERIFY(dlg.ChatButton()->isHidden());
+            dlg.OpenChat();
+            QVERIFY(prompter.shown.isEmpty());
+        }
+        {
+            ScopedInstallation f;
+            f.SetConfig(QStringLiteral("企业QQ"), QStringLiteral("800012345"));
+            ScriptedPrompter prompter;
+            CMainDlg dlg(f.Parts());
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
             QTest::mouseClick(dlg.ChatButton(), Qt::LeftButton);
             QCOMPARE(prompter.shown.size(), 1);
             QCOMPARE(prompter.shown[0].text,
-                     QStringLiteral("http://wpa.qq.com/msgrd?v=3&uin=%1&site=qq&menu=yes")
-                         .arg(CompanyContact::kDefaultQQ));
+                     QStringLiteral("http://wpa.qq.com/msgrd?v=3&uin=800012345&site=qq&menu=yes"));
         }
         {
             ScopedInstallation f;
@@ -360,9 +371,10 @@ private slots:
         f.SetConfig(QStringLiteral("聊天服务器"), QStringLiteral("evil.example/x?y="));
         f.SetConfig(QStringLiteral("企业名称"), QStringLiteral("   "));
         const CompanyContact c = CompanyContact::FromConfig(CIniFile(theApp.m_paths.configPath));
-        QCOMPARE(c.qqNumber, CompanyContact::kDefaultQQ);
+        QCOMPARE(c.qqNumber, CompanyContact::kNoQQ);
         QCOMPARE(c.chatHost, QStringLiteral("wpa.qq.com"));
-        QCOMPARE(c.companyName, QStringLiteral("Harbelt"));
+        QCOMPARE(c.companyName, QString());
+        QCOMPARE(c.ChatHint(), QString());  // nothing of another company in the bottom band
     }
 };
 

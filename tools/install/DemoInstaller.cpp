@@ -12,7 +12,9 @@
 #include "app/CCatalogueApp.h"
 #include "app/CIniFile.h"
 #include "app/CSplashDlg.h"
+#include "app/UserInstallation.h"
 #include "publish/PublishPlan.h"
+#include "publish/RuntimeBundle.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueSchema.h"
 #include "store/Statements.h"
@@ -499,6 +501,17 @@ QString DemoInstaller::PicFolder(const QString& folder) {
 
 bool DemoInstaller::WriteEmpty(const QString& file, QString* error) {
     return CatalogueSchema::CreateEmpty(file, error);
+}
+
+bool DemoInstaller::WriteNew(const QString& folder, const QString& executable, QString* error) {
+    const QString data = DataFolder(folder);
+    const QString catalogue = Join(data, CatalogueFileName());
+    if (QFileInfo::exists(catalogue))
+        return Fail(error, QStringLiteral("%1 exists already").arg(catalogue));
+    if (!QFileInfo(executable).isFile())
+        return Fail(error, QStringLiteral("program %1 not found").arg(executable));
+    if (!WriteSkin(data, error) || !UserInstallation::Prepare(folder, data, error)) return false;
+    return RuntimeBundle::CopyStripped(executable, Join(folder, QStringLiteral("vistrel")), error);
 }
 
 bool DemoInstaller::WriteDemo(const QString& folder, QString* error, Variant variant) {

@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
@@ -9,13 +10,16 @@
 
 namespace {
 int Usage(QTextStream& err) {
-    err << "usage: vistrel-install empty FILE.db\n"
+    err << "usage: vistrel-install new FOLDER        (a new, empty catalogue of your own, ready to "
+           "run)\n"
+           "       vistrel-install empty FILE.db\n"
            "       vistrel-install demo FOLDER       (authoring demo beside the executable)\n"
            "       vistrel-install published FOLDER  (a published copy: sysfile and pic)\n"
            "       vistrel-install publish INSTALLATION ROOT [--cover FILE] [--logo FILE]\n"
            "                                         (publish an authoring installation)\n"
            "       vistrel-install web INSTALLATION FOLDER\n"
-           "                                         (its web catalogue alone: FOLDER/Vistrel)\n";
+           "                                         (its web catalogue alone: FOLDER/Vistrel)\n"
+           "       vistrel-install skin FOLDER       (the skin bitmaps and cover picture)\n";
     return 2;
 }
 }  // namespace
@@ -40,7 +44,15 @@ int main(int argc, char** argv) {
     const QString command = args[1], target = args[2];
     QString error;
     bool ok = false;
-    if (command == QLatin1String("empty"))
+    if (command == QLatin1String("new"))
+        // The program lies beside this tool, in the build folder as in an installed bin/.
+        ok = DemoInstaller::WriteNew(
+            target,
+            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vistrel")),
+            &error);
+    else if (command == QLatin1String("skin"))
+        ok = DemoInstaller::WriteSkin(target, &error);
+    else if (command == QLatin1String("empty"))
         ok = DemoInstaller::WriteEmpty(target, &error);
     else if (command == QLatin1String("demo"))
         ok = DemoInstaller::WriteDemo(target, &error);
@@ -53,5 +65,9 @@ int main(int argc, char** argv) {
             << "\n";
         return 1;
     }
+    if (command == QLatin1String("new"))
+        QTextStream(stdout) << "A new catalogue in " << QDir(target).absolutePath()
+                            << ". Start it with: " << QDir(target).absoluteFilePath("vistrel")
+                            << "\n";
     return 0;
 }
