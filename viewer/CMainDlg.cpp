@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRegion>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindow>
 
 #include "app/CAboutDlg.h"
@@ -138,6 +139,13 @@ void CMainDlg::CreateButtons() {
     m_btnClose->setToolTip(QStringLiteral("关闭"));
     // The caption buttons never take the keyboard focus away from the content.
     for (CSkinBtn* b : {m_btnMin, m_btnMax, m_btnClose}) b->setFocusPolicy(Qt::NoFocus);
+    // The skinned buttons show their caption only as a picture: screen readers read these.
+    const std::pair<CSkinBtn*, const char*> names[] = {
+        {m_btnProducts, "产品中心"}, {m_btnCompany, "企业介绍"}, {m_btnSettings, "系统设置"},
+        {m_btnPublish, "系统发布"},  {m_btnBack, "返回"},        {m_btnSearch, "搜索"},
+        {m_btnChat, "与企业QQ对话"}, {m_btnMin, "最小化"},       {m_btnMax, "最大化"},
+        {m_btnClose, "关闭"}};
+    for (const auto& [button, name] : names) button->setAccessibleName(QString::fromUtf8(name));
 
     m_btnAbout = new QPushButton(QStringLiteral("关于"), this);
     m_btnAbout->setObjectName(QStringLiteral("1005"));
@@ -164,12 +172,19 @@ void CMainDlg::CreateContent() {
     m_startHint->hide();
     m_productList->setObjectName(QStringLiteral("1042"));
     m_productList->setFrameShape(QFrame::NoFrame);
+    m_classList->setAccessibleName(QStringLiteral("产品类别"));
+    m_productList->setAccessibleName(QStringLiteral("产品"));
 
     m_tab = new CSkinTabCtrl(this);
     m_tab->setObjectName(QStringLiteral("1004"));
+    m_tab->setAccessibleName(QStringLiteral("产品文档"));
 
     m_searchEdit = new CSearchEdit(SEARCH_HINT, this);
     m_searchEdit->setObjectName(QStringLiteral("1013"));
+    m_searchEdit->setAccessibleName(QStringLiteral("类型码搜索"));
+    // Ctrl+F, as in every program that searches.
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] { FocusSearch(); });
 
     m_title = new CTransparentStatic(this);
     m_title->setObjectName(QStringLiteral("1090"));
@@ -584,7 +599,15 @@ bool CMainDlg::PreTranslate(QObject* watched, QEvent* event) {
     if (type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Escape) return true;
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !InsideTabPage(watched)) {
+        // Right leaves the categories for their products.
+        if (key == Qt::Key_Right && m_classList->isAncestorOf(static_cast<QWidget*>(watched)) &&
+            m_productList->isVisible()) {
+            m_productList->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        // Enter in the product grid opens its current product; anywhere else it searches.
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !InsideTabPage(watched) &&
+            watched != m_productList) {
             m_searchText = m_searchEdit->text();
             RunSearch();
             return true;
@@ -647,6 +670,23 @@ void CMainDlg::ResetCategoryList() {
 void CMainDlg::FillCategoryList() {
     for (const QString& name : m_classNames)
         m_classList->AddString(CatalogueBrowser::EntryText(name, m_browser->ProductCount(name)));
+    UpdateTabOrder();
+}
+
+void CMainDlg::UpdateTabOrder() {
+    // Left to right along the top band, then the content from left to right, then the chat
+    // link in the bottom band. The category entries come and go with the catalogue.
+    QList<QWidget*> order = {m_btnProducts, m_btnCompany, m_btnSettings, m_btnPublish,
+                             m_searchEdit,  m_btnSearch,  m_btnBack};
+    for (int i = 0; i < m_classList->GetCount(); ++i) order << m_classList->ButtonAt(i);
+    order << m_productList << m_tab << m_companyText << m_webLink << m_btnChat;
+    for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void CMainDlg::FocusSearch() {
+    if (!m_searchEdit->isVisible()) return;
+    m_searchEdit->setFocus(Qt::ShortcutFocusReason);
+    m_searchEdit->selectAll();
 }
 
 void CMainDlg::FillProducts(const QList<ProductItem>& items) {

@@ -122,6 +122,8 @@ public:
     CModelPageDlg* ModelPage() const;
 
     const CompanyContact& Contact() const { return m_contact; }
+    // Ctrl+F: the keyboard goes to the search box, its text selected.
+    void FocusSearch();
     CatalogueBrowser& Browser() { return *m_browser; }
     const QPixmap& TopBand() const { return m_topBand; }
     const QPixmap& BottomBand() const { return m_bottomBand; }
@@ -139,9 +141,11 @@ protected:
 
 private:
     // Keys and clicks anywhere in the window, before the control they are for: Enter searches
-    // (outside the tab pages), Escape does nothing, and a click elsewhere puts the search box's
+    // (outside the tab pages and the product grid, where it opens), Escape does nothing, Right
+    // goes from the categories to the products, and a click elsewhere puts the search box's
     // placeholder back.
     bool PreTranslate(QObject* watched, QEvent* event);
+    void UpdateTabOrder();
     void CreateControls();
     void CreateButtons();
     void CreateContent();
