@@ -1,11 +1,16 @@
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QGuiApplication>
 #include <QIcon>
+#include <QScreen>
+#include <cmath>
 #include <cstdio>
+#include <vector>
 
 #include "app/CCatalogueApp.h"
 #include "app/MessageBox.h"
 #include "app/WidgetPrompter.h"
+#include "viewer/CMainDlg.h"
 #include "viewer/MainWindowRunner.h"
 
 namespace {
@@ -42,10 +47,37 @@ int HandleCommandLine(int argc, char** argv) {
     }
     return -1;
 }
+// The window is laid out for 1024 x 700. Where the screen (at the scale the user chose) is
+// smaller, the whole program is scaled down by Qt's own scale factor until it fits, so the layout
+// stays the same and no control is off-screen. The screen is only known once the window system
+// is connected: a first application object looks, and is gone before the real one starts.
+void ScaleToFitScreen(int argc, char** argv) {
+    if (QCoreApplication::instance()) return;
+    double fit = 1.0;
+    {
+        std::vector<char*> args(argv, argv + argc);  // the probe may take Qt's own options out
+        int count = argc;
+        args.push_back(nullptr);
+        QGuiApplication probe(count, args.data());
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        if (!screen) return;
+        const QSize available = screen->availableSize();
+        fit = std::min(available.width() / double(CMainDlg::kWidth),
+                       available.height() / double(CMainDlg::kHeight));
+    }
+    if (fit >= 1.0 || fit <= 0.0) return;
+    bool ok = false;
+    double scale = qEnvironmentVariable("QT_SCALE_FACTOR").toDouble(&ok);
+    if (!ok || scale <= 0.0) scale = 1.0;
+    // Rounded down, so that the scaled window fits whole.
+    const double scaled = std::floor(scale * fit * 1000.0) / 1000.0;
+    qputenv("QT_SCALE_FACTOR", QByteArray::number(scaled, 'f', 3));
+}
 }  // namespace
 
 int main(int argc, char** argv) {
     if (const int code = HandleCommandLine(argc, argv); code >= 0) return code;
+    ScaleToFitScreen(argc, argv);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vistrel"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.vistrel.Vistrel"));

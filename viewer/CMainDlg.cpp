@@ -377,6 +377,26 @@ void CMainDlg::LayoutContent() {
     m_btnAbout->setGeometry(l + 8, b - 28, 60, 24);
 }
 
+void CMainDlg::FitToScreen(const QRect& available) {
+    if (available.width() >= kWidth && available.height() >= kHeight) {
+        // Clear of the panels a desktop keeps at its edges.
+        move(available.topLeft());
+        return;
+    }
+    // Still too small: maximised on that screen, as the maximise button does, and restoring
+    // gives the largest window that fits.
+    m_normalGeometry = QRect(available.topLeft(), QSize(std::min(kWidth, available.width()),
+                                                        std::min(kHeight, available.height())));
+    m_maximized = true;
+    setWindowState(windowState() | Qt::WindowMaximized);
+    setGeometry(available);
+    m_btnMax->setToolTip(QStringLiteral("还原"));
+    m_clientRect = rect();
+    LayoutContent();
+    LayoutCaptionButtons();
+    PlacePages();
+}
+
 void CMainDlg::PlacePages() {
     const QRect page = m_tab->PageRect();
     for (CDocPageDlg* p : m_pages) {

@@ -122,6 +122,9 @@ public:
     CModelPageDlg* ModelPage() const;
 
     const CompanyContact& Contact() const { return m_contact; }
+    // Places the window on a screen whose free area is `available`: at its top-left corner where
+    // 1024 x 700 fits (the program scales itself down to fit at start-up), otherwise maximised.
+    void FitToScreen(const QRect& available);
     // Ctrl+F: the keyboard goes to the search box, its text selected.
     void FocusSearch();
     CatalogueBrowser& Browser() { return *m_browser; }

@@ -466,6 +466,34 @@ private slots:
         QCOMPARE(tabs->child(2)->text(QAccessible::Name), QStringLiteral("技术参考"));
     }
 
+    // The window goes where the screen's free area begins; on a screen too small for it, it is
+    // maximised there and keeps every control inside.
+    void fitsTheScreen() {
+        ScopedInstallation f;
+        FillSmallCatalogue(f);
+        ScriptedPrompter prompter;
+        {
+            CMainDlg dlg(f.Parts());
+            dlg.FitToScreen(QRect(0, 32, 1280, 768));  // a panel along the top
+            QCOMPARE(dlg.geometry(), QRect(0, 32, 1024, 700));
+            QVERIFY(!dlg.IsMaximized());
+        }
+        CMainDlg dlg(f.Parts());
+        dlg.FitToScreen(QRect(0, 0, 900, 600));
+        QVERIFY(dlg.IsMaximized());
+        QCOMPARE(dlg.size(), QSize(900, 600));
+        for (QWidget* w :
+             {static_cast<QWidget*>(dlg.CloseButton()), Control(dlg, 1006), Control(dlg, 1008),
+              static_cast<QWidget*>(dlg.SearchButton()), static_cast<QWidget*>(dlg.ProductList()),
+              static_cast<QWidget*>(dlg.ChatButton())})
+            QVERIFY2(dlg.rect().contains(w->geometry()), qPrintable(w->objectName()));
+        // Restoring gives the largest window that fits.
+        dlg.show();
+        Control<QAbstractButton>(dlg, 1008)->click();
+        QVERIFY(!dlg.IsMaximized());
+        QCOMPARE(dlg.size(), QSize(900, 600));
+    }
+
     // Escape closes the settings hub and every dialog it opens.
     void escapeClosesTheHubAndItsDialogs() {
         ScopedInstallation f;
