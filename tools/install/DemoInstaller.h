@@ -48,8 +48,10 @@ public:
     static bool WritePublished(const QString& folder, QString* error = nullptr,
                                Variant variant = Variant::Full);
 
-    // Every skin bitmap (24-bit BMP) and splash.jpg into a data folder.
-    static bool WriteSkin(const QString& dataFolder, QString* error = nullptr);
+    // Every skin bitmap (24-bit BMP) and splash.jpg into a data folder; the cover names the
+    // demo company only for the demo.
+    static bool WriteSkin(const QString& dataFolder, QString* error = nullptr,
+                          bool demoCompany = true);
 
     // Saves a picture in the given format (GIF through our own encoder, TIFF LZW-compressed).
     static bool SavePicture(const QImage& image, const QString& file, PictureFormat format,

@@ -51,7 +51,7 @@ int main(int argc, char** argv) {
             QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vistrel")),
             &error);
     else if (command == QLatin1String("skin"))
-        ok = DemoInstaller::WriteSkin(target, &error);
+        ok = DemoInstaller::WriteSkin(target, &error, false);
     else if (command == QLatin1String("empty"))
         ok = DemoInstaller::WriteEmpty(target, &error);
     else if (command == QLatin1String("demo"))
