@@ -94,7 +94,6 @@ private slots:
     void failedStartEndsWithCodeAndReason();
     void subFolderUsesParentsDataFolder();
     void withoutInstallationOpensUsersOwnCatalogue();
-    void helpAndVersionNeedNoDisplay();
 };
 
 void TestStartup::goodCatalogueRunsMainWindow() {
@@ -230,37 +229,7 @@ void TestStartup::withoutInstallationOpensUsersOwnCatalogue() {
     QVERIFY(edited.open(QIODevice::ReadOnly));
     QCOMPARE(edited.readAll(), QByteArray("edited"));
 
-    // An installation beside the program still wins.
-    theApp.ExitInstance();
-    GoodCatalogue(inst, QStringLiteral("安装的类"));
-    run = Start(inst.exe);
-    QCOMPARE(run.categoryRead, QStringLiteral("安装的类"));
-    QCOMPARE(theApp.m_paths.dataFolder, inst.sysfile);
     qputenv("XDG_DATA_HOME", savedXdg);
-}
-
-// --help and --version answer in a terminal without any display and open no window.
-void TestStartup::helpAndVersionNeedNoDisplay() {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}) env.remove(name);
-    const auto run = [&](const QStringList& args) {
-        QProcess program;
-        program.setProcessEnvironment(env);
-        program.start(QStringLiteral(VISTREL_EXE), args);
-        if (!program.waitForFinished(30000)) program.kill();
-        return std::pair{program.exitCode(),
-                         QString::fromLocal8Bit(program.readAllStandardOutput())};
-    };
-    for (const char* option : {"--version", "-v"}) {
-        const auto [code, out] = run({QString::fromLatin1(option)});
-        QCOMPARE(code, 0);
-        QVERIFY2(QRegularExpression("^vistrel \\d+\\.\\d+").match(out).hasMatch(), qPrintable(out));
-    }
-    const auto [code, out] = run({QStringLiteral("--help")});
-    QCOMPARE(code, 0);
-    QVERIFY2(out.startsWith("Usage: vistrel [options]"), qPrintable(out));
-    QVERIFY(out.contains("--version"));
-    QVERIFY(out.contains("$XDG_DATA_HOME/vistrel"));
 }
 
 QTEST_MAIN(TestStartup)

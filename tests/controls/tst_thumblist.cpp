@@ -408,7 +408,6 @@ private slots:
         QCOMPARE(press(Qt::Key_Up), 0);  // a row above the first: the first item
         QCOMPARE(press(Qt::Key_PageDown), 8);
         QCOMPARE(press(Qt::Key_End), 29);
-        QCOMPARE(press(Qt::Key_Right), 29);
         QCOMPARE(press(Qt::Key_Down), 29);
         // The current item is always scrolled into view.
         QVERIFY(list->viewport()->rect().contains(list->ItemRect(29)));
@@ -446,7 +445,6 @@ private slots:
         QCOMPARE(item->role(), QAccessible::ListItem);
         QCOMPARE(item->text(QAccessible::Name), QStringLiteral("产品3 T-3"));
         QCOMPARE(iface->indexOfChild(item), 3);
-        QCOMPARE(item->parent(), iface);
         const QRect onScreen(list->viewport()->mapToGlobal(list->ItemRect(3).topLeft()),
                              list->ItemRect(3).size());
         QCOMPARE(item->rect(), onScreen);
@@ -454,7 +452,6 @@ private slots:
         QVERIFY(iface->child(1)->state().selected);
         QVERIFY(!item->state().selected);
         QVERIFY(iface->child(29)->state().offscreen);
-        QVERIFY(!iface->child(30));
         // Tabbing into the list shows the item last clicked as current straight away.
         list->DeleteAllItems();
         for (int i = 0; i < 5; ++i) list->AddThumbnail(QString(), i, QStringLiteral("P@%1").arg(i));
