@@ -9,6 +9,7 @@
 #include "app/CSplashDlg.h"
 #include "app/MessageBox.h"
 #include "app/QtTranslations.h"
+#include "app/UserInstallation.h"
 #include "publish/CopyQueue.h"
 #include "store/CatalogueDb.h"
 
@@ -27,6 +28,15 @@ bool CCatalogueApp::InitInstanceAt(const QString& exePath) {
     RegisterFontSubstitutions();
     QtTranslations::Install();
     m_paths = InstallPaths::FromExecutable(exePath);
+    if (!UserInstallation::HasInstallation(m_paths)) {
+        // An installed program (/usr/bin/vistrel) works on the user's own catalogue.
+        const QString folder = UserInstallation::Folder();
+        QString why;
+        if (!UserInstallation::Prepare(folder,
+                                       UserInstallation::SharedSkinFolder(m_paths.exeFolder), &why))
+            ReportStartupFailure(why);  // what could be made is used; the windows say the rest
+        m_paths = UserInstallation::PathsIn(m_paths, folder);
+    }
     m_config.SetPath(m_paths.configPath);
     if (m_showSplash) {
         CSplashDlg splash(m_paths.splashPath);

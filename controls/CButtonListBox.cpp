@@ -3,9 +3,13 @@
 #include <QApplication>
 #include <QEvent>
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QScrollBar>
+#include <algorithm>
+#include <limits>
 
+#include "controls/AccessibleControls.h"
 #include "controls/CHoverButton.h"
 
 namespace {
@@ -35,6 +39,7 @@ public:
 }  // namespace
 
 CButtonListBox::CButtonListBox(QWidget* parent) : QAbstractScrollArea(parent) {
+    AccessibleControls::Install();
     setFrameStyle(QFrame::Panel | QFrame::Sunken);
     setLineWidth(1);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -62,6 +67,10 @@ int CButtonListBox::AddString(const QString& text) {
     ++g_buttonsCreated;
     button->setObjectName(QString::number(1001 + g_buttonsCreated));
     button->installEventFilter(this);
+    // Read as "name, count" rather than with the bar that separates them on screen.
+    const qsizetype bar = text.lastIndexOf(QLatin1Char('|'));
+    button->setAccessibleName(bar < 0 ? text
+                                      : text.left(bar) + QStringLiteral("，") + text.mid(bar + 1));
     connect(button, &CHoverButton::clicked, this, &CButtonListBox::OnButtonClicked);
     m_entries.append(text);
     m_buttons.append(button);
@@ -196,6 +205,48 @@ bool CButtonListBox::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress && qobject_cast<CHoverButton*>(watched)) {
         for (const QPointer<CHoverButton>& button : std::as_const(m_buttons)) {
             if (button) button->update();
+        }
+    }
+    // The arrows, Page Up/Down, Home and End move between the entries; Space opens one.
+    if (event->type() == QEvent::KeyPress) {
+        const int from = m_buttons.indexOf(qobject_cast<CHoverButton*>(watched));
+        if (from >= 0) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            const int page = std::max(1, viewport()->height() / m_itemHeight);
+            constexpr int kStay = std::numeric_limits<int>::min();
+            int to = kStay;
+            switch (key) {
+                case Qt::Key_Down:
+                    to = from + 1;
+                    break;
+                case Qt::Key_Up:
+                    to = from - 1;
+                    break;
+                case Qt::Key_PageDown:
+                    to = from + page;
+                    break;
+                case Qt::Key_PageUp:
+                    to = from - page;
+                    break;
+                case Qt::Key_Home:
+                    to = 0;
+                    break;
+                case Qt::Key_End:
+                    to = GetCount() - 1;
+                    break;
+                default:
+                    break;
+            }
+            if (to != kStay) {
+                to = std::clamp(to, 0, GetCount() - 1);
+                if (CHoverButton* target = m_buttons.at(to)) {
+                    target->setFocus(Qt::TabFocusReason);
+                    // Entries drawn as current follow the focus.
+                    for (const QPointer<CHoverButton>& button : std::as_const(m_buttons))
+                        if (button) button->update();
+                }
+                return true;
+            }
         }
     }
     // Keyboard focus moving onto an entry scrolls it into view.

@@ -2,6 +2,7 @@
 
 #include <QCursor>
 #include <QEnterEvent>
+#include <QFocusEvent>
 #include <QPainter>
 #include <QTimer>
 
@@ -131,6 +132,25 @@ void CSkinBtn::paintEvent(QPaintEvent*) {
         painter.drawText(rect().adjusted(kCaptionX, kCaptionY, 0, 0),
                          Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, caption);
     }
+    if (m_keyboardFocus && hasFocus()) {
+        painter.setPen(QPen(Qt::white, 1, Qt::DotLine));
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(rect().adjusted(1, 1, -2, -2));
+    }
+}
+
+void CSkinBtn::focusInEvent(QFocusEvent* event) {
+    const Qt::FocusReason r = event->reason();
+    m_keyboardFocus = r == Qt::TabFocusReason || r == Qt::BacktabFocusReason ||
+                      r == Qt::ShortcutFocusReason || r == Qt::OtherFocusReason;
+    QAbstractButton::focusInEvent(event);
+    update();
+}
+
+void CSkinBtn::focusOutEvent(QFocusEvent* event) {
+    m_keyboardFocus = false;
+    QAbstractButton::focusOutEvent(event);
+    update();
 }
 
 void CSkinBtn::enterEvent(QEnterEvent* event) {

@@ -64,6 +64,8 @@ public slots:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void enterEvent(QEnterEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void leaveEvent(QEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -78,6 +80,9 @@ private:
     QColor m_normalTextColor;
     QColor m_activeTextColor;
     bool m_hovering = false;
+    // A dotted frame marks the button while the keyboard brought the focus to it; a click
+    // leaves the skin as drawn.
+    bool m_keyboardFocus = false;
     bool m_hoverEnabled = true;
     QFont m_textFont;
     QTimer* m_hoverTimer;

@@ -6,6 +6,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include "controls/AccessibleControls.h"
+
 namespace {
 
 constexpr int kStripLeft = 2;
@@ -20,6 +22,7 @@ const QColor kGreyText(128, 128, 128);
 
 CSkinTabCtrl::CSkinTabCtrl(QWidget* parent) : QWidget(parent) {
     setFocusPolicy(Qt::StrongFocus);
+    AccessibleControls::Install();
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 

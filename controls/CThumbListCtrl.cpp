@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <tuple>
 
+#include "controls/AccessibleControls.h"
 #include "controls/PictureLoader.h"
 #include "controls/ThumbnailCache.h"
 
@@ -36,6 +37,7 @@ CThumbListCtrl::CThumbListCtrl(QWidget* parent)
     : QAbstractScrollArea(parent), m_generation(std::make_shared<std::atomic<quint64>>(1)) {
     m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
     setFocusPolicy(Qt::StrongFocus);
+    AccessibleControls::Install();
     viewport()->setAutoFillBackground(true);
     QPalette pal = viewport()->palette();
     pal.setColor(QPalette::Base, Qt::white);
@@ -114,6 +116,7 @@ void CThumbListCtrl::InsertItem(int index, const QString& path, const QString& c
     // Owners append, so this renumbers nothing; an insert in between moves the items after it.
     for (int i = index; i < GetItemCount(); ++i) m_items[i]->index = i;
     if (m_selectionMark >= index) ++m_selectionMark;
+    if (m_current >= index) ++m_current;
     m_waitingFrom = std::min(m_waitingFrom, index);
     // Appending below the screen leaves the visible cells as they were.
     if (index <= m_visibleTo + 1) m_visibleFrom = -1;
@@ -134,6 +137,7 @@ void CThumbListCtrl::DeleteAllItems() {
     m_visibleFrom = -1;
     m_selectionMark = -1;
     m_pressedIndex = -1;
+    SetCurrentIndex(-1);
     UpdateLayout();
     viewport()->update();
 }
@@ -145,6 +149,40 @@ QString CThumbListCtrl::GetItemText(int index) const {
 
 void CThumbListCtrl::SetSelectionMark(int index) {
     m_selectionMark = (index >= 0 && index < GetItemCount()) ? index : -1;
+}
+
+void CThumbListCtrl::SetCurrentIndex(int index) {
+    if (index < -1 || index >= GetItemCount()) index = -1;
+    if (index == m_current) return;
+    const int old = m_current;
+    m_current = index;
+    viewport()->update(ItemRect(old).adjusted(-3, -3, 3, 3));
+    if (index >= 0) {
+        EnsureVisible(index);
+        viewport()->update(ItemRect(index).adjusted(-3, -3, 3, 3));
+    }
+    AccessibleControls::NotifyCurrent(this, index);
+    emit currentChanged(index);
+}
+
+void CThumbListCtrl::EnsureVisible(int index) {
+    const QRect item = ItemRect(index);
+    if (item.isEmpty()) return;
+    const QRect view = viewport()->rect();
+    QScrollBar* v = verticalScrollBar();
+    if (item.top() < kMargin)
+        v->setValue(v->value() + item.top() - kMargin);
+    else if (item.bottom() > view.bottom() - kMargin)
+        v->setValue(v->value() + item.bottom() - view.bottom() + kMargin);
+    QScrollBar* h = horizontalScrollBar();
+    if (item.left() < 0)
+        h->setValue(h->value() + item.left());
+    else if (item.right() > view.right())
+        h->setValue(h->value() + item.right() - view.right());
+}
+
+int CThumbListCtrl::VisibleRows() const {
+    return std::max(1, (viewport()->height() - kMargin) / (ItemSize().height() + kGapY));
 }
 
 void CThumbListCtrl::ScrollToOrigin() {
@@ -504,6 +542,16 @@ void CThumbListCtrl::paintEvent(QPaintEvent* event) {
         p.drawText(typeBand, Qt::AlignCenter | Qt::TextSingleLine,
                    metrics.elidedText(type, Qt::ElideRight, typeBand.width()));
     }
+    // The keyboard's item, while the list has the focus: a frame in the selection colour
+    // around the whole cell, clear of the picture's own frame.
+    if (hasFocus() && m_current >= 0) {
+        const QRect frame = ItemRect(m_current).adjusted(-2, -2, 1, 1);
+        if (frame.intersects(exposed.adjusted(-3, -3, 3, 3))) {
+            p.setPen(QPen(palette().color(QPalette::Highlight), 2, Qt::SolidLine));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(frame);
+        }
+    }
 }
 
 void CThumbListCtrl::resizeEvent(QResizeEvent* event) {
@@ -534,6 +582,7 @@ void CThumbListCtrl::mouseReleaseEvent(QMouseEvent* event) {
     m_pressedIndex = -1;
     if (index >= 0 && index == pressed) {
         m_selectionMark = index;
+        SetCurrentIndex(index);
         emit itemClicked(index);
     } else if (index < 0 && pressed < 0) {
         // A click on the empty ground leaves no item chosen.
@@ -542,18 +591,80 @@ void CThumbListCtrl::mouseReleaseEvent(QMouseEvent* event) {
 }
 
 void CThumbListCtrl::keyPressEvent(QKeyEvent* event) {
+    const int count = GetItemCount();
+    const int columns = Columns();
+    // The first key picks the item last clicked, or the first one.
+    const int from = m_current >= 0 ? m_current : std::max(0, m_selectionMark);
+    const bool fresh = m_current < 0;
+    int to = -2;
     switch (event->key()) {
+        case Qt::Key_Right:
+            to = fresh ? from : from + 1;
+            break;
+        case Qt::Key_Left:
+            to = fresh ? from : from - 1;
+            break;
+        case Qt::Key_Down:
+            to = fresh ? from : from + columns;
+            break;
+        case Qt::Key_Up:
+            to = fresh ? from : from - columns;
+            break;
+        case Qt::Key_PageDown:
+            to = from + columns * VisibleRows();
+            break;
+        case Qt::Key_PageUp:
+            to = from - columns * VisibleRows();
+            break;
         case Qt::Key_Home:
-            verticalScrollBar()->setValue(0);
+            to = 0;
             break;
         case Qt::Key_End:
-            verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+            to = count - 1;
             break;
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+        case Qt::Key_Space:
+            if (m_current >= 0) {
+                m_selectionMark = m_current;
+                emit itemClicked(m_current);
+            }
+            event->accept();
+            return;
         default:
             QAbstractScrollArea::keyPressEvent(event);
             return;
     }
     event->accept();
+    if (count == 0) {
+        // Nothing to move to: the keys still scroll whatever the list shows.
+        if (event->key() == Qt::Key_Home) verticalScrollBar()->setValue(0);
+        if (event->key() == Qt::Key_End)
+            verticalScrollBar()->setValue(verticalScrollBar()->maximum());
+        return;
+    }
+    // Left and Right stop at the ends; a row move that would leave the list stops at the first
+    // or last item, as file managers do.
+    if ((event->key() == Qt::Key_Left || event->key() == Qt::Key_Right) && (to < 0 || to >= count))
+        to = from;
+    SetCurrentIndex(std::clamp(to, 0, count - 1));
+    EnsureVisible(m_current);
+}
+
+void CThumbListCtrl::focusInEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusInEvent(event);
+    // Arriving by the keyboard shows at once where it is: on the item last clicked, or the first.
+    const Qt::FocusReason r = event->reason();
+    if (m_current < 0 && GetItemCount() > 0 &&
+        (r == Qt::TabFocusReason || r == Qt::BacktabFocusReason || r == Qt::ShortcutFocusReason))
+        SetCurrentIndex(std::max(0, m_selectionMark));
+    if (m_current >= 0) viewport()->update(ItemRect(m_current).adjusted(-3, -3, 3, 3));
+    AccessibleControls::NotifyCurrent(this, m_current);
+}
+
+void CThumbListCtrl::focusOutEvent(QFocusEvent* event) {
+    QAbstractScrollArea::focusOutEvent(event);
+    if (m_current >= 0) viewport()->update(ItemRect(m_current).adjusted(-3, -3, 3, 3));
 }
 
 bool CThumbListCtrl::viewportEvent(QEvent* event) {

@@ -75,6 +75,16 @@ public:
     // Scrolls to the top and the left end.
     void ScrollToOrigin();
 
+    // The keyboard's item: it carries the focus frame while the list has the focus, arrows,
+    // Page Up/Down and Home/End move it, Enter or Space opens it like a click. -1 for none
+    // (an empty list, or no key or click yet).
+    int CurrentIndex() const { return m_current; }
+    void SetCurrentIndex(int index);
+    // Scrolls so that item `index` is fully visible.
+    void EnsureVisible(int index);
+    // Number of whole rows the viewport shows (at least 1).
+    int VisibleRows() const;
+
     // Number of pictures decoded at the same time (one per processor core by default).
     void SetLoaderThreads(int count);
     int LoaderThreads() const { return m_pool.maxThreadCount(); }
@@ -105,8 +115,11 @@ public:
     static QFont CaptionFont();
 
 signals:
-    // A click (press and release) on an item, after the selection mark moved to it.
+    // A click (press and release) on an item, or Enter on the current item, after the
+    // selection mark moved to it.
     void itemClicked(int index);
+    // The keyboard's item changed (-1: none).
+    void currentChanged(int index);
     // The final picture of the item at `index` has arrived and is being drawn.
     void thumbnailDrawn(int index);
     // Every pending picture has been drawn.
@@ -119,6 +132,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     bool viewportEvent(QEvent* event) override;
     QSize viewportSizeHint() const override;
 
@@ -166,6 +181,7 @@ private:
     int m_cellHeight = 140;
     int m_imageListCreated = 0;
     int m_selectionMark = -1;
+    int m_current = -1;
     int m_pressedIndex = -1;
 
     std::vector<std::unique_ptr<Item>> m_items;

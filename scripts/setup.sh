@@ -6,6 +6,7 @@ packages=(
   qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev qt6-image-formats-plugins qt6-qpa-plugins
   libgl1-mesa-dev fonts-wqy-microhei qt6-translations-l10n xvfb xauth
   binutils imagemagick
+  desktop-file-utils appstream dpkg-dev file
   chromium chromium-driver python3-selenium
 )
 missing=()

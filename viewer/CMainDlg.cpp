@@ -7,6 +7,7 @@
 #include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QRegion>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindow>
 
 #include "app/CAboutDlg.h"
@@ -137,6 +139,13 @@ void CMainDlg::CreateButtons() {
     m_btnClose->setToolTip(QStringLiteral("关闭"));
     // The caption buttons never take the keyboard focus away from the content.
     for (CSkinBtn* b : {m_btnMin, m_btnMax, m_btnClose}) b->setFocusPolicy(Qt::NoFocus);
+    // The skinned buttons show their caption only as a picture: screen readers read these.
+    const std::pair<CSkinBtn*, const char*> names[] = {
+        {m_btnProducts, "产品中心"}, {m_btnCompany, "企业介绍"}, {m_btnSettings, "系统设置"},
+        {m_btnPublish, "系统发布"},  {m_btnBack, "返回"},        {m_btnSearch, "搜索"},
+        {m_btnChat, "与企业QQ对话"}, {m_btnMin, "最小化"},       {m_btnMax, "最大化"},
+        {m_btnClose, "关闭"}};
+    for (const auto& [button, name] : names) button->setAccessibleName(QString::fromUtf8(name));
 
     m_btnAbout = new QPushButton(QStringLiteral("关于"), this);
     m_btnAbout->setObjectName(QStringLiteral("1005"));
@@ -152,14 +161,30 @@ void CMainDlg::CreateContent() {
     m_classList->setFrameShadow(QFrame::Sunken);
 
     m_productList = new CThumbListCtrl(m_parts.thumbListMode, this);
+    m_startHint = new QLabel(QStringLiteral("这是一个新的产品目录，还没有产品类别。\n\n"
+                                            "请点击上方的“系统设置”，先在“产品分类名”中添加类别，"
+                                            "再用“添加产品”添加产品。"),
+                             m_productList);
+    m_startHint->setObjectName(QStringLiteral("startHint"));
+    m_startHint->setAlignment(Qt::AlignCenter);
+    m_startHint->setWordWrap(true);
+    m_startHint->setMargin(40);
+    m_startHint->hide();
     m_productList->setObjectName(QStringLiteral("1042"));
     m_productList->setFrameShape(QFrame::NoFrame);
+    m_classList->setAccessibleName(QStringLiteral("产品类别"));
+    m_productList->setAccessibleName(QStringLiteral("产品"));
 
     m_tab = new CSkinTabCtrl(this);
     m_tab->setObjectName(QStringLiteral("1004"));
+    m_tab->setAccessibleName(QStringLiteral("产品文档"));
 
     m_searchEdit = new CSearchEdit(SEARCH_HINT, this);
     m_searchEdit->setObjectName(QStringLiteral("1013"));
+    m_searchEdit->setAccessibleName(QStringLiteral("类型码搜索"));
+    // Ctrl+F, as in every program that searches.
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] { FocusSearch(); });
 
     m_title = new CTransparentStatic(this);
     m_title->setObjectName(QStringLiteral("1090"));
@@ -218,6 +243,7 @@ bool CMainDlg::OnInitDialog() {
 
     const CIniFile config(m_parts.paths.configPath);
     m_contact = CompanyContact::FromConfig(config);
+    m_btnChat->setVisible(m_contact.HasChat());
     CreatePages();
 
     m_classList->show();
@@ -329,6 +355,7 @@ void CMainDlg::LayoutContent() {
 
     m_tab->setGeometry(QRect(QPoint(l + 80, t + 98), QPoint(r - 5 - 1, b - 35 - 1)));
     m_productList->setGeometry(QRect(QPoint(l + 260, t + 59), QPoint(r - 5 - 1, b - 35 - 1)));
+    m_startHint->setGeometry(m_productList->rect());
     m_companyText->setGeometry(QRect(QPoint(l + 260, t + 59), QPoint(r - 5 - 1, b - 275 - 1)));
     m_webLink->setGeometry(QRect(QPoint(l + 260, b - 265), QPoint(r - 180 - 1, b - 200 - 1)));
     PlacePages();
@@ -348,6 +375,26 @@ void CMainDlg::LayoutContent() {
     m_btnSearch->setGeometry(r - 145, t + 19, 28, 24);
     m_btnChat->setGeometry((r - l) / 2 - 48, b - 30, 96, 30);
     m_btnAbout->setGeometry(l + 8, b - 28, 60, 24);
+}
+
+void CMainDlg::FitToScreen(const QRect& available) {
+    if (available.width() >= kWidth && available.height() >= kHeight) {
+        // Clear of the panels a desktop keeps at its edges.
+        move(available.topLeft());
+        return;
+    }
+    // Still too small: maximised on that screen, as the maximise button does, and restoring
+    // gives the largest window that fits.
+    m_normalGeometry = QRect(available.topLeft(), QSize(std::min(kWidth, available.width()),
+                                                        std::min(kHeight, available.height())));
+    m_maximized = true;
+    setWindowState(windowState() | Qt::WindowMaximized);
+    setGeometry(available);
+    m_btnMax->setToolTip(QStringLiteral("还原"));
+    m_clientRect = rect();
+    LayoutContent();
+    LayoutCaptionButtons();
+    PlacePages();
 }
 
 void CMainDlg::PlacePages() {
@@ -572,7 +619,15 @@ bool CMainDlg::PreTranslate(QObject* watched, QEvent* event) {
     if (type == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Escape) return true;
-        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !InsideTabPage(watched)) {
+        // Right leaves the categories for their products.
+        if (key == Qt::Key_Right && m_classList->isAncestorOf(static_cast<QWidget*>(watched)) &&
+            m_productList->isVisible()) {
+            m_productList->setFocus(Qt::TabFocusReason);
+            return true;
+        }
+        // Enter in the product grid opens its current product; anywhere else it searches.
+        if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !InsideTabPage(watched) &&
+            watched != m_productList) {
             m_searchText = m_searchEdit->text();
             RunSearch();
             return true;
@@ -601,6 +656,7 @@ void CMainDlg::ApplyProductListState(ViewMode mode) {
     m_title->hide();
     m_companyText->hide();
     m_webLink->hide();
+    m_startHint->hide();
     m_viewMode = mode;
     m_parts.thumbListMode = mode == VIEW_COMPANY ? 2 : 1;
 }
@@ -634,6 +690,23 @@ void CMainDlg::ResetCategoryList() {
 void CMainDlg::FillCategoryList() {
     for (const QString& name : m_classNames)
         m_classList->AddString(CatalogueBrowser::EntryText(name, m_browser->ProductCount(name)));
+    UpdateTabOrder();
+}
+
+void CMainDlg::UpdateTabOrder() {
+    // Left to right along the top band, then the content from left to right, then the chat
+    // link in the bottom band. The category entries come and go with the catalogue.
+    QList<QWidget*> order = {m_btnProducts, m_btnCompany, m_btnSettings, m_btnPublish,
+                             m_searchEdit,  m_btnSearch,  m_btnBack};
+    for (int i = 0; i < m_classList->GetCount(); ++i) order << m_classList->ButtonAt(i);
+    order << m_productList << m_tab << m_companyText << m_webLink << m_btnChat;
+    for (int i = 1; i < order.size(); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void CMainDlg::FocusSearch() {
+    if (!m_searchEdit->isVisible()) return;
+    m_searchEdit->setFocus(Qt::ShortcutFocusReason);
+    m_searchEdit->selectAll();
 }
 
 void CMainDlg::FillProducts(const QList<ProductItem>& items) {
@@ -662,6 +735,7 @@ void CMainDlg::ShowProductCentre() {
     FillCategoryList();
     if (!m_classNames.isEmpty()) m_curClass = m_classList->GetText(0);
     OpenCategory(m_curClass);
+    m_startHint->setVisible(m_classNames.isEmpty() && !m_browser->IsPublished());
     // The open category is the current entry of the list.
     if (!m_classNames.isEmpty() && m_classList->ButtonAt(0))
         m_classList->ButtonAt(0)->setFocus(Qt::OtherFocusReason);
@@ -848,5 +922,6 @@ void CMainDlg::ShowCompanyBranch(const QString& item) {
 }
 
 void CMainDlg::OpenChat() {
+    if (!m_contact.HasChat()) return;
     Prompter().OpenUrl(QUrl(m_contact.ChatAddress()));
 }

@@ -25,8 +25,10 @@ class CSkinBtn;
 class CSkinTabCtrl;
 class CThumbListCtrl;
 class CTransparentStatic;
+class QLabel;
 class QLineEdit;
 class QMenu;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
@@ -113,11 +115,18 @@ public:
     CTransparentStatic* Title() const { return m_title; }
     QPlainTextEdit* CompanyText() const { return m_companyText; }
     CHyperLink* WebLink() const { return m_webLink; }
+    // Where to begin, over the product area of an authoring copy without categories.
+    QLabel* StartHint() const { return m_startHint; }
     CDocPageDlg* Page(int index) const { return m_pages[index]; }
     const std::array<CDocPageDlg*, 3>& Pages() const { return m_pages; }
     CModelPageDlg* ModelPage() const;
 
     const CompanyContact& Contact() const { return m_contact; }
+    // Places the window on a screen whose free area is `available`: at its top-left corner where
+    // 1024 x 700 fits (the program scales itself down to fit at start-up), otherwise maximised.
+    void FitToScreen(const QRect& available);
+    // Ctrl+F: the keyboard goes to the search box, its text selected.
+    void FocusSearch();
     CatalogueBrowser& Browser() { return *m_browser; }
     const QPixmap& TopBand() const { return m_topBand; }
     const QPixmap& BottomBand() const { return m_bottomBand; }
@@ -135,9 +144,11 @@ protected:
 
 private:
     // Keys and clicks anywhere in the window, before the control they are for: Enter searches
-    // (outside the tab pages), Escape does nothing, and a click elsewhere puts the search box's
+    // (outside the tab pages and the product grid, where it opens), Escape does nothing, Right
+    // goes from the categories to the products, and a click elsewhere puts the search box's
     // placeholder back.
     bool PreTranslate(QObject* watched, QEvent* event);
+    void UpdateTabOrder();
     void CreateControls();
     void CreateButtons();
     void CreateContent();
@@ -172,24 +183,25 @@ private:
     QString m_publishState;
     QString m_searchText;
 
-    CSkinBtn* m_btnProducts;              // 1001
-    CSkinBtn* m_btnCompany;               // 1002
-    CSkinBtn* m_btnSettings;              // 1012
-    CSkinBtn* m_btnPublish;               // 1035
-    CSkinBtn* m_btnBack;                  // 1036
-    CSkinBtn* m_btnSearch;                // 1003
-    CSkinBtn* m_btnChat;                  // 1010
-    CSkinBtn* m_btnMin;                   // 1006
-    CSkinBtn* m_btnMax;                   // 1008
-    CSkinBtn* m_btnClose;                 // 1007
-    QPushButton* m_btnAbout;              // 1005
-    CButtonListBox* m_classList;          // 1041
-    CThumbListCtrl* m_productList;        // 1042
-    CSkinTabCtrl* m_tab;                  // 1004
-    CSearchEdit* m_searchEdit;            // 1013
-    CTransparentStatic* m_title;          // 1090
-    QPlainTextEdit* m_companyText;        // 1029
-    CHyperLink* m_webLink;                // 1044
+    CSkinBtn* m_btnProducts;        // 1001
+    CSkinBtn* m_btnCompany;         // 1002
+    CSkinBtn* m_btnSettings;        // 1012
+    CSkinBtn* m_btnPublish;         // 1035
+    CSkinBtn* m_btnBack;            // 1036
+    CSkinBtn* m_btnSearch;          // 1003
+    CSkinBtn* m_btnChat;            // 1010
+    CSkinBtn* m_btnMin;             // 1006
+    CSkinBtn* m_btnMax;             // 1008
+    CSkinBtn* m_btnClose;           // 1007
+    QPushButton* m_btnAbout;        // 1005
+    CButtonListBox* m_classList;    // 1041
+    CThumbListCtrl* m_productList;  // 1042
+    CSkinTabCtrl* m_tab;            // 1004
+    CSearchEdit* m_searchEdit;      // 1013
+    CTransparentStatic* m_title;    // 1090
+    QPlainTextEdit* m_companyText;  // 1029
+    CHyperLink* m_webLink;          // 1044
+    QLabel* m_startHint;
     std::array<CDocPageDlg*, 3> m_pages;  // 133, 134, 135
     QPointer<CModelPageDlg> m_modelPage;  // 136 while the product has model files
 

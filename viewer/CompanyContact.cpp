@@ -34,10 +34,12 @@ CompanyContact CompanyContact::FromConfig(const CIniFile& config) {
 }
 
 QString CompanyContact::ChatHint() const {
+    if (!HasChat()) return QString();
     return QStringLiteral("点击与企业QQ(") + QString::number(qqNumber) + QStringLiteral(")对话");
 }
 
 QString CompanyContact::ChatAddress() const {
+    if (!HasChat()) return QString();
     return QStringLiteral("http://") + chatHost + QStringLiteral("/msgrd?v=3&uin=") +
            QString::number(qqNumber) + QStringLiteral("&site=qq&menu=yes");
 }

@@ -7,14 +7,14 @@ class CIniFile;
 
 // The deployment values of the company shown by the main window: the name in the bottom band,
 // the enterprise chat account and the chat host. They are optional keys of section [SysInfo]
-// in config.ini; a missing or unusable value gives the default.
+// in config.ini; a missing or unusable value gives the default. A catalogue that names no company
+// shows none: no name, and no chat link without an account number (0).
 struct CompanyContact {
-    static constexpr const char* kDefaultName = "Harbelt";
-    static constexpr qint64 kDefaultQQ = 800012345;
+    static constexpr qint64 kNoQQ = 0;
     static constexpr const char* kDefaultChatHost = "wpa.qq.com";
 
-    QString companyName = QString::fromLatin1(kDefaultName);
-    qint64 qqNumber = kDefaultQQ;
+    QString companyName;
+    qint64 qqNumber = kNoQQ;
     QString chatHost = QString::fromLatin1(kDefaultChatHost);
 
     // Reads 企业名称, 企业QQ and 聊天服务器 of [SysInfo].
@@ -25,9 +25,10 @@ struct CompanyContact {
     // written.
     static bool Save(CIniFile& config, const QString& name, const QString& qq);
 
-    // The hint drawn in the bottom band: "点击与企业QQ(<number>)对话".
+    bool HasChat() const { return qqNumber != kNoQQ; }
+    // The hint drawn in the bottom band: "点击与企业QQ(<number>)对话"; empty without a number.
     QString ChatHint() const;
-    // "http://<host>/msgrd?v=3&uin=<number>&site=qq&menu=yes".
+    // "http://<host>/msgrd?v=3&uin=<number>&site=qq&menu=yes"; empty without a number.
     QString ChatAddress() const;
 
     // The address a company web-site text links to: from its first "www." to the end, or the

@@ -93,6 +93,7 @@ private slots:
     void badCatalogueEndsWithNotice();
     void failedStartEndsWithCodeAndReason();
     void subFolderUsesParentsDataFolder();
+    void withoutInstallationOpensUsersOwnCatalogue();
 };
 
 void TestStartup::goodCatalogueRunsMainWindow() {
@@ -190,6 +191,45 @@ void TestStartup::subFolderUsesParentsDataFolder() {
     QCOMPARE(theApp.m_paths.picFolder, inst.root + QStringLiteral("/工具 bin/pic"));
     QCOMPARE(theApp.PublishState(), QStringLiteral("0"));
     QVERIFY(!theApp.IsPublished());
+}
+
+// An installed program (<prefix>/bin/vistrel, skin in <prefix>/share/vistrel/skin) has no
+// installation beside it: it makes the user's own under $XDG_DATA_HOME/vistrel once and then
+// keeps working on it.
+void TestStartup::withoutInstallationOpensUsersOwnCatalogue() {
+    ScopedInstallation inst(Unstarted());
+    const QString prefix = inst.root + QStringLiteral("/prefix");
+    const QString skin = prefix + QStringLiteral("/share/vistrel/skin");
+    Write(skin + QStringLiteral("/top.bmp"), "top");
+    Write(skin + QStringLiteral("/返回1.bmp"), "back");
+    const QString xdg = inst.root + QStringLiteral("/数据 home");
+    const QByteArray savedXdg = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", xdg.toLocal8Bit());
+    const QString user = xdg + QStringLiteral("/vistrel/sysfile");
+
+    Run run = Start(prefix + QStringLiteral("/bin/vistrel"));
+    QVERIFY(run.mainRan);
+    QCOMPARE(run.notices, QStringList{});
+    QCOMPARE(theApp.m_paths.dataFolder, user);
+    QCOMPARE(theApp.m_paths.picFolder, xdg + QStringLiteral("/vistrel/pic"));
+    QCOMPARE(theApp.m_paths.exePath, prefix + QStringLiteral("/bin/vistrel"));
+    QCOMPARE(theApp.PublishState(), QStringLiteral("0"));
+    QCOMPARE(Listing(user), (QStringList{"config.ini", "top.bmp", "数据.db", "返回1.bmp"}));
+    QCOMPARE(run.categoryRead, QString());  // empty
+
+    // The second start keeps what the user made, and completes what is missing.
+    QVERIFY(theApp.m_db->ExecuteSql(Sql::InsertCategory, {QStringLiteral("我的类")}));
+    theApp.ExitInstance();
+    QVERIFY(QFile::remove(user + QStringLiteral("/top.bmp")));
+    Write(user + QStringLiteral("/返回1.bmp"), "edited");
+    run = Start(prefix + QStringLiteral("/bin/vistrel"));
+    QCOMPARE(run.categoryRead, QStringLiteral("我的类"));
+    QVERIFY(QFileInfo::exists(user + QStringLiteral("/top.bmp")));
+    QFile edited(user + QStringLiteral("/返回1.bmp"));
+    QVERIFY(edited.open(QIODevice::ReadOnly));
+    QCOMPARE(edited.readAll(), QByteArray("edited"));
+
+    qputenv("XDG_DATA_HOME", savedXdg);
 }
 
 QTEST_MAIN(TestStartup)

@@ -1,3 +1,4 @@
+#include <QAccessible>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QScrollBar>
@@ -430,6 +431,88 @@ private slots:
         QTest::mouseClick(list->viewport(), Qt::RightButton, {}, list->IconRect(1).center());
         QCOMPARE(clicked.size(), 2);
         QCOMPARE(list->GetSelectionMark(), -1);
+    }
+
+    // The keyboard alone: a current item with a focus frame, moved by the arrows, Page Up/Down
+    // and Home/End, opened with Enter; and what a screen reader reads of it.
+    void keyboardAndScreenReader() {
+        auto list = NewList(640, 480);  // four columns, two whole rows
+        QSignalSpy clicked(list.get(), &CThumbListCtrl::itemClicked);
+        QTest::keyClick(list.get(), Qt::Key_Down);  // nothing to move to yet
+        QCOMPARE(list->CurrentIndex(), -1);
+        for (int i = 0; i < 30; ++i)
+            list->AddThumbnail(QString(), i, QStringLiteral("产品%1@T-%1").arg(i));
+        list->setFocus();
+        QVERIFY(list->hasFocus());
+        const auto press = [&](Qt::Key key) {
+            QTest::keyClick(list.get(), key);
+            return list->CurrentIndex();
+        };
+        QCOMPARE(press(Qt::Key_Right), 0);  // the first key picks the first item
+        QCOMPARE(press(Qt::Key_Left), 0);   // and stops at the ends
+        QCOMPARE(press(Qt::Key_Right), 1);
+        QCOMPARE(press(Qt::Key_Down), 5);
+        QCOMPARE(press(Qt::Key_Up), 1);
+        QCOMPARE(press(Qt::Key_Up), 0);  // a row above the first: the first item
+        QCOMPARE(press(Qt::Key_PageDown), 8);
+        QCOMPARE(press(Qt::Key_End), 29);
+        QCOMPARE(press(Qt::Key_Down), 29);
+        // The current item is always scrolled into view.
+        QVERIFY(list->viewport()->rect().contains(list->ItemRect(29)));
+        QCOMPARE(press(Qt::Key_PageUp), 21);
+        QCOMPARE(press(Qt::Key_Home), 0);
+        QCOMPARE(list->verticalScrollBar()->value(), 0);
+        QTest::keyClick(list.get(), Qt::Key_Right);
+        QTest::keyClick(list.get(), Qt::Key_Return);
+        QCOMPARE(clicked.size(), 1);
+        QCOMPARE(clicked.at(0).at(0).toInt(), 1);
+        QCOMPARE(list->GetSelectionMark(), 1);
+
+        // The focus frame is drawn in the selection colour around the current cell only while
+        // the list has the focus.
+        const QColor highlight = list->palette().color(QPalette::Highlight);
+        const auto frameColour = [&](int index) {
+            const QRect r = list->ItemRect(index);
+            return list->viewport()->grab().toImage().pixelColor(r.center().x(), r.top() - 2);
+        };
+        QCOMPARE(frameColour(1), highlight);
+        QCOMPARE(frameColour(2), QColor(Qt::white));
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        list->clearFocus();
+        QCOMPARE(frameColour(1), QColor(Qt::white));
+
+        // Screen readers: a list of the products, each item named by its caption.
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(list.get());
+        QVERIFY(iface);
+        QCOMPARE(iface->role(), QAccessible::List);
+        QCOMPARE(iface->childCount(), 30);
+        QAccessibleInterface* item = iface->child(3);
+        QVERIFY(item && item->isValid());
+        QCOMPARE(item->role(), QAccessible::ListItem);
+        QCOMPARE(item->text(QAccessible::Name), QStringLiteral("产品3 T-3"));
+        QCOMPARE(iface->indexOfChild(item), 3);
+        const QRect onScreen(list->viewport()->mapToGlobal(list->ItemRect(3).topLeft()),
+                             list->ItemRect(3).size());
+        QCOMPARE(item->rect(), onScreen);
+        QCOMPARE(iface->childAt(onScreen.center().x(), onScreen.center().y()), item);
+        QVERIFY(iface->child(1)->state().selected);
+        QVERIFY(!item->state().selected);
+        QVERIFY(iface->child(29)->state().offscreen);
+        // Tabbing into the list shows the item last clicked as current straight away.
+        list->DeleteAllItems();
+        for (int i = 0; i < 5; ++i) list->AddThumbnail(QString(), i, QStringLiteral("P@%1").arg(i));
+        list->SetSelectionMark(3);
+        list->clearFocus();
+        list->setFocus(Qt::TabFocusReason);
+        QCOMPARE(list->CurrentIndex(), 3);
+        // Emptied, the list has no current item, and what a reader kept is no longer valid.
+        list->DeleteAllItems();
+        QCOMPARE(list->CurrentIndex(), -1);
+        QCOMPARE(iface->childCount(), 0);
+        QVERIFY(!item->isValid());
+        QVERIFY(!iface->child(0));
     }
 };
 

@@ -274,6 +274,46 @@ private slots:
     }
 
     // Our own GIF encoder: exact round trips, clear codes once the code table fills up.
+    // One command makes a complete empty installation: the program without its symbols, the
+    // skin, an empty catalogue and 发布状态=0, with nothing of the demo company.
+    void newInstallationIsCompleteAndEmpty() {
+        QTemporaryDir dir;
+        const QString folder = dir.filePath(QStringLiteral("我的 目录"));
+        const QString exe = QStringLiteral(VISTREL_EXE);
+        QString error;
+        QVERIFY2(DemoInstaller::WriteNew(folder, exe, &error), qPrintable(error));
+        const QFileInfo copy(folder + QStringLiteral("/vistrel"));
+        QVERIFY(copy.isExecutable());
+        QVERIFY(copy.size() < QFileInfo(exe).size());
+        QFile program(copy.filePath());
+        QVERIFY(program.open(QIODevice::ReadOnly));
+        QVERIFY(!program.readAll().contains(".debug_info"));
+        const QString data = DemoInstaller::DataFolder(folder);
+        for (const SkinPainter::Bitmap& b : SkinPainter::SkinBitmaps())
+            QVERIFY2(QFileInfo::exists(data + '/' + b.fileName), qPrintable(b.fileName));
+        QVERIFY(QFileInfo::exists(data + QStringLiteral("/splash.jpg")));
+        const CIniFile ini(data + QStringLiteral("/config.ini"));
+        QCOMPARE(ini.GetString(QStringLiteral("SysInfo"), QStringLiteral("发布状态")),
+                 QStringLiteral("0"));
+        QCOMPARE(ini.GetString(QStringLiteral("SysInfo"), QStringLiteral("企业名称")), QString());
+        QCOMPARE(ini.GetString(QStringLiteral("SysInfo"), QStringLiteral("企业QQ")), QString());
+        {
+            CatalogueDb db;
+            QVERIFY(db.Open(CatalogueDb::CatalogueFile(data)));
+            QSqlQuery q(db.Database());
+            QVERIFY(q.exec(QStringLiteral("select count(*) from [大类表]")) && q.next());
+            QCOMPARE(q.value(0).toInt(), 0);
+        }
+        // A second run never overwrites someone's catalogue.
+        const QFileInfo before(CatalogueDb::CatalogueFile(data));
+        QVERIFY(!DemoInstaller::WriteNew(folder, exe, &error));
+        QVERIFY2(error.contains(QStringLiteral("exists")), qPrintable(error));
+        QCOMPARE(QFileInfo(before.filePath()).lastModified(), before.lastModified());
+        // Without the program there is nothing to run: refused before anything is written.
+        QVERIFY(!DemoInstaller::WriteNew(dir.filePath("b"), dir.filePath("none"), &error));
+        QVERIFY(!QFileInfo::exists(dir.filePath("b")));
+    }
+
     void gifRoundTrip_data() {
         QTest::addColumn<int>("width");
         QTest::addColumn<int>("height");

@@ -2,6 +2,7 @@
 // and the company pages with the chat link.
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -12,6 +13,7 @@
 
 #include "ScopedInstallation.h"
 #include "ScriptedPrompter.h"
+#include "authoring/CSettingDlg.h"
 #include "controls/CButtonListBox.h"
 #include "controls/CHoverButton.h"
 #include "controls/CHyperLink.h"
@@ -333,11 +335,22 @@ private slots:
             CMainDlg dlg(f.Parts());
             dlg.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dlg));
+            // A catalogue without an account number has no chat link to follow.
+            QVERIFY(dlg.ChatButton()->isHidden());
+            dlg.OpenChat();
+            QVERIFY(prompter.shown.isEmpty());
+        }
+        {
+            ScopedInstallation f;
+            f.SetConfig(QStringLiteral("企业QQ"), QStringLiteral("800012345"));
+            ScriptedPrompter prompter;
+            CMainDlg dlg(f.Parts());
+            dlg.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&dlg));
             QTest::mouseClick(dlg.ChatButton(), Qt::LeftButton);
             QCOMPARE(prompter.shown.size(), 1);
             QCOMPARE(prompter.shown[0].text,
-                     QStringLiteral("http://wpa.qq.com/msgrd?v=3&uin=%1&site=qq&menu=yes")
-                         .arg(CompanyContact::kDefaultQQ));
+                     QStringLiteral("http://wpa.qq.com/msgrd?v=3&uin=800012345&site=qq&menu=yes"));
         }
         {
             ScopedInstallation f;
@@ -354,15 +367,156 @@ private slots:
         }
     }
 
+    // The window driven by the keyboard alone, and what a screen reader finds in it.
+    void keyboardAndScreenReaders() {
+        ScopedInstallation f;
+        FillSmallCatalogue(f);
+        ScriptedPrompter prompter;
+        CMainDlg dlg(f.Parts());
+        dlg.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dlg));
+        const auto key = [](Qt::Key k, Qt::KeyboardModifiers m = {}) {
+            QTest::keyClick(QApplication::focusWidget(), k, m);
+        };
+        // Tab goes along the top band, then the categories, then the products.
+        CButtonListBox* classes = dlg.ClassList();
+        dlg.ProductsButton()->setFocus();
+        const QList<QWidget*> expected = {
+            dlg.CompanyButton(), dlg.SettingsButton(), dlg.PublishButton(),  dlg.SearchEdit(),
+            dlg.SearchButton(),  classes->ButtonAt(0), classes->ButtonAt(1), dlg.ProductList()};
+        for (QWidget* next : expected) {
+            key(Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        // An entry is read as its name and count.
+        QCOMPARE(
+            QAccessible::queryAccessibleInterface(classes->ButtonAt(0))->text(QAccessible::Name),
+            QStringLiteral("导轨，2"));
+        // The category list moves with the arrows; Space opens the category, Right goes on to
+        // its products.
+        classes->ButtonAt(0)->setFocus();
+        key(Qt::Key_Right);
+        QCOMPARE(QApplication::focusWidget(), dlg.ProductList());
+        classes->ButtonAt(0)->setFocus();
+        key(Qt::Key_Down);
+        QCOMPARE(classes->FocusedIndex(), 1);
+        key(Qt::Key_Down);  // the last entry stays
+        QCOMPARE(classes->FocusedIndex(), 1);
+        key(Qt::Key_Up);
+        key(Qt::Key_Up);
+        QCOMPARE(classes->FocusedIndex(), 0);
+        key(Qt::Key_End);
+        key(Qt::Key_Space);
+        QCOMPARE(dlg.ProductList()->GetItemCount(), 1);
+        QCOMPARE(dlg.ProductList()->GetItemText(0), QStringLiteral("丝杠@SFU16"));
+        // Enter in the grid opens the current product instead of searching.
+        dlg.ProductList()->setFocus();
+        key(Qt::Key_Right);
+        key(Qt::Key_Return);
+        QVERIFY(dlg.Tab()->isVisible());
+        QCOMPARE(dlg.Title()->text(), QStringLiteral("丝杠--丝杠"));
+        QVERIFY(prompter.shown.isEmpty());
+        // Escape leaves the window open; Ctrl+F reaches the search box from anywhere.
+        key(Qt::Key_Escape);
+        QVERIFY(dlg.isVisible());
+        dlg.BackButton()->click();
+        key(Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(QApplication::focusWidget(), dlg.SearchEdit());
+        // A skinned button reached by the keyboard wears a dotted frame (a click leaves the skin
+        // as drawn), and Space presses it.
+        CSkinBtn* company = dlg.CompanyButton();
+        company->setFocus(Qt::MouseFocusReason);
+        const QImage clicked = company->grab().toImage();
+        dlg.SearchEdit()->setFocus();
+        company->setFocus(Qt::TabFocusReason);
+        const QImage framed = company->grab().toImage();
+        QCOMPARE(framed.pixelColor(1, framed.height() / 2), QColor(Qt::white));
+        QVERIFY(clicked.pixelColor(1, clicked.height() / 2) != QColor(Qt::white));
+        key(Qt::Key_Space);
+        QTRY_COMPARE(classes->GetText(0), QStringLiteral("企业简介"));
+        QVERIFY(prompter.shown.isEmpty());
+
+        // Every skinned button is a button with a name; the lists and the tabs are named.
+        const auto check = [](QWidget* w, QAccessible::Role role, const QString& name) {
+            QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+            QVERIFY(iface);
+            QCOMPARE(iface->role(), role);
+            QCOMPARE(iface->text(QAccessible::Name), name);
+        };
+        const QList<CSkinBtn*> skinned = dlg.findChildren<CSkinBtn*>();
+        QCOMPARE(skinned.size(), 10);
+        for (CSkinBtn* b : skinned)
+            QVERIFY2(!b->accessibleName().isEmpty(), qPrintable(b->objectName()));
+        check(dlg.SearchButton(), QAccessible::Button, QStringLiteral("搜索"));
+        check(dlg.ChatButton(), QAccessible::Button, QStringLiteral("与企业QQ对话"));
+        check(classes, QAccessible::List, QStringLiteral("产品类别"));
+        check(classes->ButtonAt(0), QAccessible::Button, QStringLiteral("企业简介"));
+        check(dlg.ProductList(), QAccessible::List, QStringLiteral("产品"));
+        check(dlg.SearchEdit(), QAccessible::EditableText, QStringLiteral("类型码搜索"));
+        check(dlg.Tab(), QAccessible::PageTabList, QStringLiteral("产品文档"));
+        QAccessibleInterface* tabs = QAccessible::queryAccessibleInterface(dlg.Tab());
+        QCOMPARE(tabs->childCount(), 3);
+        QCOMPARE(tabs->child(0)->role(), QAccessible::PageTab);
+        QCOMPARE(tabs->child(2)->text(QAccessible::Name), QStringLiteral("技术参考"));
+    }
+
+    // The window goes where the screen's free area begins; on a screen too small for it, it is
+    // maximised there and keeps every control inside.
+    void fitsTheScreen() {
+        ScopedInstallation f;
+        FillSmallCatalogue(f);
+        ScriptedPrompter prompter;
+        {
+            CMainDlg dlg(f.Parts());
+            dlg.FitToScreen(QRect(0, 32, 1280, 768));  // a panel along the top
+            QCOMPARE(dlg.geometry(), QRect(0, 32, 1024, 700));
+            QVERIFY(!dlg.IsMaximized());
+        }
+        CMainDlg dlg(f.Parts());
+        dlg.FitToScreen(QRect(0, 0, 900, 600));
+        QVERIFY(dlg.IsMaximized());
+        QCOMPARE(dlg.size(), QSize(900, 600));
+        for (QWidget* w :
+             {static_cast<QWidget*>(dlg.CloseButton()), Control(dlg, 1006), Control(dlg, 1008),
+              static_cast<QWidget*>(dlg.SearchButton()), static_cast<QWidget*>(dlg.ProductList()),
+              static_cast<QWidget*>(dlg.ChatButton())})
+            QVERIFY2(dlg.rect().contains(w->geometry()), qPrintable(w->objectName()));
+    }
+
+    // Escape closes the settings hub and every dialog it opens.
+    void escapeClosesTheHubAndItsDialogs() {
+        ScopedInstallation f;
+        FillSmallCatalogue(f);
+        ScriptedPrompter prompter;
+        CSettingDlg hub(f.Db(), theApp.m_paths);
+        hub.show();
+        QVERIFY(QTest::qWaitForWindowActive(&hub));
+        QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : &hub,
+                        Qt::Key_Escape);
+        QVERIFY(!hub.isVisible());
+        QCOMPARE(hub.result(), int(QDialog::Rejected));
+        for (const CSettingDlg::Command& command : CSettingDlg::Commands()) {
+            const std::unique_ptr<QDialog> dialog = command.open(f.Db(), theApp.m_paths);
+            dialog->show();
+            QVERIFY(QTest::qWaitForWindowActive(dialog.get()));
+            QWidget* target =
+                QApplication::focusWidget() ? QApplication::focusWidget() : dialog.get();
+            QTest::keyClick(target, Qt::Key_Escape);
+            QVERIFY2(!dialog->isVisible(), command.caption);
+        }
+        QVERIFY(prompter.shown.isEmpty());
+    }
+
     void contactSettingsFallBackToDefaults() {
         ScopedInstallation f;
         f.SetConfig(QStringLiteral("企业QQ"), QStringLiteral("abc"));
         f.SetConfig(QStringLiteral("聊天服务器"), QStringLiteral("evil.example/x?y="));
         f.SetConfig(QStringLiteral("企业名称"), QStringLiteral("   "));
         const CompanyContact c = CompanyContact::FromConfig(CIniFile(theApp.m_paths.configPath));
-        QCOMPARE(c.qqNumber, CompanyContact::kDefaultQQ);
+        QCOMPARE(c.qqNumber, CompanyContact::kNoQQ);
         QCOMPARE(c.chatHost, QStringLiteral("wpa.qq.com"));
-        QCOMPARE(c.companyName, QStringLiteral("Harbelt"));
+        QCOMPARE(c.companyName, QString());
+        QCOMPARE(c.ChatHint(), QString());  // nothing of another company in the bottom band
     }
 };
 

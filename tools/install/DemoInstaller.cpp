@@ -12,7 +12,9 @@
 #include "app/CCatalogueApp.h"
 #include "app/CIniFile.h"
 #include "app/CSplashDlg.h"
+#include "app/UserInstallation.h"
 #include "publish/PublishPlan.h"
+#include "publish/RuntimeBundle.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueSchema.h"
 #include "store/Statements.h"
@@ -501,6 +503,18 @@ bool DemoInstaller::WriteEmpty(const QString& file, QString* error) {
     return CatalogueSchema::CreateEmpty(file, error);
 }
 
+bool DemoInstaller::WriteNew(const QString& folder, const QString& executable, QString* error) {
+    const QString data = DataFolder(folder);
+    const QString catalogue = Join(data, CatalogueFileName());
+    if (QFileInfo::exists(catalogue))
+        return Fail(error, QStringLiteral("%1 exists already").arg(catalogue));
+    if (!QFileInfo(executable).isFile())
+        return Fail(error, QStringLiteral("program %1 not found").arg(executable));
+    if (!WriteSkin(data, error, false) || !UserInstallation::Prepare(folder, data, error))
+        return false;
+    return RuntimeBundle::CopyStripped(executable, Join(folder, QStringLiteral("vistrel")), error);
+}
+
 bool DemoInstaller::WriteDemo(const QString& folder, QString* error, Variant variant) {
     return WriteInstallation(folder, Target::Authoring, variant, error);
 }
@@ -509,7 +523,7 @@ bool DemoInstaller::WritePublished(const QString& folder, QString* error, Varian
     return WriteInstallation(folder, Target::Published, variant, error);
 }
 
-bool DemoInstaller::WriteSkin(const QString& dataFolder, QString* error) {
+bool DemoInstaller::WriteSkin(const QString& dataFolder, QString* error, bool demoCompany) {
     if (!QDir().mkpath(dataFolder))
         return Fail(error, QStringLiteral("cannot create %1").arg(dataFolder));
     QList<PictureJob> jobs;
@@ -526,9 +540,9 @@ bool DemoInstaller::WriteSkin(const QString& dataFolder, QString* error) {
     const QSize cover = CSplashDlg::WindowSize();
     jobs.append({Join(dataFolder, QStringLiteral("splash.jpg")),
                  PictureFormat::Jpeg,
-                 [cover] {
-                     return SkinPainter::Splash().scaled(cover, Qt::IgnoreAspectRatio,
-                                                         Qt::SmoothTransformation);
+                 [cover, demoCompany] {
+                     return SkinPainter::Splash({940, 600}, demoCompany)
+                         .scaled(cover, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
                  },
                  {}});
     return RunPictureJobs(jobs, error);

@@ -31,6 +31,13 @@ public:
     // Writes a new empty catalogue (schema and the one company row); refuses an existing file.
     static bool WriteEmpty(const QString& file, QString* error = nullptr);
 
+    // Makes `folder` a new, empty authoring installation that runs at once: `executable` copied
+    // without its symbols as folder/vistrel, and sysfile/ with an empty catalogue, config.ini
+    // (发布状态=0, no company of the demo's) and the skin. Refuses a folder that already holds a
+    // catalogue, so nobody's work is overwritten.
+    static bool WriteNew(const QString& folder, const QString& executable,
+                         QString* error = nullptr);
+
     // Writes (or rewrites) the demo authoring installation in `folder`. The catalogue file is
     // replaced whole; a demo-media folder that this tool did not write is refused, never
     // deleted. Anything else in `folder` (the executable) is left alone.
@@ -41,8 +48,10 @@ public:
     static bool WritePublished(const QString& folder, QString* error = nullptr,
                                Variant variant = Variant::Full);
 
-    // Every skin bitmap (24-bit BMP) and splash.jpg into a data folder.
-    static bool WriteSkin(const QString& dataFolder, QString* error = nullptr);
+    // Every skin bitmap (24-bit BMP) and splash.jpg into a data folder; the cover names the
+    // demo company only for the demo.
+    static bool WriteSkin(const QString& dataFolder, QString* error = nullptr,
+                          bool demoCompany = true);
 
     // Saves a picture in the given format (GIF through our own encoder, TIFF LZW-compressed).
     static bool SavePicture(const QImage& image, const QString& file, PictureFormat format,

@@ -373,7 +373,7 @@ QList<SkinPainter::Bitmap> SkinPainter::SkinBitmaps() {
     return list;
 }
 
-QImage SkinPainter::Splash(const QSize& size) {
+QImage SkinPainter::Splash(const QSize& size, bool demoCompany) {
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter p(&image);
@@ -435,7 +435,7 @@ QImage SkinPainter::Splash(const QSize& size) {
     p.setPen(kInk);
     p.setFont(Font(22, true));
     p.drawText(QRectF(60, 440, 420, 34), Qt::AlignLeft | Qt::AlignVCenter,
-               DemoCatalogue::CompanyName());
+               demoCompany ? DemoCatalogue::CompanyName() : QString());
     p.setPen(QColor(120, 128, 138));
     p.setFont(Font(15));
     p.drawText(QRectF(60, 476, 420, 26), Qt::AlignLeft | Qt::AlignVCenter,
@@ -443,7 +443,8 @@ QImage SkinPainter::Splash(const QSize& size) {
     p.setPen(QColor(160, 166, 174));
     p.setFont(Font(13));
     p.drawText(QRectF(60, 548, 420, 22), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Vistrel 1.0  ·  Harbelt Precision Motion"));
+               demoCompany ? QStringLiteral("Vistrel 1.0  ·  Harbelt Precision Motion")
+                           : QStringLiteral("Vistrel 1.0"));
     p.end();
     return image;
 }

@@ -35,8 +35,9 @@ public:
     static QList<Bitmap> SkinBitmaps();
 
     // The cover picture: white at its right and bottom edges, so a cover window larger than
-    // the picture shows no seam.
-    static QImage Splash(const QSize& size = {940, 600});
+    // the picture shows no seam. Without `demoCompany` (a catalogue of the user's own) it names
+    // no company.
+    static QImage Splash(const QSize& size = {940, 600}, bool demoCompany = true);
 
     // The window's frame as the main window composes it (bands, buttons in the given states,
     // search field, bottom text), for looking at the skin as a whole.

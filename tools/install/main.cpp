@@ -1,5 +1,6 @@
 #include <unistd.h>
 
+#include <QDir>
 #include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
@@ -10,7 +11,9 @@
 
 namespace {
 int Usage(QTextStream& err) {
-    err << "usage: vistrel-install empty FILE.db\n"
+    err << "usage: vistrel-install new FOLDER        (a new, empty catalogue of your own, ready to "
+           "run)\n"
+           "       vistrel-install empty FILE.db\n"
            "       vistrel-install demo FOLDER       (authoring demo beside the executable)\n"
            "       vistrel-install published FOLDER  (a published copy: sysfile and pic)\n"
            "       vistrel-install publish INSTALLATION ROOT [--cover FILE] [--logo FILE]\n"
@@ -20,7 +23,8 @@ int Usage(QTextStream& err) {
            "       vistrel-install import INSTALLATION SHEET.csv [--update]\n"
            "                                         (products from a sheet into the catalogue)\n"
            "       vistrel-install export INSTALLATION SHEET.csv\n"
-           "                                         (the catalogue as a sheet)\n";
+           "                                         (the catalogue as a sheet)\n"
+           "       vistrel-install skin FOLDER       (the skin bitmaps and cover picture)\n";
     return 2;
 }
 }  // namespace
@@ -51,7 +55,15 @@ int main(int argc, char** argv) {
     const QString command = args[1], target = args[2];
     QString error;
     bool ok = false;
-    if (command == QLatin1String("empty"))
+    if (command == QLatin1String("new"))
+        // The program lies beside this tool, in the build folder as in an installed bin/.
+        ok = DemoInstaller::WriteNew(
+            target,
+            QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("vistrel")),
+            &error);
+    else if (command == QLatin1String("skin"))
+        ok = DemoInstaller::WriteSkin(target, &error, false);
+    else if (command == QLatin1String("empty"))
         ok = DemoInstaller::WriteEmpty(target, &error);
     else if (command == QLatin1String("demo"))
         ok = DemoInstaller::WriteDemo(target, &error);
@@ -64,5 +76,9 @@ int main(int argc, char** argv) {
             << "\n";
         return 1;
     }
+    if (command == QLatin1String("new"))
+        QTextStream(stdout) << "A new catalogue in " << QDir(target).absolutePath()
+                            << ". Start it with: " << QDir(target).absoluteFilePath("vistrel")
+                            << "\n";
     return 0;
 }
