@@ -88,7 +88,7 @@ CMainDlg::CMainDlg(const AppParts& parts, QWidget* parent) : QDialog(parent), m_
     setObjectName(QStringLiteral("102"));
     CreateControls();
     // Every key and click of the window passes the search box's rules first.
-    new CWindowTap(
+    m_tap = new CWindowTap(
         this, [this](QObject* watched, QEvent* event) { return PreTranslate(watched, event); });
     OnInitDialog();
 }
@@ -106,6 +106,9 @@ int CMainDlg::exec() {
 }
 
 CMainDlg::~CMainDlg() {
+    // The children go after this destructor, and their last events must not reach a window
+    // that is no longer whole.
+    delete m_tap;
     if (m_browser && m_browser->IsPublished()) ShippedThumbnails::Close();
 }
 

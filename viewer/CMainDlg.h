@@ -20,6 +20,7 @@ class CButtonListBox;
 class CDocPageDlg;
 class CHyperLink;
 class CModelPageDlg;
+class CWindowTap;
 class CIniFile;
 class CSkinBtn;
 class CSkinTabCtrl;
@@ -205,6 +206,7 @@ private:
     std::array<CDocPageDlg*, 3> m_pages;  // 133, 134, 135
     QPointer<CModelPageDlg> m_modelPage;  // 136 while the product has model files
 
+    CWindowTap* m_tap = nullptr;
     AppParts m_parts;
     std::unique_ptr<CatalogueBrowser> m_browser;
     CompanyContact m_contact;

@@ -490,7 +490,7 @@ private slots:
                 QVariantList params;
                 const char* sql = db.SearchStatement(f, &params);
                 const bool longEnough = f.toUcs4().size() >= 3 && f.isValidUtf16();
-                QCOMPARE(sql == Sql::SearchProductsByKeyIndexed, indexed && longEnough);
+                QCOMPARE(qstrcmp(sql, Sql::SearchProductsByKeyIndexed) == 0, indexed && longEnough);
                 CatalogueRecordset a(&db), b(&db);
                 QVERIFY2(a.OpenRecordset(sql, params), qPrintable(f + ": " + db.LastError()));
                 QVERIFY(b.OpenRecordset(Sql::SearchProductsByKey, {CatalogueDb::LikeContains(f)}));
