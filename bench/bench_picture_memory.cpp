@@ -31,6 +31,7 @@
 #include "TestFiles.h"
 #include "app/CCatalogueApp.h"
 #include "app/CSplashDlg.h"
+#include "bench/Goal.h"
 #include "controls/CThumbListCtrl.h"
 #include "controls/PictureLoader.h"
 #include "controls/ThumbnailRenderer.h"
@@ -479,5 +480,9 @@ int main(int argc, char** argv) {
         "\nplain QImageReader, worst file under 1 MB: %.1f MB; ratio to the loader's "
         "worst: %.1fx\n",
         plainWorst, plainWorst / std::max(1.0, worstSmall));
+    PrintGoal("growth_small_file", worstSmall, "MB", worstSmall / std::max(1.0, plainWorst),
+              "plain QImageReader", "<=150 MB", worstSmall <= kFileGoalMb);
+    PrintGoal("category_peak", worstCategory, "MB", worstCategory / std::max(1.0, plainWorst),
+              "plain QImageReader worst file", "<400 MB", worstCategory < kCategoryGoalMb);
     return met ? 0 : 2;
 }

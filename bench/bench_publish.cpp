@@ -28,6 +28,7 @@
 #include <cstring>
 
 #include "app/CIniFile.h"
+#include "bench/Goal.h"
 #include "publish/PublishCommand.h"
 #include "publish/RuntimeBundle.h"
 #include "store/CatalogueDb.h"
@@ -172,6 +173,8 @@ int main(int argc, char** argv) {
     std::printf("best: publish %.2f s (%.1f MiB/s), cp -r %.2f s (%.1f MiB/s)\n", publishBest,
                 double(bytes) / kMiB / publishBest, cpBest, double(bytes) / kMiB / cpBest);
     std::printf("throughput ratio publish/cp: %.2f (goal >= 0.90)\n", cpBest / publishBest);
+    PrintGoal("publish_throughput", double(bytes) / kMiB / publishBest, "MiB/s",
+              cpBest / publishBest, "cp -r", ">=0.90x", cpBest / publishBest >= 0.90);
 
     // The last run was a publish: what it bundled, against the files it came from.
     const auto sizeOf = [](const QString& path) {

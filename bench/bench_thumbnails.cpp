@@ -23,6 +23,7 @@
 #include <cstdlib>
 
 #include "app/CCatalogueApp.h"
+#include "bench/Goal.h"
 #include "controls/CThumbListCtrl.h"
 #include "controls/PictureLoader.h"
 #include "controls/ThumbnailCache.h"
@@ -300,6 +301,10 @@ int main(int argc, char** argv) {
                 ratio(plain, coldOne.all));
     std::printf("ratio plain decoder / scaled decode + cell, both on one thread: %.1fx\n",
                 ratio(plain, scaledOneThread));
+    PrintGoal("event_loop_stall", ms(cold.maxGap), "ms", 0, "(no baseline)", "<=50 ms",
+              ms(cold.maxGap) <= 50);
+    PrintGoal("list_vs_plain_decoder", ms(cold.all), "ms", both, "plain decoder, same threads",
+              ">=15x", both >= 15);
     const bool allDrawn =
         ready == again.kept && cold.ready == cold.kept && coldOne.ready == coldOne.kept;
     return allDrawn ? 0 : 2;
