@@ -48,16 +48,6 @@ struct Cost {
     qint64 cpu = 0;
 };
 
-// Peak resident memory of the process so far, in MiB (VmHWM).
-double PeakMiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    return -1;
-}
-
 // From the first add until every cell the list keeps is drawn and it has painted once more.
 Cost FillThumbList(const QString& picture, int count) {
     CThumbListCtrl list;
@@ -118,7 +108,7 @@ void Report(const char* title, const char* unit, Fill fill) {
             "  %6d %s  %9.1f ms (%5.1f us per item)   CPU %9.1f ms (%5.1f us per item)   "
             "peak memory so far %.0f MiB\n",
             count, unit, walls.back(), walls.back() * 1000 / count, cpus.back(),
-            cpus.back() * 1000 / count, PeakMiB());
+            cpus.back() * 1000 / count, PeakRssMiB());
     }
     const double scale = double(kSizes[4]) / kSizes[0];
     const double wallRatio = walls.back() / (walls.front() * scale);

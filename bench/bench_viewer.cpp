@@ -63,6 +63,7 @@
 #include "TestImages.h"
 #include "app/CCatalogueApp.h"
 #include "app/CIniFile.h"
+#include "bench/Goal.h"
 #include "controls/CButtonListBox.h"
 #include "controls/CHoverButton.h"
 #include "controls/CThumbListCtrl.h"
@@ -882,17 +883,6 @@ void BenchSearch(const QString& cache, const std::vector<int>& sizes) {
 }
 
 // ---- memory ----------------------------------------------------------------------------------
-
-// Peak resident memory of this process so far, in MiB. VmHWM belongs to this program's own
-// memory map; getrusage's figure would carry over the forking parent's size across exec.
-double PeakRssMiB() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024;
-    return -1;
-}
 
 // In a child process: a bare Qt window of the main window's size, shown and painted.
 int MemoryChildBare() {
