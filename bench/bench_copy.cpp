@@ -33,7 +33,7 @@
 #include <map>
 #include <vector>
 
-#include "bench/Goal.h"
+#include "bench/BenchSupport.h"
 #include "publish/CopyWorker.h"
 
 namespace {

@@ -31,7 +31,7 @@
 #include "TestFiles.h"
 #include "app/CCatalogueApp.h"
 #include "app/CSplashDlg.h"
-#include "bench/Goal.h"
+#include "bench/BenchSupport.h"
 #include "controls/CThumbListCtrl.h"
 #include "controls/PictureLoader.h"
 #include "controls/ThumbnailRenderer.h"

@@ -28,7 +28,7 @@
 #include <cstring>
 
 #include "app/CIniFile.h"
-#include "bench/Goal.h"
+#include "bench/BenchSupport.h"
 #include "publish/PublishCommand.h"
 #include "publish/RuntimeBundle.h"
 #include "store/CatalogueDb.h"

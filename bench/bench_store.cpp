@@ -15,7 +15,7 @@
 #include <functional>
 #include <vector>
 
-#include "bench/Goal.h"
+#include "bench/BenchSupport.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueRecords.h"
 #include "store/CatalogueRecordset.h"

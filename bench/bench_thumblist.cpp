@@ -21,7 +21,7 @@
 #include <vector>
 
 #include "app/CCatalogueApp.h"
-#include "bench/Goal.h"
+#include "bench/BenchSupport.h"
 #include "controls/CButtonListBox.h"
 #include "controls/CThumbListCtrl.h"
 #include "controls/ThumbnailCache.h"

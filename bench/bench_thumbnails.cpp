@@ -23,7 +23,7 @@
 #include <cstdlib>
 
 #include "app/CCatalogueApp.h"
-#include "bench/Goal.h"
+#include "bench/BenchSupport.h"
 #include "controls/CThumbListCtrl.h"
 #include "controls/PictureLoader.h"
 #include "controls/ThumbnailCache.h"

@@ -63,7 +63,7 @@
 #include "TestImages.h"
 #include "app/CCatalogueApp.h"
 #include "app/CIniFile.h"
-#include "bench/Goal.h"
+#include "bench/BenchSupport.h"
 #include "controls/CButtonListBox.h"
 #include "controls/CHoverButton.h"
 #include "controls/CThumbListCtrl.h"

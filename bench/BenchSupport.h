@@ -1,5 +1,7 @@
 #pragma once
 
+// What every benchmark shares: its summary lines and its peak memory.
+
 #include <QByteArray>
 #include <QFile>
 #include <cstdio>
