@@ -35,8 +35,9 @@ struct Reader {
 QMutex g_mutex;
 std::unique_ptr<Reader> g_reader;
 
-// Size and modification time (seconds) of a regular file.
-bool Stamp(const QString& path, qint64& size, qint64& mtime) {
+}  // namespace
+
+bool ShippedThumbnails::Stamp(const QString& path, qint64& size, qint64& mtime) {
     struct stat st {};
     if (path.isEmpty() || ::stat(QFile::encodeName(path).constData(), &st) != 0 ||
         !S_ISREG(st.st_mode))
@@ -46,7 +47,16 @@ bool Stamp(const QString& path, qint64& size, qint64& mtime) {
     return true;
 }
 
-}  // namespace
+bool ShippedThumbnails::IsRowShape(const QSize& thumbnailSize, const QSize& picture) {
+    for (const int side : {kSide, kCacheSide}) {
+        const QSize expected = FreedesktopThumbnails::ThumbnailSize(picture, {QString(), side});
+        if (!thumbnailSize.isEmpty() && !expected.isEmpty() &&
+            std::abs(thumbnailSize.width() - expected.width()) <= 1 &&
+            std::abs(thumbnailSize.height() - expected.height()) <= 1)
+            return true;
+    }
+    return false;
+}
 
 QString ShippedThumbnails::Key(const QString& picFolder, const QString& path) {
     if (picFolder.isEmpty() || path.isEmpty()) return QString();
@@ -59,20 +69,31 @@ QString ShippedThumbnails::Key(const QString& picFolder, const QString& path) {
 
 std::optional<ShippedThumbnails::Entry> ShippedThumbnails::Make(const QString& picFolder,
                                                                 const QString& path) {
+    return MakeFrom(path, Key(picFolder, path));
+}
+
+std::optional<ShippedThumbnails::Entry> ShippedThumbnails::MakeFrom(const QString& source,
+                                                                    const QString& key) {
     Entry entry;
-    entry.key = Key(picFolder, path);
-    if (entry.key.isEmpty() || !Stamp(path, entry.size, entry.mtime)) return std::nullopt;
-    entry.picture = PictureLoader::ReadSize(path);
-    const QImage image = PictureLoader::LoadScaled(
-        path, FreedesktopThumbnails::ThumbnailSize(entry.picture, {QString(), kSide}));
-    if (image.isNull()) return std::nullopt;
+    entry.key = key;
+    if (entry.key.isEmpty() || !Stamp(source, entry.size, entry.mtime)) return std::nullopt;
+    entry.picture = PictureLoader::ReadSize(source);
+    const QImage thumbnail = PictureLoader::LoadScaled(
+        source, FreedesktopThumbnails::ThumbnailSize(entry.picture, {QString(), kSide}));
+    return Encode(std::move(entry), thumbnail);
+}
+
+std::optional<ShippedThumbnails::Entry> ShippedThumbnails::Encode(Entry entry,
+                                                                  const QImage& thumbnail) {
+    if (thumbnail.isNull()) return std::nullopt;
+    entry.data.clear();
     QBuffer buffer(&entry.data);
     buffer.open(QIODevice::WriteOnly);
     // JPEG keeps them small; only a picture with transparency needs PNG to keep it.
-    const bool alpha = image.hasAlphaChannel();
+    const bool alpha = thumbnail.hasAlphaChannel();
     QImageWriter writer(&buffer, alpha ? "png" : "jpeg");
     writer.setQuality(alpha ? 50 : 90);
-    if (!writer.write(image) || entry.data.size() > kMaxDataBytes) return std::nullopt;
+    if (!writer.write(thumbnail) || entry.data.size() > kMaxDataBytes) return std::nullopt;
     return entry;
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QImage>
 #include <QSize>
 #include <QString>
 #include <optional>
@@ -22,6 +23,9 @@ public:
     static constexpr int kSide = 280;
     // Larger rows are not made, and not read.
     static constexpr qint64 kMaxDataBytes = 1024 * 1024;
+    // A row made from the desktop cache's "large" thumbnail fits this square instead; the
+    // viewer uses it where it is big enough for the screen.
+    static constexpr int kCacheSide = 256;
 
     struct Entry {
         QString key;
@@ -38,6 +42,16 @@ public:
     // Makes the row of the picture at `path`: its thumbnail fitted into kSide x kSide (never
     // enlarged) and what identifies the file now. Nothing for a file that cannot be decoded.
     static std::optional<Entry> Make(const QString& picFolder, const QString& path);
+    // The same for a picture read from `source` whose row is keyed `key`.
+    static std::optional<Entry> MakeFrom(const QString& source, const QString& key);
+    // Completes `entry` (key, stamp and picture size given) with `thumbnail` encoded: JPEG, or
+    // PNG to keep transparency. Nothing when it does not fit kMaxDataBytes.
+    static std::optional<Entry> Encode(Entry entry, const QImage& thumbnail);
+    // Size and modification time (seconds) of a regular file.
+    static bool Stamp(const QString& path, qint64& size, qint64& mtime);
+    // Whether a thumbnail of `thumbnailSize` has a shape rows are made in for a picture of
+    // `picture`: fitted into kSide, or into kCacheSide (up to rounding).
+    static bool IsRowShape(const QSize& thumbnailSize, const QSize& picture);
 
     // Starts using the thumbnails of the catalogue file of a published copy whose pictures lie
     // in `picFolder`; `immutable` for a catalogue on read-only media. False (and nothing used)

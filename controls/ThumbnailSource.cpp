@@ -29,14 +29,6 @@ FreedesktopThumbnails::SizeClass CacheClass(int side) {
     return FreedesktopThumbnails::ClassFor(std::max(side, 256));
 }
 
-// A stored thumbnail of a `picture`-sized picture has its shape, up to rounding.
-bool ShapeOf(const QSize& thumbnail, const QSize& picture, int maxSide) {
-    const QSize expected = FreedesktopThumbnails::ThumbnailSize(picture, {QString(), maxSide});
-    return !thumbnail.isEmpty() && !expected.isEmpty() &&
-           std::abs(thumbnail.width() - expected.width()) <= 1 &&
-           std::abs(thumbnail.height() - expected.height()) <= 1;
-}
-
 }  // namespace
 
 void ThumbnailSource::SetSources(int sources) {
@@ -55,7 +47,7 @@ ThumbnailSource::Stored ThumbnailSource::Find(const QString& path, int side) {
             QBuffer buffer(&entry->data);
             buffer.open(QIODevice::ReadOnly);
             QImage image = PictureLoader::LoadSmall(&buffer, ShippedThumbnails::kSide);
-            if (ShapeOf(image.size(), entry->picture, ShippedThumbnails::kSide)) {
+            if (ShippedThumbnails::IsRowShape(image.size(), entry->picture)) {
                 found.picture = entry->picture;
                 found.image = std::move(image);
                 found.origin = Origin::Shipped;

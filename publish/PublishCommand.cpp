@@ -130,6 +130,16 @@ int PublishCommand::RunCommand(const QStringList& args, QTextStream& out, QTextS
             err.flush();
             out << text << "\n";
         });
+    // Where the thumbnails came from: a republish that decodes again is worth noticing.
+    if (outcome == PublishOperation::Outcome::Published) {
+        const ThumbnailMaker::Counts made = operation.ThumbnailsMade();
+        out << QStringLiteral("缩略图：沿用上次发布 %1，桌面缓存 %2，相机缩略图 %3，解码 %4")
+                   .arg(made.earlier)
+                   .arg(made.cache)
+                   .arg(made.embedded)
+                   .arg(made.decoded)
+            << "\n";
+    }
     if (web && outcome == PublishOperation::Outcome::Published)
         out << QDir(PublishPlan::CopyFolder(QFileInfo(positional[1]).absoluteFilePath()))
                    .filePath(QStringLiteral("index.html"))

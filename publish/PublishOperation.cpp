@@ -13,8 +13,6 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QThreadPool>
-#include <QtConcurrent>
 #include <algorithm>
 #include <cstdio>
 
@@ -209,7 +207,10 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
     m_published.clear();
     bool published = Stage(root) && Prepare() && (LinkUnchangedJobs(), runJobs(m_jobs));
     if (!published && m_errors.isEmpty()) m_errors << QStringLiteral("not every file was copied");
-    if (published) WriteThumbnails();
+    if (published)
+        FinishThumbnails();
+    else
+        m_thumbnails.Cancel();
     // A journal left beside the copy's catalogue (the disk filled while thumbnails were
     // written) would be replayed, or ignored on read-only media: such a copy is no copy.
     const QString catalogue =
@@ -315,12 +316,17 @@ bool PublishOperation::Prepare() {
     // 2. The relative paths, all or none.
     QList<QPair<const char*, QVariantList>> updates;
     QSet<QString> documents;  // the destinations that may be folders
+    QSet<QString> keys;       // of the product pictures' thumbnails
     for (const auto& [row, paths] : products) {
         const QVariantList key = {row.className, row.productName};
         updates.append(
             {Sql::SetProductDpath, QVariantList{Published(row.opath, paths.picture)} + key});
-        if (IsRegularFile(row.opath) && !m_pictures.contains(copy.filePath(paths.picture)))
-            m_pictures << copy.filePath(paths.picture);
+        const QString thumbnailKey = ShippedThumbnails::Key(copy.filePath(QStringLiteral("pic")),
+                                                            copy.filePath(paths.picture));
+        if (IsRegularFile(row.opath) && !thumbnailKey.isEmpty() && !keys.contains(thumbnailKey)) {
+            keys.insert(thumbnailKey);
+            m_pictures.append({row.opath, thumbnailKey});
+        }
         const char* columns[3] = {Sql::SetProductPIntroduce, Sql::SetProductPAddProcess,
                                   Sql::SetProductPTecReference};
         const QString sources[3] = {row.oIntroduce, row.oAddProcess, row.oTecReference};
@@ -353,6 +359,13 @@ bool PublishOperation::Prepare() {
 
     // 5.-7. The data folder, its configuration marked published, and the executable.
     if (!CopyDataFolder(copy.filePath(QStringLiteral("sysfile")))) return false;
+    // The thumbnails are made from the sources from now on, beside everything that follows.
+    m_thumbnails.Start(
+        CatalogueDb::CatalogueFile(copy.filePath(QStringLiteral("sysfile"))),
+        m_previous.isEmpty()
+            ? QString()
+            : CatalogueDb::CatalogueFile(QDir(m_previous).filePath(QStringLiteral("sysfile"))),
+        m_pictures);
     CIniFile config(copy.filePath(QStringLiteral("sysfile/config.ini")));
     if (!config.WriteString(kSysInfo, kPublishState, QStringLiteral("1")))
         return Fail(QStringLiteral("cannot write %1").arg(config.Path()));
@@ -402,66 +415,14 @@ bool PublishOperation::Queue(const QString& source, const QString& destination, 
     return true;
 }
 
-bool PublishOperation::WriteThumbnails() {
-    const auto skipped = [this](const QString& why) {
-        m_errors << QStringLiteral("thumbnails not written: %1").arg(why);
-        return false;
-    };
-    CatalogueDb copy;
+void PublishOperation::FinishThumbnails() {
+    // Thumbnails only save the viewer time: without them the copy is still whole.
     QString why;
-    if (!copy.Open(CatalogueDb::CatalogueFile(QDir(m_copy).filePath(QStringLiteral("sysfile"))),
-                   &why))
-        return skipped(why);
-    // Rows of an earlier publish into the same root are made afresh.
-    if (!copy.ExecuteSql(Sql::CreateThumbnailTable) || !copy.ExecuteSql(Sql::DeleteThumbnails))
-        return skipped(copy.LastError());
-    QSqlDatabase db = copy.Database();
-    if (!db.transaction()) return skipped(db.lastError().text());
-    QSqlQuery insert(db);
-    if (!insert.prepare(QString::fromUtf8(Sql::InsertThumbnail)))
-        return skipped(insert.lastError().text());
-
-    const QString picFolder = QDir(m_copy).filePath(QStringLiteral("pic"));
-    const auto make = [&picFolder](const QString& path) {
-        return ShippedThumbnails::Make(picFolder, path);
-    };
-    // Made on every core, a few at a time, so that memory stays small however many there are.
-    constexpr int kChunk = 32;
-    const int total = static_cast<int>(m_pictures.size());
-    if (m_thumbnailProgress && total > 0) m_thumbnailProgress(0, total);
-    QThreadPool pool;
-    int missing = 0;
-    for (int from = 0; from < total; from += kChunk) {
-        const QStringList chunk = m_pictures.mid(from, kChunk);
-        const QList<std::optional<ShippedThumbnails::Entry>> entries =
-            QtConcurrent::blockingMapped(&pool, chunk, make);
-        for (const auto& entry : entries) {
-            if (!entry) {
-                ++missing;
-                continue;
-            }
-            CatalogueDb::BindAll(insert,
-                                 {entry->key, entry->size, entry->mtime, entry->picture.width(),
-                                  entry->picture.height(), entry->data});
-            if (!insert.exec()) {
-                const QString error = insert.lastError().text();
-                insert.finish();
-                db.rollback();
-                return skipped(error);
-            }
-        }
-        if (m_thumbnailProgress) m_thumbnailProgress(std::min(from + kChunk, total), total);
-    }
-    insert.finish();
-    if (!db.commit()) {
-        const QString error = db.lastError().text();
-        db.rollback();
-        return skipped(error);
-    }
-    if (missing > 0)
+    if (!m_thumbnails.Finish(m_thumbnailProgress, &why))
+        m_errors << QStringLiteral("thumbnails not written: %1").arg(why);
+    else if (const int missing = m_thumbnails.Made().missing; missing > 0)
         m_errors
             << QStringLiteral("%1 product pictures could not be read for thumbnails").arg(missing);
-    return true;
 }
 
 void PublishOperation::LinkUnchangedJobs() {

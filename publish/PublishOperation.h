@@ -7,6 +7,7 @@
 
 #include "app/InstallPaths.h"
 #include "publish/CopyJob.h"
+#include "publish/ThumbnailMaker.h"
 
 class CatalogueDb;
 class IPrompter;
@@ -18,10 +19,10 @@ class IPrompter;
 // unchanged are hard-linked from it rather than copied again. In this order: lay out the copy,
 // write the relative paths into the catalogue (one transaction), copy the company picture, queue
 // the copy jobs, copy the data folder (the catalogue through SQLite), mark the copy published, copy
-// the executable with the Qt runtime it needs (RuntimeBundle), run the jobs, write a thumbnail of
-// every copied product picture into the copy's catalogue, write the web catalogue (index.html and
-// web/) beside them, and report. The publish dialog and the command line differ only in how they
-// run the jobs and show the notices.
+// the executable with the Qt runtime it needs (RuntimeBundle), run the jobs, wait for the
+// thumbnails of the product pictures (ThumbnailMaker, busy since the catalogue was copied), write
+// the web catalogue (index.html and web/) beside them, and report. The publish dialog and the
+// command line differ only in how they run the jobs and show the notices.
 class PublishOperation {
 public:
     enum class Outcome { Published, NoRoot, Refused, Failed };
@@ -61,6 +62,8 @@ public:
     const QStringList& Errors() const { return m_errors; }
     // The last run's queued jobs, with full paths.
     const QList<CopyJob>& Jobs() const { return m_jobs; }
+    // Where the last run's shipped thumbnails came from.
+    ThumbnailMaker::Counts ThumbnailsMade() const { return m_thumbnails.Made(); }
 
     static QString NoRootText() { return QStringLiteral("选择要发布的根目录"); }
     static QString RefusedText() { return QStringLiteral("不能发布到程序所在的文件夹"); }
@@ -105,8 +108,8 @@ private:
     void LinkUnchangedJobs();
     // Hard-links the earlier copy's file for `destination` where it is unchanged.
     bool LinkFromPrevious(const QString& source, const QString& destination);
-    // Writes the thumbnails of the copied product pictures into the copy's catalogue.
-    bool WriteThumbnails();
+    // Waits for the thumbnails of the product pictures in the copy's catalogue.
+    void FinishThumbnails();
 
     CatalogueDb& m_db;
     InstallPaths m_paths;
@@ -120,7 +123,8 @@ private:
     QStringList m_errors;
     QString m_noRuntime;
     QList<CopyJob> m_jobs;
-    QStringList m_pictures;  // the copy's product pictures, full paths
+    QList<ThumbnailMaker::Picture> m_pictures;  // the product pictures, one per key
+    ThumbnailMaker m_thumbnails;
     Progress m_thumbnailProgress;
     bool m_withProgram = true;
 };

@@ -18,6 +18,7 @@
 #include "controls/FreedesktopThumbnails.h"
 #include "controls/ShippedThumbnails.h"
 #include "controls/ThumbnailRenderer.h"
+#include "publish/ThumbnailMaker.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueSchema.h"
 #include "store/Statements.h"
@@ -229,6 +230,85 @@ private slots:
         Cell(path, &origin);
         QCOMPARE(origin, Origin::Decoded);
         ShippedThumbnails::Close();
+    }
+
+    // A publish trusts the earlier copy's row while its picture is unchanged, then the desktop
+    // cache (the sharper class first; a "large" entry at its own size, enough for a cell of
+    // either density), then a camera thumbnail big enough, and decodes only the rest.
+    void thumbnailsForAPublish() {
+        using Maker = ThumbnailMaker;
+        const QString a = Write(QStringLiteral("pub/a.jpg"), Jpeg(Marked(1600, 1200)));
+        const Maker::Picture picture{a, QStringLiteral("pic/c/p/a.jpg")};
+        const auto make = [](const Maker::Picture& p, const Maker::EarlierRow& earlier,
+                             Maker::Origin want) {
+            Maker::Origin origin;
+            auto row = Maker::Make(p, earlier, &origin);
+            if (origin != want || !row) qWarning("origin %d", int(origin));
+            return origin == want && row ? row->data : QByteArray();
+        };
+        const QByteArray first = make(picture, nullptr, Maker::Origin::Decoded);
+        QVERIFY(!first.isEmpty());
+        qint64 size = 0, mtime = 0;
+        QVERIFY(ShippedThumbnails::Stamp(a, size, mtime));
+        for (const qint64 shift : {0, 1}) {
+            const Maker::EarlierRow earlier = [&](const QString& key) {
+                return ShippedThumbnails::Entry{key, size, mtime + shift, {1600, 1200}, "kept"};
+            };
+            QCOMPARE(make(picture, earlier, shift ? Maker::Origin::Decoded : Maker::Origin::Earlier)
+                         .startsWith("kept"),
+                     !shift);
+        }
+
+        const auto source = FreedesktopThumbnails::Describe(a);
+        const auto store = [&](int side, QColor colour) {
+            QImage entry(FreedesktopThumbnails::ThumbnailSize({1600, 1200}, {{}, side}),
+                         QImage::Format_RGB32);
+            entry.fill(colour);
+            QVERIFY(FreedesktopThumbnails::Store(source, FreedesktopThumbnails::ClassFor(side),
+                                                 entry, {1600, 1200}));
+        };
+        store(256, Qt::blue);
+        QImage row = QImage::fromData(make(picture, nullptr, Maker::Origin::Cache));
+        QVERIFY(row.size() == QSize(256, 192) && qBlue(row.pixel(100, 100)) > 200);
+        store(512, Qt::green);
+        row = QImage::fromData(make(picture, nullptr, Maker::Origin::Cache));
+        QVERIFY(row.size() == QSize(280, 210) && qGreen(row.pixel(100, 100)) > 200);
+
+        // The viewer of a copy draws its cells from the large entry's row.
+        const QString pic = Path(QStringLiteral("copy2/pic"));
+        const QString copied =
+            Write(QStringLiteral("copy2/pic/c/p/a.jpg"), Jpeg(Marked(1600, 1200)));
+        const QString file = Path(QStringLiteral("copy2/shipped.db"));
+        QVERIFY(CatalogueSchema::CreateEmpty(file));
+        CatalogueDb db;
+        QVERIFY(db.Open(file) && db.ExecuteSql(Sql::CreateThumbnailTable));
+        QVERIFY(ShippedThumbnails::Stamp(copied, size, mtime));
+        QImage large(256, 192, QImage::Format_RGB32);
+        large.fill(Qt::blue);
+        QVERIFY(db.ExecuteSql(Sql::InsertThumbnail, {QStringLiteral("pic/c/p/a.jpg"), size, mtime,
+                                                     1600, 1200, Jpeg(large)}));
+        QVERIFY(ShippedThumbnails::Open(file, pic, false));
+        ThumbnailSource::SetSources(ThumbnailSource::Shipped);
+        Origin origin;
+        QVERIFY(qBlue(Cell(copied, &origin).pixel(70, 70)) > 200);
+        QCOMPARE(origin, Origin::Shipped);
+        QVERIFY(qBlue(Cell(copied, &origin, 2).pixel(140, 140)) > 200);
+        QCOMPARE(origin, Origin::Shipped);
+        ShippedThumbnails::Close();
+
+        // Camera thumbnails: one as big as the row is taken, a smaller one is not.
+        for (const int width : {320, 160}) {
+            const QString b = Write(
+                QStringLiteral("pub/b%1.jpg").arg(width),
+                WithExifThumbnail(Jpeg(Marked(1600, 1200)), 1, Jpeg(Marked(width, width * 3 / 4))));
+            row = QImage::fromData(
+                make({b, QStringLiteral("pic/b.jpg")}, nullptr,
+                     width > 280 ? Maker::Origin::Embedded : Maker::Origin::Decoded));
+            QCOMPARE(row.size(), QSize(280, 210));
+            QCOMPARE(RedQuarter(row), 0);
+        }
+        make({Write(QStringLiteral("pub/bad.jpg"), "not a picture"), "pic/bad.jpg"}, nullptr,
+             Maker::Origin::None);
     }
 
     // Cells for a screen of two device pixels per point: twice the pixels, the same picture, and
