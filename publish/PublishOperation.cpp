@@ -13,6 +13,7 @@
 #include <QSet>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <algorithm>
 #include <cstdio>
 
@@ -194,6 +195,7 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
     m_jobs.clear();
     m_noRuntime.clear();
     m_pictures.clear();
+    m_shown.clear();
     if (root.isEmpty()) {
         notify(NoRootText());
         return Outcome::NoRoot;
@@ -207,10 +209,12 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
     m_published.clear();
     bool published = Stage(root) && Prepare() && (LinkUnchangedJobs(), runJobs(m_jobs));
     if (!published && m_errors.isEmpty()) m_errors << QStringLiteral("not every file was copied");
+    m_background.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
     if (published)
         FinishThumbnails();
     else
         m_thumbnails.Cancel();
+    m_webPictures.Wait(!published);
     // A journal left beside the copy's catalogue (the disk filled while thumbnails were
     // written) would be replayed, or ignored on read-only media: such a copy is no copy.
     const QString catalogue =
@@ -221,10 +225,13 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
     // The web catalogue is part of the copy: a file it cannot write fails the publish. Its own
     // thumbnails are shown as thumbnails being made, so the window stays painted.
     QString webError;
-    if (published && !WebCatalogueWriter::Write(m_copy, &webError, m_thumbnailProgress)) {
+    if (published && m_withWeb &&
+        !WebCatalogueWriter::Write(m_copy, &webError, m_thumbnailProgress, &m_webPictures)) {
         m_errors << webError;
         published = false;
     }
+    if (published && m_withWeb && !RemoveEntry(ConvertedFolder()))
+        published = Fail(QStringLiteral("cannot remove %1").arg(ConvertedFolder()));
     published = published && Replace();
     if (published)
         m_published = m_final;
@@ -350,6 +357,7 @@ bool PublishOperation::Prepare() {
         const auto& [company, paths] = companies.first();
         if (IsRegularFile(company.opath) && !CopyFile(company.opath, copy.filePath(paths.dpath)))
             return false;
+        m_shown.append({company.opath, paths.dpath});
     }
 
     // 4. The jobs: every file a column names, folder documents with their content.
@@ -359,13 +367,7 @@ bool PublishOperation::Prepare() {
 
     // 5.-7. The data folder, its configuration marked published, and the executable.
     if (!CopyDataFolder(copy.filePath(QStringLiteral("sysfile")))) return false;
-    // The thumbnails are made from the sources from now on, beside everything that follows.
-    m_thumbnails.Start(
-        CatalogueDb::CatalogueFile(copy.filePath(QStringLiteral("sysfile"))),
-        m_previous.isEmpty()
-            ? QString()
-            : CatalogueDb::CatalogueFile(QDir(m_previous).filePath(QStringLiteral("sysfile"))),
-        m_pictures);
+    StartPictureWork();
     CIniFile config(copy.filePath(QStringLiteral("sysfile/config.ini")));
     if (!config.WriteString(kSysInfo, kPublishState, QStringLiteral("1")))
         return Fail(QStringLiteral("cannot write %1").arg(config.Path()));
@@ -388,8 +390,12 @@ bool PublishOperation::Prepare() {
 bool PublishOperation::Queue(const QString& source, const QString& destination, bool folderToo) {
     if (!Within(QDir::cleanPath(destination), m_copy))
         return Fail(QStringLiteral("%1 lies outside the copy").arg(destination));
+    const auto shown = [&](const QString& from, const QString& to) {
+        if (folderToo) m_shown.append({from, QDir(m_copy).relativeFilePath(to)});
+    };
     if (IsRegularFile(source)) {
         m_jobs.append({source, destination});
+        shown(source, destination);
         return true;
     }
     if (!Names(source, folderToo)) return true;  // names nothing: its column was cleared
@@ -410,9 +416,26 @@ bool PublishOperation::Queue(const QString& source, const QString& destination, 
             if (!MakeFolder(target)) return false;
         } else if (IsRegularFile(path)) {
             m_jobs.append({path, target});
+            shown(path, target);
         }
     }
     return true;
+}
+
+QString PublishOperation::ConvertedFolder() const {
+    return QDir(m_copy).filePath(QStringLiteral(".web-pictures"));
+}
+
+void PublishOperation::StartPictureWork() {
+    // From the sources, beside everything that follows: the copies keep a core of their own.
+    m_background.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    m_thumbnails.Start(
+        CatalogueDb::CatalogueFile(QDir(m_copy).filePath(QStringLiteral("sysfile"))),
+        m_previous.isEmpty()
+            ? QString()
+            : CatalogueDb::CatalogueFile(QDir(m_previous).filePath(QStringLiteral("sysfile"))),
+        m_pictures);
+    if (m_withWeb) m_webPictures.Start(ConvertedFolder(), m_shown);
 }
 
 void PublishOperation::FinishThumbnails() {

@@ -8,6 +8,7 @@
 #include "app/InstallPaths.h"
 #include "publish/CopyJob.h"
 #include "publish/ThumbnailMaker.h"
+#include "publish/WebPictures.h"
 
 class CatalogueDb;
 class IPrompter;
@@ -41,6 +42,9 @@ public:
     void SetLogo(const QString& file) { m_logo = file; }
     // Without the program and its runtime the copy is the web catalogue alone (a preview).
     void SetProgram(bool withProgram) { m_withProgram = withProgram; }
+    // Without the web catalogue the copy is the desktop program's alone, as copies were before
+    // there was one; what the web catalogue adds to a publish is measured against that.
+    void SetWebCatalogue(bool withWeb) { m_withWeb = withWeb; }
     void SetThumbnailProgress(Progress progress) { m_thumbnailProgress = std::move(progress); }
 
     // Publishes into `root` and shows exactly one notice: success only when every folder, path,
@@ -102,6 +106,10 @@ private:
     // Queues a file, or (where folders are allowed) a folder's files with its sub-folders made;
     // other sources are skipped.
     bool Queue(const QString& source, const QString& destination, bool folderToo);
+    // Starts the thumbnails and the web catalogue's conversions from the sources.
+    void StartPictureWork();
+    // Where the conversions go, inside the staging folder.
+    QString ConvertedFolder() const;
     bool CopyDataFolder(const QString& destination);
     bool CopyFile(const QString& source, const QString& destination);
     // Hard-links the earlier copy's files for the jobs that it holds unchanged, and drops them.
@@ -124,7 +132,12 @@ private:
     QString m_noRuntime;
     QList<CopyJob> m_jobs;
     QList<ThumbnailMaker::Picture> m_pictures;  // the product pictures, one per key
-    ThumbnailMaker m_thumbnails;
+    QList<WebPictures::Picture> m_shown;        // the pictures the web catalogue shows
+    // Picture work beside the copies: one thread while they run, every core after.
+    QThreadPool m_background;
+    ThumbnailMaker m_thumbnails{m_background};
+    WebPictures m_webPictures{m_background};
     Progress m_thumbnailProgress;
     bool m_withProgram = true;
+    bool m_withWeb = true;
 };

@@ -35,8 +35,16 @@ constexpr char kQtConfText[] =
     "[Paths]\nPrefix = .\nPlugins = plugins\nTranslations = translations\n";
 
 const RuntimeBundle::LibraryRule* RuleFor(const QString& library) {
-    for (const RuntimeBundle::LibraryRule& rule : RuntimeBundle::LibraryRules())
-        if (QRegularExpression::fromWildcard(rule.pattern).match(library).hasMatch()) return &rule;
+    // Compiled once: a publish asks for every library the program and its plugins load.
+    static const QList<QRegularExpression> patterns = [] {
+        QList<QRegularExpression> list;
+        for (const RuntimeBundle::LibraryRule& rule : RuntimeBundle::LibraryRules())
+            list << QRegularExpression::fromWildcard(rule.pattern);
+        return list;
+    }();
+    const auto& rules = RuntimeBundle::LibraryRules();
+    for (qsizetype i = 0; i < patterns.size(); ++i)
+        if (patterns[i].match(library).hasMatch()) return &rules[i];
     return nullptr;
 }
 

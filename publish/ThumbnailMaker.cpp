@@ -7,7 +7,6 @@
 #include <QMutexLocker>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QThread>
 #include <QUrl>
 #include <QtConcurrent>
 #include <climits>
@@ -101,7 +100,7 @@ struct ThumbnailMaker::Run {
     QString error;
 };
 
-ThumbnailMaker::ThumbnailMaker() {
+ThumbnailMaker::ThumbnailMaker(QThreadPool& pool) : m_pool(pool) {
     m_driver.setMaxThreadCount(1);
 }
 
@@ -176,12 +175,7 @@ void ThumbnailMaker::Start(const QString& catalogue, const QString& earlierCatal
     m_run->catalogue = catalogue;
     m_run->earlierCatalogue = earlierCatalogue;
     m_run->pictures = std::move(pictures);
-    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
     m_driver.start([this, run = m_run] { Work(*run); });
-}
-
-void ThumbnailMaker::UseAllCores() {
-    m_pool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
 }
 
 void ThumbnailMaker::Work(Run& run) {
@@ -241,7 +235,6 @@ void ThumbnailMaker::Work(Run& run) {
 bool ThumbnailMaker::Finish(const Progress& progress, QString* error) {
     if (!m_run) return true;
     const int total = int(m_run->pictures.size());
-    UseAllCores();
     if (progress && total > 0) progress(m_run->done, total);
     while (!m_driver.waitForDone(100))
         if (progress) progress(m_run->done, total);

@@ -17,9 +17,9 @@
 // modification time the row was made from; the desktop's cached thumbnail of the source (the
 // editor's program wrote it while the products were shown); the camera's own thumbnail in the
 // Exif block where it is big enough. Only the rest are decoded. Everything is read from the
-// sources, so nothing waits for the copies: one thread works while files are copied (the copies
-// keep the other core), every core once they are done. The rows go into the copy's catalogue in
-// one transaction.
+// sources, so nothing waits for the copies: the work runs on a pool the publish sizes (one
+// thread while files are copied, so the copies keep the other core). The rows go into the copy's
+// catalogue in one transaction.
 class ThumbnailMaker {
 public:
     struct Picture {
@@ -32,7 +32,8 @@ public:
     };
     using Progress = std::function<void(int done, int total)>;
 
-    ThumbnailMaker();
+    // Makes the thumbnails on `pool`, which outlives the maker.
+    explicit ThumbnailMaker(QThreadPool& pool);
     // Stops at the next picture and waits; rows not yet committed are not written.
     ~ThumbnailMaker();
     ThumbnailMaker(const ThumbnailMaker&) = delete;
@@ -41,8 +42,6 @@ public:
     // Starts writing the rows of `pictures` into `catalogue` (the copy's, in place), replacing
     // any it has. `earlierCatalogue` is the earlier copy's catalogue, or empty.
     void Start(const QString& catalogue, const QString& earlierCatalogue, QList<Picture> pictures);
-    // Lets the rest use every core: the copies are done.
-    void UseAllCores();
     // Waits until the rows are written, telling progress on the way. False, with the reason,
     // when they could not be written; pictures without a thumbnail fail nothing.
     bool Finish(const Progress& progress, QString* error);
@@ -62,7 +61,7 @@ private:
     struct Run;
     void Work(Run& run);
 
-    QThreadPool m_pool;    // makes the thumbnails
+    QThreadPool& m_pool;   // makes the thumbnails
     QThreadPool m_driver;  // reads and writes the catalogues
     std::shared_ptr<Run> m_run;
 };

@@ -17,18 +17,13 @@
 #include <atomic>
 
 #include "publish/FileCopier.h"
+#include "publish/WebPictures.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueRecords.h"
 #include "store/CatalogueRecordset.h"
 #include "store/Statements.h"
 
 namespace {
-
-// Formats every current browser shows in an <img>; anything else is converted once.
-bool BrowserShows(const QString& file) {
-    static const QStringList kSuffixes = {"jpg", "jpeg", "jpe", "png", "gif", "bmp", "webp"};
-    return kSuffixes.contains(QFileInfo(file).suffix().toLower());
-}
 
 QByteArray Json(const QJsonObject& object) {
     return QJsonDocument(object).toJson(QJsonDocument::Compact);
@@ -136,28 +131,33 @@ bool WebCatalogue::WriteImage(const QImage& image, const QString& relative, cons
 
 QString WebCatalogue::WebPicture(const QString& relative, QSize* size) {
     const QString path = QDir(m_copy).filePath(relative);
-    QImageReader reader(path);
-    reader.setAutoTransform(true);
-    *size = reader.size();
-    if (BrowserShows(path)) return relative;
-    // A TIFF and the like: converted once into web/pics, no wider than the viewer shows it; as
-    // JPEG, which is written five times faster than PNG, unless it has transparency to keep.
-    if (!size->isValid()) return QString();
-    if (size->width() > kMaxWidth)
-        *size = QSize(kMaxWidth, size->height() * kMaxWidth / size->width());
-    const bool alpha =
-        reader.imageFormat() != QImage::Format_Invalid &&
-        QImage::toPixelFormat(reader.imageFormat()).alphaUsage() == QPixelFormat::UsesAlpha;
-    const QString target =
-        QStringLiteral("web/pics/%1%2").arg(m_converted++).arg(alpha ? ".png" : ".jpg");
-    m_jobs.append([this, path, target, alpha, shown = *size] {
+    if (WebPictures::BrowserShows(path)) {
         QImageReader reader(path);
         reader.setAutoTransform(true);
-        QImage image = reader.read();
-        if (image.isNull()) return Fail(QStringLiteral("cannot read %1").arg(path));
-        if (image.width() > shown.width())
-            image = image.scaled(shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-        return WriteImage(image, target, alpha ? "png" : "jpeg", 90);
+        *size = reader.size();
+        return relative;
+    }
+    // A TIFF and the like: converted once into web/pics, or moved there where the publish has
+    // converted it already.
+    WebPictures::Form form;
+    const QString converted = m_converted ? m_converted->Take(relative, path, &form) : QString();
+    if (converted.isEmpty()) form = WebPictures::FormOf(path);
+    *size = form.shown;
+    if (!form.shown.isValid()) return QString();
+    const QString target = QStringLiteral("web/pics/%1%2")
+                               .arg(m_convertedCount++)
+                               .arg(form.png ? QStringLiteral(".png") : QStringLiteral(".jpg"));
+    const QString targetPath = QDir(m_copy).filePath(target);
+    if (!converted.isEmpty()) {
+        if (!QDir().mkpath(QFileInfo(targetPath).absolutePath()) ||
+            !QFile::rename(converted, targetPath))
+            Fail(QStringLiteral("cannot write %1").arg(targetPath));
+        return target;
+    }
+    m_jobs.append([this, path, target, form] {
+        const QByteArray data = WebPictures::Convert(path, form);
+        if (data.isEmpty()) return Fail(QStringLiteral("cannot read %1").arg(path));
+        return WriteFile(target, data);
     });
     return target;
 }
@@ -192,7 +192,7 @@ QJsonArray WebCatalogue::DocumentPictures(const QString& published) {
 
 bool WebCatalogue::Write() {
     m_error.clear();
-    m_converted = 0;
+    m_convertedCount = 0;
     m_jobs.clear();
     Q_INIT_RESOURCE(web);
 

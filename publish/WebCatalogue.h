@@ -10,6 +10,7 @@
 
 class CatalogueDb;
 class QImage;
+class WebPictures;
 
 // The static web catalogue of a published copy: `index.html` beside the program and a `web/`
 // folder, plain HTML, CSS and JavaScript over the copy's own `pic/` files, so any browser can
@@ -44,14 +45,13 @@ public:
 
     // Thumbnails are drawn in a cell of this side at 1x.
     static constexpr int kCell = 140;
-    // Widest a converted document picture is written, as the viewer shows it.
-    static constexpr int kMaxWidth = 3300;
-
     WebCatalogue(CatalogueDb& catalogue, const QString& copyFolder, Rules rules);
 
     // Told, on the calling thread, how many of the pictures to decode are written, of how many.
     using Progress = std::function<void(int done, int total)>;
     void SetProgress(Progress progress) { m_progress = std::move(progress); }
+    // Pictures a publish has converted already; they are moved into web/pics.
+    void SetConverted(const WebPictures* converted) { m_converted = converted; }
 
     // Writes the web catalogue into the copy, replacing an earlier one. False, with Error(), when
     // the catalogue cannot be read or any file cannot be written.
@@ -82,7 +82,8 @@ private:
     QString m_copy;
     Rules m_rules;
     QString m_error;
-    int m_converted = 0;
+    int m_convertedCount = 0;
+    const WebPictures* m_converted = nullptr;
     // Decoding work gathered while the rows are read, run on a thread pool at the end.
     QList<std::function<bool()>> m_jobs;
     QMutex m_errorLock;

@@ -11,7 +11,9 @@ namespace WebCatalogueWriter {
 
 WebCatalogue::Rules ViewerRules(const QString& copyFolder);
 
-// Writes index.html and web/ into the published copy at `copyFolder` from its own catalogue.
-bool Write(const QString& copyFolder, QString* error, const WebCatalogue::Progress& progress = {});
+// Writes index.html and web/ into the published copy at `copyFolder` from its own catalogue,
+// taking the pictures `converted` holds (may be null).
+bool Write(const QString& copyFolder, QString* error, const WebCatalogue::Progress& progress = {},
+           const WebPictures* converted = nullptr);
 
 }  // namespace WebCatalogueWriter

@@ -1,5 +1,6 @@
 // The web catalogue's generator without a browser: what it writes for the published demo, for a
 // catalogue of hostile names and paths, and that a file it cannot write fails the publish.
+#include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -8,10 +9,12 @@
 #include <QtTest>
 
 #include "TestFiles.h"
+#include "publish/FileCopier.h"
 #include "publish/PublishCommand.h"
 #include "publish/PublishOperation.h"
 #include "publish/WebCatalogue.h"
 #include "publish/WebCatalogueWriter.h"
+#include "publish/WebPictures.h"
 #include "store/CatalogueDb.h"
 #include "store/CatalogueSchema.h"
 #include "store/Statements.h"
@@ -121,6 +124,7 @@ private slots:
             }
         }
         QVERIFY(thumbs > 0 && folders > 0 && converted > 0 && models > 0);
+        QVERIFY(!QFileInfo::exists(copy + "/.web-pictures"));  // moved into web/pics
         const QJsonObject search = Data(copy, "search");
         QCOMPARE(search["k"].toArray().size(), total);
         QCOMPARE(search["n"].toArray().size(), total);
@@ -207,6 +211,38 @@ private slots:
         QCOMPARE(WebCatalogue::CopyRelative("pic//b.jpg"), QString());
         QCOMPARE(WebCatalogueWriter::ViewerRules(copy).webLink("https://www.example.com/a?b=1"),
                  "http://www.example.com/a?b=1");
+    }
+
+    // Pictures converted while the files are copied are taken only while the copy's file is the
+    // one converted; damaged ones are simply not there to take.
+    void convertedBeforehand() {
+        QTemporaryDir tmp;
+        const QDir images(VISTREL_TESTDATA_IMAGES);
+        QThreadPool pool;
+        WebPictures pictures(pool);
+        const QStringList names = {
+            "hopper.tif", "crash-0c7e0e8e11ce787078f00b5b0ca409a167f070e0.tif", "hopper.jpg"};
+        QList<WebPictures::Picture> list;
+        for (const QString& name : names) list.append({images.filePath(name), "pic/" + name});
+        pictures.Start(tmp.filePath("converted"), list);
+        pictures.Wait();
+        for (const QString& name : names) {
+            const QString copied = tmp.filePath(name);
+            FileCopier copier;
+            QCOMPARE(copier.Copy(images.filePath(name), copied), FileCopier::Result::Copied);
+            WebPictures::Form form;
+            const QString file = pictures.Take("pic/" + name, copied, &form);
+            QCOMPARE(file.isEmpty(), name != "hopper.tif");
+            if (file.isEmpty()) continue;
+            QCOMPARE(QImage(file).size(), form.shown);
+            QCOMPARE(form.shown, QImageReader(copied).size());
+            QFile touched(copied);
+            QVERIFY(touched.open(QIODevice::ReadWrite) &&
+                    touched.setFileTime(QDateTime::currentDateTime().addDays(1),
+                                        QFileDevice::FileModificationTime));
+            touched.close();
+            QVERIFY(pictures.Take("pic/" + name, copied, &form).isEmpty());
+        }
     }
 
     // A web catalogue that cannot be written fails the publish, with its reason.

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFuture>
+#include <QHash>
+#include <QList>
+#include <QSize>
+#include <QString>
+#include <QThreadPool>
+#include <atomic>
+#include <memory>
+
+// The pictures of a web catalogue that browsers cannot show as they are (TIFF and the like),
+// converted into JPEG, or PNG where there is transparency to keep, and no wider than the viewer
+// shows them.
+//
+// A publish converts them from the sources while its files are copied (Start), into a folder of
+// its own; the web catalogue then only moves each into place (Take), provided the copy's file
+// is still the file that was converted. Reentrant.
+class WebPictures {
+public:
+    // Widest a converted picture is written, as the viewer shows it.
+    static constexpr int kMaxWidth = 3300;
+
+    // Whether every current browser shows the file in an <img> as it is.
+    static bool BrowserShows(const QString& file);
+
+    // What a picture becomes: the size it is shown at, and whether it is kept as PNG. An
+    // invalid size when its header cannot be read.
+    struct Form {
+        QSize shown;
+        bool png = false;
+    };
+    static Form FormOf(const QString& path);
+    // The picture at `path` decoded and encoded in `form`; empty when it cannot be.
+    static QByteArray Convert(const QString& path, const Form& form);
+
+    // Converts on `pool`, which outlives this.
+    explicit WebPictures(QThreadPool& pool);
+    ~WebPictures();
+    WebPictures(const WebPictures&) = delete;
+    WebPictures& operator=(const WebPictures&) = delete;
+
+    struct Picture {
+        QString source;    // the file in the authoring installation
+        QString relative;  // where the copy holds it, relative to the copy
+    };
+    // Starts converting those of `pictures` that browsers cannot show into `folder`.
+    void Start(const QString& folder, const QList<Picture>& pictures);
+    // Waits for the conversions; with `cancel`, those not begun are skipped.
+    void Wait(bool cancel = false);
+
+    // The converted file of the picture the copy holds at `relative` (full path `copyFile`),
+    // with its form; empty when there is none or the copy's file is not the one converted.
+    QString Take(const QString& relative, const QString& copyFile, Form* form) const;
+
+private:
+    struct Item;
+    QThreadPool& m_pool;
+    QHash<QString, std::shared_ptr<Item>> m_items;  // by the picture's path in the copy
+    QList<QFuture<void>> m_running;
+    std::shared_ptr<std::atomic<bool>> m_cancel;
+};
