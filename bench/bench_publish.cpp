@@ -2,7 +2,7 @@
 // files, the republishes of an unchanged and of a slightly changed catalogue against the first.
 //
 // The installation holds 400 products (or as many as the argument says), each with a camera
-// picture of its own (4000 x 3000 JPEG with sensor noise, about 2.3 MB), and ten model files.
+// picture of its own (4000 x 3000 JPEG with sensor noise, about 2.1 MB), and ten model files.
 // The publish makes a small thumbnail of every picture for the copy's catalogue, so its pictures
 // are real ones: random bytes would make that step fail at once and cost nothing. The pictures
 // take minutes to make; they are kept in a folder under the temp folder and reused next time.
