@@ -178,13 +178,15 @@ int ShippedThumbnailCount(const QString& copy) {
     return count;
 }
 
-bool Publish(const QString& inst, const QString& root) {
+// Publishes; `origins` gets the command's line saying where the thumbnails came from.
+bool Publish(const QString& inst, const QString& root, QString* origins) {
     QString out, err;
     QTextStream outStream(&out), errStream(&err);
     const int code = PublishCommand::Run({inst, root}, outStream, errStream);
     outStream.flush();
     errStream.flush();
     if (code != 0) std::printf("publish failed (%d): %s\n", code, qPrintable(err));
+    *origins = out.section(QStringLiteral("缩略图："), 1).trimmed();
     return code == 0;
 }
 
@@ -344,7 +346,8 @@ int main(int argc, char** argv) {
     };
 
     // The earlier copy the republishes find.
-    if (!Publish(inst, republishRoot)) return 1;
+    QString origins;  // of the last publish's thumbnails
+    if (!Publish(inst, republishRoot, &origins)) return 1;
 
     Scenario cp{"cp -r", {}, {}}, first{"a first publish, empty desktop cache", {}, {}},
         firstCached{"b first publish, desktop cache filled", {}, {}},
@@ -369,7 +372,8 @@ int main(int argc, char** argv) {
         if (&s != &cp) {
             const int thumbnails =
                 ShippedThumbnailCount(QDir(dest).filePath(QStringLiteral("Vistrel")));
-            std::printf("  shipped thumbnails %d of %d", thumbnails, int(pictures.size()));
+            std::printf("  shipped thumbnails %d of %d (%s)", thumbnails, int(pictures.size()),
+                        qPrintable(origins));
             // Without them the publish skipped its costliest step: the figure would be false.
             allOk = allOk && thumbnails == pictures.size();
         }
@@ -400,7 +404,7 @@ int main(int argc, char** argv) {
             QDir().mkpath(cacheEmpty);
         }
         timed(cached ? firstCached : first, round, QString(), firstRoot,
-              [&] { return Publish(inst, firstRoot); });
+              [&] { return Publish(inst, firstRoot, &origins); });
         QDir(firstRoot).removeRecursively();
         useCache(cacheFilled);
     };
@@ -412,7 +416,7 @@ int main(int argc, char** argv) {
             return;
         }
         timed(change ? changed : unchanged, round, republishRoot, republishRoot,
-              [&] { return Publish(inst, republishRoot); });
+              [&] { return Publish(inst, republishRoot, &origins); });
     };
     const std::function<void(int)> steps[] = {
         runCp, [&](int r) { runFirst(r, false); }, [&](int r) { runFirst(r, true); },

@@ -226,7 +226,8 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
     // thumbnails are shown as thumbnails being made, so the window stays painted.
     QString webError;
     if (published && m_withWeb &&
-        !WebCatalogueWriter::Write(m_copy, &webError, m_thumbnailProgress, &m_webPictures)) {
+        !WebCatalogueWriter::Write(m_copy, &webError, m_thumbnailProgress, &m_webPictures,
+                                   m_previous)) {
         m_errors << webError;
         published = false;
     }
@@ -435,7 +436,7 @@ void PublishOperation::StartPictureWork() {
             ? QString()
             : CatalogueDb::CatalogueFile(QDir(m_previous).filePath(QStringLiteral("sysfile"))),
         m_pictures);
-    if (m_withWeb) m_webPictures.Start(ConvertedFolder(), m_shown);
+    if (m_withWeb) m_webPictures.Start(ConvertedFolder(), m_shown, m_previous);
 }
 
 void PublishOperation::FinishThumbnails() {

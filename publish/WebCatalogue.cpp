@@ -1,5 +1,7 @@
 #include "publish/WebCatalogue.h"
 
+#include <unistd.h>
+
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
@@ -11,7 +13,9 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutexLocker>
+#include <QSqlDatabase>
 #include <QSqlQuery>
+#include <QSqlRecord>
 #include <QThreadPool>
 #include <algorithm>
 #include <atomic>
@@ -65,6 +69,46 @@ QByteArray WebCatalogue::DataScript(const QString& name, const QByteArray& json)
     return "vistrelData(" + quoted.mid(1).chopped(1) + "," + data + ");\n";
 }
 
+bool WebCatalogue::MakeFolderOf(const QString& relative) {
+    const QString folder = QFileInfo(QDir(m_copy).filePath(relative)).absolutePath();
+    return QDir().mkpath(folder) || Fail(QStringLiteral("cannot create %1").arg(folder));
+}
+
+void WebCatalogue::ReadEarlierThumbs() {
+    m_earlierThumbs.clear();
+    const QString file =
+        CatalogueDb::CatalogueFile(QDir(m_earlierCopy).filePath(QStringLiteral("sysfile")));
+    if (m_earlierCopy.isEmpty() || !QFileInfo(file).isFile()) return;
+    const QString name = QStringLiteral("vistrel-earlier-web-%1").arg(quintptr(this), 0, 16);
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        db.setDatabaseName(file);
+        QSqlQuery categories(db), products(db), rows(db);
+        // The places the earlier web catalogue gave, read as it was written.
+        QHash<QString, QString> bases;
+        if (db.open() && categories.exec(QString::fromUtf8(Sql::SelectCategoriesByNumber)) &&
+            products.prepare(QString::fromUtf8(Sql::SelectProductsOfClassByNumber))) {
+            const int className = categories.record().indexOf(QStringLiteral("ClassName"));
+            for (int c = 0; categories.next(); ++c) {
+                products.addBindValue(categories.value(className));
+                if (!products.exec()) break;
+                const int dpath = products.record().indexOf(QStringLiteral("Dpath"));
+                for (int p = 0; products.next(); ++p)
+                    bases.insert(CopyRelative(products.value(dpath).toString()),
+                                 QStringLiteral("web/thumbs/%1/%2").arg(c).arg(p));
+            }
+        }
+        if (rows.exec(QStringLiteral("select [Path], [Size], [MTime] from [缩略图表]")))
+            while (rows.next())
+                if (const QString base = bases.value(rows.value(0).toString()); !base.isEmpty())
+                    m_earlierThumbs.insert(
+                        rows.value(0).toString(),
+                        {base, rows.value(1).toLongLong(), rows.value(2).toLongLong()});
+    }
+    QSqlDatabase::removeDatabase(name);
+}
+
 bool WebCatalogue::WriteFile(const QString& relative, const QByteArray& bytes) {
     const QString path = QDir(m_copy).filePath(relative);
     if (!QDir().mkpath(QFileInfo(path).absolutePath()))
@@ -99,8 +143,21 @@ int WebCatalogue::WriteThumb(const QString& picture, int category, int index) {
     if (!png && !data.startsWith("\xff\xd8")) return 0;  // a damaged row: the cell stays empty
     const QString base = QStringLiteral("web/thumbs/%1/%2").arg(category).arg(index);
     const QString suffix = png ? QStringLiteral(".png") : QStringLiteral(".jpg");
+    const QString x2 = QStringLiteral("-2x");
+    // The earlier copy's files of the same row are these files: linked, not made again.
+    const auto earlier = m_earlierThumbs.constFind(picture);
+    if (earlier != m_earlierThumbs.cend() && earlier->size == query.value(0).toLongLong() &&
+        earlier->mtime == query.value(1).toLongLong() && MakeFolderOf(base)) {
+        const QDir from(m_earlierCopy), to(m_copy);
+        const auto link = [&](const QString& tail) {
+            return ::link(QFile::encodeName(from.filePath(earlier->base + tail)).constData(),
+                          QFile::encodeName(to.filePath(base + tail)).constData()) == 0;
+        };
+        if (link(suffix) && link(x2 + suffix)) return png ? 2 : 1;
+        QFile::remove(to.filePath(base + suffix));
+    }
     // The shipped thumbnail is made for two pixels per point; 1x is made from it.
-    if (!WriteFile(base + QStringLiteral("-2x") + suffix, data)) return -1;
+    if (!WriteFile(base + x2 + suffix, data)) return -1;
     m_jobs.append([this, data, png, target = base + suffix] {
         QBuffer buffer;
         buffer.setData(data);
@@ -144,9 +201,7 @@ QString WebCatalogue::WebPicture(const QString& relative, QSize* size) {
     if (converted.isEmpty()) form = WebPictures::FormOf(path);
     *size = form.shown;
     if (!form.shown.isValid()) return QString();
-    const QString target = QStringLiteral("web/pics/%1%2")
-                               .arg(m_convertedCount++)
-                               .arg(form.png ? QStringLiteral(".png") : QStringLiteral(".jpg"));
+    const QString target = WebPictures::WebName(relative, form.png);
     const QString targetPath = QDir(m_copy).filePath(target);
     if (!converted.isEmpty()) {
         if (!QDir().mkpath(QFileInfo(targetPath).absolutePath()) ||
@@ -192,7 +247,6 @@ QJsonArray WebCatalogue::DocumentPictures(const QString& published) {
 
 bool WebCatalogue::Write() {
     m_error.clear();
-    m_convertedCount = 0;
     m_jobs.clear();
     Q_INIT_RESOURCE(web);
 
@@ -201,6 +255,7 @@ bool WebCatalogue::Write() {
     if (web.exists() && !web.removeRecursively())
         return Fail(QStringLiteral("cannot replace %1").arg(web.path()));
 
+    ReadEarlierThumbs();
     CatalogueRecordset rs(&m_db), productRs(&m_db);
     {
         QSqlQuery probe(m_db.Database());

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QJsonArray>
 #include <QList>
 #include <QMutex>
@@ -28,7 +29,8 @@ class WebPictures;
 //   web/data/d<N>.js        the products' documents and model files, loaded when one opens
 //   web/data/search.js      type codes and what a hit shows, loaded on the first search
 //   web/thumbs/<N>/<k>.jpg and <k>-2x.jpg   the shipped thumbnails at 1x and 2x
-//   web/pics/<k>.jpg        a document picture in a format browsers cannot show (TIFF)
+//   web/pics/<h>.jpg        a document picture in a format browsers cannot show (TIFF),
+//                           named by a hash of its path in the copy
 // Every text is written as JSON data; the page inserts it as text, never as markup.
 class WebCatalogue {
 public:
@@ -52,6 +54,8 @@ public:
     void SetProgress(Progress progress) { m_progress = std::move(progress); }
     // Pictures a publish has converted already; they are moved into web/pics.
     void SetConverted(const WebPictures* converted) { m_converted = converted; }
+    // The copy this one replaces: thumbnails of unchanged pictures are linked from its web/.
+    void SetEarlierCopy(const QString& folder) { m_earlierCopy = folder; }
 
     // Writes the web catalogue into the copy, replacing an earlier one. False, with Error(), when
     // the catalogue cannot be read or any file cannot be written.
@@ -68,6 +72,8 @@ public:
 private:
     bool Fail(const QString& why);
     bool WriteFile(const QString& relative, const QByteArray& bytes);
+    bool MakeFolderOf(const QString& relative);
+    void ReadEarlierThumbs();
     bool CopyResource(const QString& resource, const QString& relative);
     // The thumbnail of a product picture as web/thumbs/<category>/<k>; 0 none, 1 JPEG, 2 PNG.
     int WriteThumb(const QString& picture, int category, int index);
@@ -82,8 +88,13 @@ private:
     QString m_copy;
     Rules m_rules;
     QString m_error;
-    int m_convertedCount = 0;
     const WebPictures* m_converted = nullptr;
+    QString m_earlierCopy;
+    struct EarlierThumb {
+        QString base;  // web/thumbs/<category>/<k>
+        qint64 size = 0, mtime = 0;
+    };
+    QHash<QString, EarlierThumb> m_earlierThumbs;  // by the picture's key
     // Decoding work gathered while the rows are read, run on a thread pool at the end.
     QList<std::function<bool()>> m_jobs;
     QMutex m_errorLock;

@@ -28,8 +28,8 @@ WebCatalogue::Rules WebCatalogueWriter::ViewerRules(const QString& copyFolder) {
 }
 
 bool WebCatalogueWriter::Write(const QString& copyFolder, QString* error,
-                               const WebCatalogue::Progress& progress,
-                               const WebPictures* converted) {
+                               const WebCatalogue::Progress& progress, const WebPictures* converted,
+                               const QString& earlierCopy) {
     CatalogueDb db;
     QString why;
     if (!db.Open(CatalogueDb::CatalogueFile(QDir(copyFolder).filePath(QStringLiteral("sysfile"))),
@@ -40,6 +40,7 @@ bool WebCatalogueWriter::Write(const QString& copyFolder, QString* error,
     WebCatalogue web(db, copyFolder, ViewerRules(copyFolder));
     web.SetProgress(progress);
     web.SetConverted(converted);
+    web.SetEarlierCopy(earlierCopy);
     if (web.Write()) return true;
     if (error) *error = web.Error();
     return false;

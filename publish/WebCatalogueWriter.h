@@ -12,8 +12,9 @@ namespace WebCatalogueWriter {
 WebCatalogue::Rules ViewerRules(const QString& copyFolder);
 
 // Writes index.html and web/ into the published copy at `copyFolder` from its own catalogue,
-// taking the pictures `converted` holds (may be null).
+// taking the pictures `converted` holds (may be null) and linking what is unchanged from the
+// copy it replaces (`earlierCopy`, may be empty).
 bool Write(const QString& copyFolder, QString* error, const WebCatalogue::Progress& progress = {},
-           const WebPictures* converted = nullptr);
+           const WebPictures* converted = nullptr, const QString& earlierCopy = QString());
 
 }  // namespace WebCatalogueWriter

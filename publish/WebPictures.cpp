@@ -1,8 +1,10 @@
 #include "publish/WebPictures.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QBuffer>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -13,17 +15,19 @@
 
 #include "controls/PictureLoader.h"
 
-namespace {
+namespace {}  // namespace
 
 // What tells one version of a file from another: size and modification time to the nanosecond.
-struct Stamp {
+struct WebPictures::Stamp {
     qint64 size = -1;
     qint64 sec = 0;
     qint64 nsec = 0;
     bool operator==(const Stamp&) const = default;
 };
 
-Stamp StampOf(const QString& path) {
+namespace {
+
+WebPictures::Stamp StampOf(const QString& path) {
     struct stat st {};
     if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
     return {st.st_size, st.st_mtim.tv_sec, st.st_mtim.tv_nsec};
@@ -74,6 +78,25 @@ QByteArray WebPictures::Convert(const QString& path, const Form& form) {
     return writer.write(image) ? data : QByteArray();
 }
 
+bool WebPictures::LinkEarlier(Item& item, const QString& earlierCopy, const Stamp& source) {
+    if (earlierCopy.isEmpty() ||
+        StampOf(QDir(earlierCopy).filePath(item.picture.relative)) != source)
+        return false;
+    for (const bool png : {false, true}) {
+        const QString earlier = QDir(earlierCopy).filePath(WebName(item.picture.relative, png));
+        if (::link(QFile::encodeName(earlier).constData(),
+                   QFile::encodeName(item.file).constData()) != 0)
+            continue;
+        item.form = {QImageReader(item.file).size(), png};
+        if (!item.form.shown.isValid()) break;
+        item.stamp = source;
+        item.done = true;
+        return true;
+    }
+    QFile::remove(item.file);
+    return false;
+}
+
 WebPictures::WebPictures(QThreadPool& pool)
     : m_pool(pool), m_cancel(std::make_shared<std::atomic<bool>>(false)) {}
 
@@ -81,7 +104,15 @@ WebPictures::~WebPictures() {
     Wait(true);
 }
 
-void WebPictures::Start(const QString& folder, const QList<Picture>& pictures) {
+QString WebPictures::WebName(const QString& relative, bool png) {
+    const QByteArray hash =
+        QCryptographicHash::hash(relative.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);
+    return QStringLiteral("web/pics/") + QString::fromLatin1(hash) +
+           (png ? QStringLiteral(".png") : QStringLiteral(".jpg"));
+}
+
+void WebPictures::Start(const QString& folder, const QList<Picture>& pictures,
+                        const QString& earlierCopy) {
     Wait(true);
     m_items.clear();
     m_cancel = std::make_shared<std::atomic<bool>>(false);
@@ -94,9 +125,10 @@ void WebPictures::Start(const QString& folder, const QList<Picture>& pictures) {
         item->picture = picture;
         item->file = QDir(folder).filePath(QString::number(m_items.size()));
         m_items.insert(picture.relative, item);
-        m_running.append(QtConcurrent::run(&m_pool, [item, cancel = m_cancel] {
+        m_running.append(QtConcurrent::run(&m_pool, [item, earlierCopy, cancel = m_cancel] {
             if (*cancel) return;
             const Stamp before = StampOf(item->picture.source);
+            if (LinkEarlier(*item, earlierCopy, before)) return;
             item->form = FormOf(item->picture.source);
             const QByteArray data = Convert(item->picture.source, item->form);
             QFile file(item->file);

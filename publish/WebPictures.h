@@ -45,8 +45,15 @@ public:
         QString source;    // the file in the authoring installation
         QString relative;  // where the copy holds it, relative to the copy
     };
-    // Starts converting those of `pictures` that browsers cannot show into `folder`.
-    void Start(const QString& folder, const QList<Picture>& pictures);
+    // Where the web catalogue keeps the converted picture the copy holds at `relative`: the
+    // same name in every copy, so a republish finds the earlier copy's.
+    static QString WebName(const QString& relative, bool png);
+
+    // Starts converting those of `pictures` that browsers cannot show into `folder`. Where the
+    // copy being replaced (`earlierCopy`, may be empty) holds the same file and its conversion,
+    // that is linked instead.
+    void Start(const QString& folder, const QList<Picture>& pictures,
+               const QString& earlierCopy = QString());
     // Waits for the conversions; with `cancel`, those not begun are skipped.
     void Wait(bool cancel = false);
 
@@ -54,8 +61,13 @@ public:
     // with its form; empty when there is none or the copy's file is not the one converted.
     QString Take(const QString& relative, const QString& copyFile, Form* form) const;
 
+    // What tells one version of a file from another.
+    struct Stamp;
+
 private:
     struct Item;
+    // Links the earlier copy's conversion of the same file; false where there is none.
+    static bool LinkEarlier(Item& item, const QString& earlierCopy, const Stamp& source);
     QThreadPool& m_pool;
     QHash<QString, std::shared_ptr<Item>> m_items;  // by the picture's path in the copy
     QList<QFuture<void>> m_running;

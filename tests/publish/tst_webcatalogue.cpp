@@ -1,5 +1,7 @@
 // The web catalogue's generator without a browser: what it writes for the published demo, for a
 // catalogue of hostile names and paths, and that a file it cannot write fails the publish.
+#include <sys/stat.h>
+
 #include <QImageReader>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -132,10 +134,32 @@ private slots:
         QVERIFY(QFileInfo(QDir(copy).filePath(company["picture"].toString())).isFile());
         QVERIFY(catalogue["chat"]["href"].toString().contains("/msgrd?v=3&uin="));
 
-        // Publishing again replaces the web folder: nothing of the first run is left over.
+        // Publishing again replaces the web folder: nothing of the first run is left over, and
+        // what is made from unchanged pictures is the same file, linked; a changed picture's
+        // thumbnails are made afresh.
         QVERIFY(QDir().mkpath(copy + "/web/data/stale"));
+        const auto inode = [&copy](const QString& relative) -> quint64 {
+            struct stat st {};
+            return ::stat(QFile::encodeName(QDir(copy).filePath(relative)).constData(), &st) == 0
+                       ? st.st_ino
+                       : 0;
+        };
+        const QString pics = QDir(copy + "/web/pics").entryList(QDir::Files).value(0);
+        const QString first = "web/thumbs/0/0.jpg", second = "web/thumbs/0/1-2x.jpg";
+        const QList<quint64> before = {inode(first), inode(second), inode("web/pics/" + pics)};
+        QSqlQuery source(db.Database());
+        source.prepare("select Opath from [小类表] where ClassName=? order by Number limit 1");
+        source.addBindValue(classes[0]);
+        QVERIFY(source.exec() && source.next());
+        QFile touched(source.value(0).toString());
+        QVERIFY(touched.open(QIODevice::ReadWrite) &&
+                touched.setFileTime(QDateTime::currentDateTime().addDays(1),
+                                    QFileDevice::FileModificationTime));
+        touched.close();
         QCOMPARE(RunWeb({inst, root}), 0);
         QVERIFY(!QFileInfo::exists(copy + "/web/data/stale"));
+        QVERIFY(before[0] != inode(first) && inode(first) != 0 && before[1] != 0);
+        QCOMPARE(QList<quint64>({inode(second), inode("web/pics/" + pics)}), before.mid(1));
     }
 
     // Names are data: they come back exactly, whatever they hold; paths that would lead out of
