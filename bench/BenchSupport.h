@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QDirIterator>
 #include <QFile>
@@ -86,6 +87,26 @@ inline QImage MakeCameraPicture(quint32 seed, int width = 4000, int height = 300
         }
     }
     return image;
+}
+
+// `jpeg` as a camera writes it: an Exif block before the picture data holding the orientation
+// (upright) and a 160 x 120 JPEG thumbnail of `picture`, the size the camera file standard sets.
+inline QByteArray WithCameraExif(const QByteArray& jpeg, const QImage& picture) {
+    QByteArray thumb;
+    QBuffer buffer(&thumb);
+    buffer.open(QIODevice::WriteOnly);
+    picture.scaled(160, 120, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+        .save(&buffer, "JPG", 90);
+    const auto u16 = [](quint32 v) { return QByteArray(1, char(v >> 8)) + char(v & 0xff); };
+    const auto u32 = [&](quint32 v) { return u16(v >> 16) + u16(v & 0xffff); };
+    // Big-endian TIFF: IFD0 with the orientation, then IFD1 with the thumbnail's place.
+    QByteArray tiff = "MM" + u16(42) + u32(8);
+    tiff += u16(1) + u16(0x0112) + u16(3) + u32(1) + u16(1) + u16(0) + u32(26);
+    tiff += u16(2) + u16(0x0201) + u16(4) + u32(1) + u32(56);
+    tiff += u16(0x0202) + u16(4) + u32(1) + u32(quint32(thumb.size())) + u32(0);
+    tiff += thumb;
+    const QByteArray app1 = QByteArray("Exif\0\0", 6) + tiff;
+    return jpeg.left(2) + "\xff\xe1" + u16(quint32(app1.size() + 2)) + app1 + jpeg.mid(2);
 }
 
 // Writes MakeCameraPicture(seed) as a quality-90 JPEG. The file appears only when complete, so

@@ -207,7 +207,10 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
     m_copy.clear();
     m_final.clear();
     m_published.clear();
-    bool published = Stage(root) && Prepare() && (LinkUnchangedJobs(), runJobs(m_jobs));
+    bool published = Stage(root) && Prepare();
+    // While the jobs copy, they keep a core of their own.
+    m_background.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    published = published && (LinkUnchangedJobs(), runJobs(m_jobs));
     if (!published && m_errors.isEmpty()) m_errors << QStringLiteral("not every file was copied");
     m_background.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
     if (published)
@@ -428,8 +431,8 @@ QString PublishOperation::ConvertedFolder() const {
 }
 
 void PublishOperation::StartPictureWork() {
-    // From the sources, beside everything that follows: the copies keep a core of their own.
-    m_background.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
+    // From the sources, beside everything that follows. The runtime is bundled meanwhile, mostly waiting for the tools it runs: every core.
+    m_background.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
     m_thumbnails.Start(
         CatalogueDb::CatalogueFile(QDir(m_copy).filePath(QStringLiteral("sysfile"))),
         m_previous.isEmpty()

@@ -43,6 +43,10 @@ QString ProductKey(const QString& className, const QString& productName) {
 WebCatalogue::WebCatalogue(CatalogueDb& catalogue, const QString& copyFolder, Rules rules)
     : m_db(catalogue), m_copy(QDir::cleanPath(copyFolder)), m_rules(std::move(rules)) {}
 
+WebCatalogue::~WebCatalogue() {
+    m_pool.waitForDone();
+}
+
 bool WebCatalogue::Fail(const QString& why) {
     const QMutexLocker lock(&m_errorLock);
     if (m_error.isEmpty()) m_error = why;
@@ -67,6 +71,17 @@ QByteArray WebCatalogue::DataScript(const QString& name, const QByteArray& json)
     data.replace("\xe2\x80\xa8", "\\u2028").replace("\xe2\x80\xa9", "\\u2029");
     const QByteArray quoted = QJsonDocument(QJsonArray{name}).toJson(QJsonDocument::Compact);
     return "vistrelData(" + quoted.mid(1).chopped(1) + "," + data + ");\n";
+}
+
+void WebCatalogue::Queue(std::function<bool()> job) {
+    // A bounded number waits, so that memory stays small however many products there are.
+    m_waiting.acquire();
+    ++m_queued;
+    m_pool.start([this, job = std::move(job)] {
+        job();
+        ++m_done;
+        m_waiting.release();
+    });
 }
 
 bool WebCatalogue::MakeFolderOf(const QString& relative) {
@@ -157,8 +172,8 @@ int WebCatalogue::WriteThumb(const QString& picture, int category, int index) {
         QFile::remove(to.filePath(base + suffix));
     }
     // The shipped thumbnail is made for two pixels per point; 1x is made from it.
-    if (!WriteFile(base + x2 + suffix, data)) return -1;
-    m_jobs.append([this, data, png, target = base + suffix] {
+    Queue([this, data, png, target = base + suffix, x2target = base + x2 + suffix] {
+        if (!WriteFile(x2target, data)) return false;
         QBuffer buffer;
         buffer.setData(data);
         QImageReader reader(&buffer);
@@ -209,7 +224,7 @@ QString WebCatalogue::WebPicture(const QString& relative, QSize* size) {
             Fail(QStringLiteral("cannot write %1").arg(targetPath));
         return target;
     }
-    m_jobs.append([this, path, target, form] {
+    Queue([this, path, target, form] {
         const QByteArray data = WebPictures::Convert(path, form);
         if (data.isEmpty()) return Fail(QStringLiteral("cannot read %1").arg(path));
         return WriteFile(target, data);
@@ -247,7 +262,8 @@ QJsonArray WebCatalogue::DocumentPictures(const QString& published) {
 
 bool WebCatalogue::Write() {
     m_error.clear();
-    m_jobs.clear();
+    m_queued = 0;
+    m_done = 0;
     Q_INIT_RESOURCE(web);
 
     // An earlier publish's web folder goes whole: its categories may be others.
@@ -346,20 +362,12 @@ bool WebCatalogue::Write() {
     }
     company.insert("name", m_rules.companyName);
 
-    // The pictures that need decoding (1x thumbnails, converted documents), on every core.
-    QThreadPool pool;
-    std::atomic<int> done = 0;
-    const int total = static_cast<int>(m_jobs.size());
-    for (const auto& job : m_jobs)
-        pool.start([job, &done] {
-            job();
-            ++done;
-        });
-    if (m_progress && total > 0) m_progress(0, total);
-    while (!pool.waitForDone(100))
-        if (m_progress) m_progress(done, total);
+    // The pictures still being written (thumbnails, converted documents).
+    const int total = m_queued;
+    if (m_progress && total > 0) m_progress(m_done, total);
+    while (!m_pool.waitForDone(100))
+        if (m_progress) m_progress(m_done, total);
     if (m_progress && total > 0) m_progress(total, total);
-    m_jobs.clear();
     if (!m_error.isEmpty()) return false;
 
     const QJsonObject catalogue{

@@ -4,9 +4,12 @@
 #include <QJsonArray>
 #include <QList>
 #include <QMutex>
+#include <QSemaphore>
 #include <QSize>
 #include <QString>
 #include <QStringList>
+#include <QThreadPool>
+#include <atomic>
 #include <functional>
 
 class CatalogueDb;
@@ -48,6 +51,10 @@ public:
     // Thumbnails are drawn in a cell of this side at 1x.
     static constexpr int kCell = 140;
     WebCatalogue(CatalogueDb& catalogue, const QString& copyFolder, Rules rules);
+    // Waits for the pictures still being written.
+    ~WebCatalogue();
+    WebCatalogue(const WebCatalogue&) = delete;
+    WebCatalogue& operator=(const WebCatalogue&) = delete;
 
     // Told, on the calling thread, how many of the pictures to decode are written, of how many.
     using Progress = std::function<void(int done, int total)>;
@@ -95,8 +102,12 @@ private:
         qint64 size = 0, mtime = 0;
     };
     QHash<QString, EarlierThumb> m_earlierThumbs;  // by the picture's key
-    // Decoding work gathered while the rows are read, run on a thread pool at the end.
-    QList<std::function<bool()>> m_jobs;
+    // Writing and decoding pictures, on every core while the rows are read.
+    void Queue(std::function<bool()> job);
+    QThreadPool m_pool;
+    QSemaphore m_waiting{256};
+    int m_queued = 0;
+    std::atomic<int> m_done = 0;
     QMutex m_errorLock;
     Progress m_progress;
     bool m_hasThumbs = false;
