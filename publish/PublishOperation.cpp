@@ -229,8 +229,8 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
     // thumbnails are shown as thumbnails being made, so the window stays painted.
     QString webError;
     if (published && m_withWeb &&
-        !WebCatalogueWriter::Write(m_copy, &webError, m_thumbnailProgress, &m_webPictures,
-                                   m_previous)) {
+        !WebCatalogueWriter::Write(m_copy, &webError, m_thumbnailProgress,
+                                   {&m_webPictures, ConvertedFolder(), m_previous})) {
         m_errors << webError;
         published = false;
     }
@@ -369,9 +369,12 @@ bool PublishOperation::Prepare() {
         if (!Queue(job.source, copy.filePath(job.destination), documents.contains(job.destination)))
             return false;
 
+    // From here on the pictures are worked on from the sources, beside everything that follows:
+    // conversions at once, thumbnails once the catalogue they go into is in place.
+    StartPictureWork(false);
     // 5.-7. The data folder, its configuration marked published, and the executable.
     if (!CopyDataFolder(copy.filePath(QStringLiteral("sysfile")))) return false;
-    StartPictureWork();
+    StartPictureWork(true);
     CIniFile config(copy.filePath(QStringLiteral("sysfile/config.ini")));
     if (!config.WriteString(kSysInfo, kPublishState, QStringLiteral("1")))
         return Fail(QStringLiteral("cannot write %1").arg(config.Path()));
@@ -430,16 +433,19 @@ QString PublishOperation::ConvertedFolder() const {
     return QDir(m_copy).filePath(QStringLiteral(".web-pictures"));
 }
 
-void PublishOperation::StartPictureWork() {
-    // From the sources, beside everything that follows. The runtime is bundled meanwhile, mostly waiting for the tools it runs: every core.
-    m_background.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+void PublishOperation::StartPictureWork(bool thumbnails) {
+    if (!thumbnails) {
+        // The runtime is bundled meanwhile, mostly waiting for the tools it runs: every core.
+        m_background.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+        if (m_withWeb) m_webPictures.Start(ConvertedFolder(), m_shown, m_previous);
+        return;
+    }
     m_thumbnails.Start(
         CatalogueDb::CatalogueFile(QDir(m_copy).filePath(QStringLiteral("sysfile"))),
         m_previous.isEmpty()
             ? QString()
             : CatalogueDb::CatalogueFile(QDir(m_previous).filePath(QStringLiteral("sysfile"))),
-        m_pictures);
-    if (m_withWeb) m_webPictures.Start(ConvertedFolder(), m_shown, m_previous);
+        m_pictures, m_withWeb ? ConvertedFolder() : QString());
 }
 
 void PublishOperation::FinishThumbnails() {

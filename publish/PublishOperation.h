@@ -106,8 +106,8 @@ private:
     // Queues a file, or (where folders are allowed) a folder's files with its sub-folders made;
     // other sources are skipped.
     bool Queue(const QString& source, const QString& destination, bool folderToo);
-    // Starts the thumbnails and the web catalogue's conversions from the sources.
-    void StartPictureWork();
+    // Starts the web catalogue's conversions from the sources, or the thumbnails.
+    void StartPictureWork(bool thumbnails);
     // Where the conversions go, inside the staging folder.
     QString ConvertedFolder() const;
     bool CopyDataFolder(const QString& destination);

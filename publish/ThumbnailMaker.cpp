@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMutex>
 #include <QMutexLocker>
@@ -15,6 +17,8 @@
 #include "controls/ExifThumbnail.h"
 #include "controls/FreedesktopThumbnails.h"
 #include "controls/PictureLoader.h"
+#include "publish/WebCatalogue.h"
+#include "publish/WebPictures.h"
 #include "store/CatalogueDb.h"
 #include "store/Statements.h"
 
@@ -92,6 +96,7 @@ bool Covers(const QSize& have, const QSize& want) {
 struct ThumbnailMaker::Run {
     QString catalogue;
     QString earlierCatalogue;
+    QString webFolder;
     QList<Picture> pictures;
     std::atomic<bool> cancel = false;
     std::atomic<int> done = 0;
@@ -168,13 +173,29 @@ std::optional<Entry> ThumbnailMaker::Make(const Picture& picture, const EarlierR
     return row;
 }
 
+void ThumbnailMaker::WriteWebFiles(const Entry& entry, const QString& folder) {
+    // The web catalogue makes what is missing here itself: failures only cost it time.
+    const QByteArray single = WebPictures::SingleDensity(entry.data, WebCatalogue::kCell);
+    if (single.isEmpty() || !QDir().mkpath(folder)) return;
+    const QString base = WebPictures::ThumbnailBase(folder, entry.key);
+    const QString suffix =
+        entry.data.startsWith("\x89PNG") ? QStringLiteral(".png") : QStringLiteral(".jpg");
+    for (const auto& [path, data] :
+         {std::pair{base + suffix, single},
+          std::pair{base + QStringLiteral("-2x") + suffix, entry.data}}) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(data) != data.size()) return;
+    }
+}
+
 void ThumbnailMaker::Start(const QString& catalogue, const QString& earlierCatalogue,
-                           QList<Picture> pictures) {
+                           QList<Picture> pictures, const QString& webFolder) {
     Cancel();
     m_run = std::make_shared<Run>();
     m_run->catalogue = catalogue;
     m_run->earlierCatalogue = earlierCatalogue;
     m_run->pictures = std::move(pictures);
+    m_run->webFolder = webFolder;
     m_driver.start([this, run = m_run] { Work(*run); });
 }
 
@@ -198,6 +219,8 @@ void ThumbnailMaker::Work(Run& run) {
         Origin origin = Origin::None;
         std::optional<Entry> entry = Make(picture, earlier, &origin);
         ++run.made[int(origin)];
+        if (entry && origin != Origin::Earlier && !run.webFolder.isEmpty())
+            WriteWebFiles(*entry, run.webFolder);
         return entry;
     };
     // A few at a time, so that memory stays small however many there are.

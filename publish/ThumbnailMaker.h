@@ -40,8 +40,11 @@ public:
     ThumbnailMaker& operator=(const ThumbnailMaker&) = delete;
 
     // Starts writing the rows of `pictures` into `catalogue` (the copy's, in place), replacing
-    // any it has. `earlierCatalogue` is the earlier copy's catalogue, or empty.
-    void Start(const QString& catalogue, const QString& earlierCatalogue, QList<Picture> pictures);
+    // any it has. `earlierCatalogue` is the earlier copy's catalogue, or empty. With `webFolder`
+    // each new row is also written there as the web catalogue's thumbnail files
+    // (WebPictures::ThumbnailBase); rows the earlier copy had are not, its web files serve.
+    void Start(const QString& catalogue, const QString& earlierCatalogue, QList<Picture> pictures,
+               const QString& webFolder = QString());
     // Waits until the rows are written, telling progress on the way. False, with the reason,
     // when they could not be written; pictures without a thumbnail fail nothing.
     bool Finish(const Progress& progress, QString* error);
@@ -59,6 +62,7 @@ public:
 
 private:
     struct Run;
+    static void WriteWebFiles(const ShippedThumbnails::Entry& entry, const QString& folder);
     void Work(Run& run);
 
     QThreadPool& m_pool;   // makes the thumbnails

@@ -171,34 +171,23 @@ int WebCatalogue::WriteThumb(const QString& picture, int category, int index) {
         if (link(suffix) && link(x2 + suffix)) return png ? 2 : 1;
         QFile::remove(to.filePath(base + suffix));
     }
+    // Made by the publish while the files were copied: only moved into place.
+    if (!m_madeThumbnails.isEmpty() && MakeFolderOf(base)) {
+        const QString made = WebPictures::ThumbnailBase(m_madeThumbnails, picture);
+        const QDir to(m_copy);
+        if (QFile::rename(made + suffix, to.filePath(base + suffix)) &&
+            QFile::rename(made + x2 + suffix, to.filePath(base + x2 + suffix)))
+            return png ? 2 : 1;
+        QFile::remove(to.filePath(base + suffix));
+    }
     // The shipped thumbnail is made for two pixels per point; 1x is made from it.
-    Queue([this, data, png, target = base + suffix, x2target = base + x2 + suffix] {
+    Queue([this, data, target = base + suffix, x2target = base + x2 + suffix] {
         if (!WriteFile(x2target, data)) return false;
-        QBuffer buffer;
-        buffer.setData(data);
-        QImageReader reader(&buffer);
-        // Decoded straight at the 1x size: a JPEG decoder scales while it decodes.
-        const QSize size = reader.size();
-        if (size.width() > kCell || size.height() > kCell)
-            reader.setScaledSize(size.scaled(kCell, kCell, Qt::KeepAspectRatio));
-        const QImage image = reader.read();
-        if (image.isNull()) return Fail(QStringLiteral("cannot decode %1").arg(target));
-        return WriteImage(image, target, png ? "png" : "jpeg", 85);
+        const QByteArray single = WebPictures::SingleDensity(data, kCell);
+        if (single.isEmpty()) return Fail(QStringLiteral("cannot decode %1").arg(target));
+        return WriteFile(target, single);
     });
     return png ? 2 : 1;
-}
-
-bool WebCatalogue::WriteImage(const QImage& image, const QString& relative, const char* format,
-                              int jpegQuality) {
-    QByteArray data;
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    // PNG at the fastest deflate level (Qt maps quality 80 to level 1).
-    writer.setQuality(qstrcmp(format, "png") == 0 ? 80 : jpegQuality);
-    if (!writer.write(image))
-        return Fail(QStringLiteral("cannot encode %1: %2").arg(relative, writer.errorString()));
-    return WriteFile(relative, data);
 }
 
 QString WebCatalogue::WebPicture(const QString& relative, QSize* size) {

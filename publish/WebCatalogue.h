@@ -61,6 +61,9 @@ public:
     void SetProgress(Progress progress) { m_progress = std::move(progress); }
     // Pictures a publish has converted already; they are moved into web/pics.
     void SetConverted(const WebPictures* converted) { m_converted = converted; }
+    // The folder the publish wrote web thumbnails to (WebPictures::ThumbnailBase); they are
+    // moved into web/thumbs.
+    void SetMadeThumbnails(const QString& folder) { m_madeThumbnails = folder; }
     // The copy this one replaces: thumbnails of unchanged pictures are linked from its web/.
     void SetEarlierCopy(const QString& folder) { m_earlierCopy = folder; }
 
@@ -88,8 +91,6 @@ private:
     QJsonArray DocumentPictures(const QString& published);
     // The URL of a picture as browsers can show it; a TIFF and the like is queued for conversion.
     QString WebPicture(const QString& relative, QSize* size);
-    bool WriteImage(const QImage& image, const QString& relative, const char* format,
-                    int jpegQuality);
 
     CatalogueDb& m_db;
     QString m_copy;
@@ -97,6 +98,7 @@ private:
     QString m_error;
     const WebPictures* m_converted = nullptr;
     QString m_earlierCopy;
+    QString m_madeThumbnails;
     struct EarlierThumb {
         QString base;  // web/thumbs/<category>/<k>
         qint64 size = 0, mtime = 0;

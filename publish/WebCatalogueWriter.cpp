@@ -28,8 +28,7 @@ WebCatalogue::Rules WebCatalogueWriter::ViewerRules(const QString& copyFolder) {
 }
 
 bool WebCatalogueWriter::Write(const QString& copyFolder, QString* error,
-                               const WebCatalogue::Progress& progress, const WebPictures* converted,
-                               const QString& earlierCopy) {
+                               const WebCatalogue::Progress& progress, const Made& made) {
     CatalogueDb db;
     QString why;
     if (!db.Open(CatalogueDb::CatalogueFile(QDir(copyFolder).filePath(QStringLiteral("sysfile"))),
@@ -39,8 +38,9 @@ bool WebCatalogueWriter::Write(const QString& copyFolder, QString* error,
     }
     WebCatalogue web(db, copyFolder, ViewerRules(copyFolder));
     web.SetProgress(progress);
-    web.SetConverted(converted);
-    web.SetEarlierCopy(earlierCopy);
+    web.SetConverted(made.converted);
+    web.SetMadeThumbnails(made.thumbnails);
+    web.SetEarlierCopy(made.earlierCopy);
     if (web.Write()) return true;
     if (error) *error = web.Error();
     return false;

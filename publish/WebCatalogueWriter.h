@@ -12,9 +12,14 @@ namespace WebCatalogueWriter {
 WebCatalogue::Rules ViewerRules(const QString& copyFolder);
 
 // Writes index.html and web/ into the published copy at `copyFolder` from its own catalogue,
-// taking the pictures `converted` holds (may be null) and linking what is unchanged from the
-// copy it replaces (`earlierCopy`, may be empty).
+// taking what a publish has made already and linking what is unchanged from the copy it
+// replaces (each may be empty).
+struct Made {
+    const WebPictures* converted = nullptr;  // converted pictures
+    QString thumbnails;                      // the folder of web thumbnails
+    QString earlierCopy;
+};
 bool Write(const QString& copyFolder, QString* error, const WebCatalogue::Progress& progress = {},
-           const WebPictures* converted = nullptr, const QString& earlierCopy = QString());
+           const Made& made = {});
 
 }  // namespace WebCatalogueWriter

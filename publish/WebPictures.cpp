@@ -104,6 +104,30 @@ WebPictures::~WebPictures() {
     Wait(true);
 }
 
+QByteArray WebPictures::SingleDensity(const QByteArray& shipped, int cell) {
+    QBuffer buffer;
+    buffer.setData(shipped);
+    QImageReader reader(&buffer);
+    // Decoded straight at the 1x size: a JPEG decoder scales while it decodes.
+    const QSize size = reader.size();
+    if (size.width() > cell || size.height() > cell)
+        reader.setScaledSize(size.scaled(cell, cell, Qt::KeepAspectRatio));
+    const QImage image = reader.read();
+    if (image.isNull()) return {};
+    const bool png = shipped.startsWith("\x89PNG");
+    QByteArray data;
+    QBuffer out(&data);
+    out.open(QIODevice::WriteOnly);
+    QImageWriter writer(&out, png ? "png" : "jpeg");
+    writer.setQuality(png ? 80 : 85);
+    return writer.write(image) ? data : QByteArray();
+}
+
+QString WebPictures::ThumbnailBase(const QString& folder, const QString& key) {
+    return QDir(folder).filePath(QString::fromLatin1(
+        QCryptographicHash::hash(key.toUtf8(), QCryptographicHash::Sha1).toHex().left(20)));
+}
+
 QString WebPictures::WebName(const QString& relative, bool png) {
     const QByteArray hash =
         QCryptographicHash::hash(relative.toUtf8(), QCryptographicHash::Sha1).toHex().left(20);

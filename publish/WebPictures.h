@@ -45,6 +45,13 @@ public:
         QString source;    // the file in the authoring installation
         QString relative;  // where the copy holds it, relative to the copy
     };
+    // A shipped thumbnail (made for two pixels per point) at one pixel per point, in a cell of
+    // `cell` points, in the same format; empty when it cannot be decoded.
+    static QByteArray SingleDensity(const QByteArray& shipped, int cell);
+    // The files a publish writes a picture's web thumbnails to before the web catalogue takes
+    // them: this path plus ".jpg" or ".png" at 1x, plus "-2x.jpg" or "-2x.png" at 2x.
+    static QString ThumbnailBase(const QString& folder, const QString& key);
+
     // Where the web catalogue keeps the converted picture the copy holds at `relative`: the
     // same name in every copy, so a republish finds the earlier copy's.
     static QString WebName(const QString& relative, bool png);
