@@ -324,14 +324,17 @@ bool PublishOperation::Prepare() {
     for (const QString& folder : plan.Folders())
         if (!MakeFolder(copy.filePath(folder))) return false;
 
-    // 2. The relative paths, all or none.
+    // 2. The relative paths, all or none; a republish writes only those that changed.
     QList<QPair<const char*, QVariantList>> updates;
+    const auto set = [&updates](const char* sql, const QString& stored, const QString& value,
+                                const QVariantList& key) {
+        if (value != stored) updates.append({sql, QVariantList{value} + key});
+    };
     QSet<QString> documents;  // the destinations that may be folders
     QSet<QString> keys;       // of the product pictures' thumbnails
     for (const auto& [row, paths] : products) {
         const QVariantList key = {row.className, row.productName};
-        updates.append(
-            {Sql::SetProductDpath, QVariantList{Published(row.opath, paths.picture)} + key});
+        set(Sql::SetProductDpath, row.dpath, Published(row.opath, paths.picture), key);
         const QString thumbnailKey = ShippedThumbnails::Key(copy.filePath(QStringLiteral("pic")),
                                                             copy.filePath(paths.picture));
         if (IsRegularFile(row.opath) && !thumbnailKey.isEmpty() && !keys.contains(thumbnailKey)) {
@@ -341,19 +344,18 @@ bool PublishOperation::Prepare() {
         const char* columns[3] = {Sql::SetProductPIntroduce, Sql::SetProductPAddProcess,
                                   Sql::SetProductPTecReference};
         const QString sources[3] = {row.oIntroduce, row.oAddProcess, row.oTecReference};
+        const QString stored[3] = {row.pIntroduce, row.pAddProcess, row.pTecReference};
         for (int d = 0; d < 3; ++d) {
-            updates.append(
-                {columns[d], QVariantList{Published(sources[d], paths.documents[d], true)} + key});
+            set(columns[d], stored[d], Published(sources[d], paths.documents[d], true), key);
             documents.insert(paths.documents[d]);
         }
     }
     for (const auto& [row, paths] : models)
-        updates.append(
-            {Sql::SetModelDpath,
-             {Published(row.opath, paths.dpath), row.className, row.productName, row.modelFile}});
+        set(Sql::SetModelDpath, row.dpath, Published(row.opath, paths.dpath),
+            {row.className, row.productName, row.modelFile});
     for (const auto& [row, paths] : companies)
-        updates.append({Sql::SetCompanyDpath, {Published(row.opath, paths.dpath), row.className}});
-    if (!m_db.ExecuteAll(updates))
+        set(Sql::SetCompanyDpath, row.dpath, Published(row.opath, paths.dpath), {row.className});
+    if (!updates.isEmpty() && !m_db.ExecuteAll(updates))
         return Fail(QStringLiteral("cannot write the relative paths: %1").arg(m_db.LastError()));
 
     // 3. The company picture, at once (the table holds one row).

@@ -16,6 +16,7 @@
 #include <QSaveFile>
 #include <QSet>
 #include <QTranslator>
+#include <QtConcurrent>
 #include <csignal>
 #include <cstdio>
 
@@ -181,25 +182,30 @@ void RuntimeBundle::SetQtFolders(const QString& plugins, const QString& translat
 }
 
 bool RuntimeBundle::Resolve(const QString& file, QMap<QString, QString>& found) {
+    return ResolveWith(m_loader, file, found, m_why);
+}
+
+bool RuntimeBundle::ResolveWith(const QString& loader, const QString& file,
+                                QMap<QString, QString>& found, QString& why) {
     // The loader lists what it would load just as ldd does, without ldd's script around it.
     QProcess ldd;
     ldd.setProcessChannelMode(QProcess::MergedChannels);
     EndWithUs(ldd);
-    if (m_loader.isEmpty())
+    if (loader.isEmpty())
         ldd.start(QStringLiteral("ldd"), {file});
     else
-        ldd.start(m_loader, {QStringLiteral("--list"), file});
+        ldd.start(loader, {QStringLiteral("--list"), file});
     if (!ldd.waitForFinished(60000) || ldd.exitStatus() != QProcess::NormalExit) {
-        m_why = QStringLiteral("ldd could not be run on %1").arg(file);
+        why = QStringLiteral("ldd could not be run on %1").arg(file);
         return false;
     }
     QStringList missing;
     if (ldd.exitCode() != 0 || !ParseLdd(QString::fromLocal8Bit(ldd.readAll()), found, missing)) {
-        m_why = QStringLiteral("%1 is no dynamically linked program").arg(file);
+        why = QStringLiteral("%1 is no dynamically linked program").arg(file);
         return false;
     }
     if (!missing.isEmpty()) {
-        m_why = QStringLiteral("%1 needs %2, which cannot be found").arg(file, missing.join(", "));
+        why = QStringLiteral("%1 needs %2, which cannot be found").arg(file, missing.join(", "));
         return false;
     }
     return true;
@@ -223,7 +229,7 @@ bool RuntimeBundle::Find() {
 
     for (const PluginRule& rule : PluginRules()) {
         const QDir folder(QDir(m_pluginFolder).filePath(rule.folder));
-        int taken = 0;
+        QStringList wantedFiles;
         for (const QString& name : folder.entryList({QStringLiteral("*.so")}, QDir::Files)) {
             const QString file = folder.filePath(name);
             const QJsonArray keys = QPluginLoader(file)
@@ -235,14 +241,31 @@ bool RuntimeBundle::Find() {
             bool wanted = rule.keys.isEmpty();
             for (const auto& key : keys)
                 wanted = wanted || rule.keys.contains(key.toString(), Qt::CaseInsensitive);
-            if (!wanted) continue;
+            if (wanted) wantedFiles << file;
+        }
+        // The loader runs once per plugin: on every core at once.
+        struct Resolved {
+            bool ok = false;
             QMap<QString, QString> needs;
-            if (!Resolve(file, needs)) {
+            QString why;
+        };
+        const QString loader = m_loader;
+        const QList<Resolved> resolved =
+            QtConcurrent::blockingMapped(wantedFiles, [&loader](const QString& file) {
+                Resolved r;
+                r.ok = ResolveWith(loader, file, r.needs, r.why);
+                return r;
+            });
+        int taken = 0;
+        for (qsizetype i = 0; i < wantedFiles.size(); ++i) {
+            if (!resolved[i].ok) {
+                m_why = resolved[i].why;
                 if (rule.required) return false;
                 continue;  // a plugin this machine cannot load would not load on the target
             }
-            all.insert(needs);
-            m_plugins.insert(rule.folder + QLatin1Char('/') + name, file);
+            all.insert(resolved[i].needs);
+            m_plugins.insert(rule.folder + QLatin1Char('/') + QFileInfo(wantedFiles[i]).fileName(),
+                             wantedFiles[i]);
             ++taken;
         }
         if (rule.required && taken == 0) {

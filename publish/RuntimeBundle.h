@@ -82,6 +82,9 @@ public:
 
 private:
     bool Resolve(const QString& file, QMap<QString, QString>& found);
+    // The same with `loader` (empty: ldd), from any thread; the reason of a failure in `why`.
+    static bool ResolveWith(const QString& loader, const QString& file,
+                            QMap<QString, QString>& found, QString& why);
 
     QString m_executable;
     QString m_loader;  // the program's dynamic loader, once known
