@@ -351,20 +351,22 @@ QString SearchShippedThumbnails(const QString& cache) {
     const QString done = QDir(folder).filePath(QStringLiteral("shipped-ready"));
     if (QFileInfo::exists(done)) return file;
     QFile::remove(file);
-    CatalogueSchema::CreateEmpty(file);
     CatalogueDb db;
-    db.Open(file);
-    db.ExecuteSql(Sql::CreateThumbnailTable);
+    // Marked ready only when whole: a half-made table would be taken for one on the next run.
+    if (!CatalogueSchema::CreateEmpty(file) || !db.Open(file) ||
+        !db.ExecuteSql(Sql::CreateThumbnailTable))
+        qFatal("cannot make %s", qPrintable(file));
     const QList<std::optional<ShippedThumbnails::Entry>> entries = QtConcurrent::blockingMapped(
         SearchPictures(cache),
         [&](const QString& path) { return ShippedThumbnails::Make(folder, path); });
     db.Database().transaction();
     for (const auto& e : entries) {
         if (!e) qFatal("no thumbnail made");
-        db.ExecuteSql(Sql::InsertThumbnail, {e->key, e->size, e->mtime, e->picture.width(),
-                                             e->picture.height(), e->data});
+        if (!db.ExecuteSql(Sql::InsertThumbnail, {e->key, e->size, e->mtime, e->picture.width(),
+                                                  e->picture.height(), e->data}))
+            qFatal("cannot write %s", qPrintable(file));
     }
-    db.Database().commit();
+    if (!db.Database().commit()) qFatal("cannot write %s", qPrintable(file));
     db.Close();
     QFile f(done);
     f.open(QIODevice::WriteOnly);
