@@ -22,11 +22,24 @@
 #include <algorithm>
 #include <cstdio>
 
-// The one summary line a benchmark prints per goal, in the form every run is compared by.
+// The one summary line a benchmark prints per goal, in the form every run is compared by:
+//   GOAL <name>: <figure> <unit> (<ratio>x <baseline>) target <target> MET|MISSED
+inline QByteArray GoalLine(const QString& name, double figure, const QString& unit, double ratio,
+                           const QString& baseline, const QString& target, bool met) {
+    return QStringLiteral("GOAL %1: %2 %3 (%4x %5) target %6 %7")
+        .arg(name)
+        .arg(figure, 0, 'f', 2)
+        .arg(unit)
+        .arg(ratio, 0, 'f', 2)
+        .arg(baseline, target, met ? QStringLiteral("MET") : QStringLiteral("MISSED"))
+        .toUtf8();
+}
+
 inline bool PrintGoal(const char* name, double figure, const char* unit, double ratio,
                       const char* baseline, const char* target, bool met) {
-    std::printf("GOAL %s: %.2f %s (%.2fx %s) target %s %s\n", name, figure, unit, ratio, baseline,
-                target, met ? "MET" : "MISSED");
+    std::printf("%s\n", GoalLine(QString::fromUtf8(name), figure, QString::fromUtf8(unit), ratio,
+                                 QString::fromUtf8(baseline), QString::fromUtf8(target), met)
+                            .constData());
     return met;
 }
 

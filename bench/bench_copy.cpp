@@ -12,6 +12,11 @@
 //
 // Usage: bench_copy [folder] [runs]   (default: the system temp folder and 5 runs of each;
 // needs about 7 GiB free)
+//
+// clang-format off
+// Ends with one line per goal (BenchSupport.h, GoalLine):
+//   GOAL copy_throughput_worst_case: <figure> MiB/s (<ratio>x cp) target >=0.90x MET|MISSED
+// clang-format on
 
 #include <fcntl.h>
 #include <sys/mman.h>
@@ -110,12 +115,6 @@ double ResidentShare(const QStringList& files) {
         ::close(fd);
     }
     return pages ? double(resident) / double(pages) : 0;
-}
-
-double Median(QList<double> values) {
-    std::sort(values.begin(), values.end());
-    const qsizetype n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 QString Joined(const QList<double>& values) {
@@ -252,8 +251,8 @@ int main(int argc, char** argv) {
                     QDir(dest).removeRecursively();
                 }
             }
-            const double w = Median(workerTimes);
-            const double c = Median(cpTimes);
+            const double w = MedianOfRuns(workerTimes);
+            const double c = MedianOfRuns(cpTimes);
             const double mb = set->bytes / double(kMiB);
             std::printf(
                 "%-13s %-22s worker %6.2f s (%6.0f MiB/s)  cp %6.2f s (%6.0f MiB/s)  "

@@ -9,6 +9,12 @@
 // Goals: every file under 1 MB costs at most 150 MB in every path; a category of 100 such
 // files stays under 400 MB at every loader thread count; the photographs show in full quality
 // on the document page.
+//
+// clang-format off
+// Ends with one line per goal (BenchSupport.h, GoalLine):
+//   GOAL growth_small_file: <figure> MB (<ratio>x plain QImageReader) target <=150 MB MET|MISSED
+//   GOAL category_peak: <figure> MB (<ratio>x plain QImageReader worst file) target <400 MB MET|MISSED
+// clang-format on
 
 #include <sys/resource.h>
 

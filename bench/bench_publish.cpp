@@ -21,6 +21,13 @@
 //
 // Usage: bench_publish [folder] [products] [runs]   (default: the temp folder, 400, 5; needs
 // about three times the pictures' size, ~3 GiB, while it runs)
+//
+// clang-format off
+// Ends with one line per goal (BenchSupport.h, GoalLine):
+//   GOAL publish_first_throughput: <figure> MiB/s (<ratio>x cp -r) target >=0.60x MET|MISSED
+//   GOAL republish_unchanged: <figure> x (<ratio>x first publish) target >=5x MET|MISSED
+//   GOAL republish_10pct_changed: <figure> x (<ratio>x first publish) target >=3x MET|MISSED
+// clang-format on
 
 #include <fcntl.h>
 #include <stdio.h>

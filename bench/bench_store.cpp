@@ -3,6 +3,13 @@
 // Prints the median time of each read and its ratio to the same statement run bare through Qt
 // SQL in the same run (same text, same bound values, every row stepped and the same columns
 // fetched, nothing converted): what the recordset and the record reading add to the query.
+//
+// clang-format off
+// Ends with one line per goal (BenchSupport.h, GoalLine):
+//   GOAL categories_in_order: <figure> ms (<ratio>x bare Qt SQL) target <20 ms MET|MISSED
+//   GOAL category_products: <figure> ms (<ratio>x bare Qt SQL) target <20 ms MET|MISSED
+//   GOAL keyword_search: <figure> ms (<ratio>x bare Qt SQL) target <20 ms MET|MISSED
+// clang-format on
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -6,6 +6,12 @@
 // the next cell to load, taking the finished cell back, painting; only the cells near the
 // screen are loaded). A list that does this in constant time per item takes 16 times as long
 // for 16 times the items; the goal is at most 1.3 times that.
+//
+// clang-format off
+// Ends with one line per goal (BenchSupport.h, GoalLine):
+//   GOAL thumbnail_list_16x_items: <figure> ms (<ratio>x linear scaling of the smallest size) target <=1.3x MET|MISSED
+//   GOAL category_list_16x_entries: <figure> ms (<ratio>x linear scaling of the smallest size) target <=1.3x MET|MISSED
+// clang-format on
 
 #include <time.h>
 

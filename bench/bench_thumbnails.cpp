@@ -14,6 +14,12 @@
 // the user's own is neither read nor written.
 //
 // Usage: bench_thumbnails [runs]
+//
+// clang-format off
+// Ends with one line per goal (BenchSupport.h, GoalLine):
+//   GOAL event_loop_stall: <figure> ms (0.00x (no baseline)) target <=50 ms MET|MISSED
+//   GOAL list_vs_plain_decoder: <figure> ms (<ratio>x plain decoder, same threads) target >=15x MET|MISSED
+// clang-format on
 
 #include <QApplication>
 #include <QDir>

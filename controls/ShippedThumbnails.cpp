@@ -142,25 +142,26 @@ std::optional<ShippedThumbnails::Entry> ShippedThumbnails::Find(const QString& p
     QMutexLocker lock(&g_mutex);
     if (!g_reader) return std::nullopt;
     sqlite3_stmt* q = g_reader->select;
-    bool found = false;
+    std::optional<Entry> found;
     if (sqlite3_bind_text(q, 1, key.constData(), int(key.size()), SQLITE_TRANSIENT) == SQLITE_OK &&
-        sqlite3_step(q) == SQLITE_ROW) {
-        entry.size = sqlite3_column_int64(q, 0);
-        entry.mtime = sqlite3_column_int64(q, 1);
-        const qint64 w = sqlite3_column_int64(q, 2), h = sqlite3_column_int64(q, 3);
-        const int bytes = sqlite3_column_bytes(q, 4);
-        const void* blob = sqlite3_column_blob(q, 4);
-        if (entry.size == size && entry.mtime == mtime && w > 0 && h > 0 &&
-            PictureLoader::WithinLimits(
-                QSize(int(std::min<qint64>(w, INT_MAX)), int(std::min<qint64>(h, INT_MAX)))) &&
-            blob && bytes > 0 && bytes <= kMaxDataBytes) {
-            entry.picture = QSize(int(w), int(h));
-            entry.data = QByteArray(static_cast<const char*>(blob), bytes);
-            found = true;
-        }
-    }
+        sqlite3_step(q) == SQLITE_ROW)
+        found = RowOf(q, entry.key);
     sqlite3_reset(q);
     sqlite3_clear_bindings(q);
-    if (!found) return std::nullopt;
-    return entry;
+    if (!found || found->size != size || found->mtime != mtime) return std::nullopt;
+    return found;
+}
+
+std::optional<ShippedThumbnails::Entry> ShippedThumbnails::RowOf(sqlite3_stmt* select,
+                                                                 const QString& key) {
+    const qint64 w = sqlite3_column_int64(select, 2), h = sqlite3_column_int64(select, 3);
+    const int bytes = sqlite3_column_bytes(select, 4);
+    const void* blob = sqlite3_column_blob(select, 4);
+    if (w <= 0 || h <= 0 ||
+        !PictureLoader::WithinLimits(
+            QSize(int(std::min<qint64>(w, INT_MAX)), int(std::min<qint64>(h, INT_MAX)))) ||
+        !blob || bytes <= 0 || bytes > kMaxDataBytes)
+        return std::nullopt;
+    return Entry{key, sqlite3_column_int64(select, 0), sqlite3_column_int64(select, 1),
+                 QSize(int(w), int(h)), QByteArray(static_cast<const char*>(blob), bytes)};
 }

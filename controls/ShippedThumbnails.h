@@ -6,6 +6,8 @@
 #include <QString>
 #include <optional>
 
+struct sqlite3_stmt;
+
 // The thumbnails a published copy carries in its catalogue (table [缩略图表]): one small
 // picture per product picture, made when the copy is published, so that a visitor's first look
 // at a category costs no decoding of camera-sized pictures.
@@ -59,6 +61,11 @@ public:
     static bool Open(const QString& catalogueFile, const QString& picFolder, bool immutable);
     static void Close();
     static bool IsOpen();
+
+    // The row a step of the select statement (Sql::SelectThumbnail) stands on, keyed `key`,
+    // when it is one the viewer may use (sizes within limits, data within kMaxDataBytes); its
+    // stamp is the caller's to check.
+    static std::optional<Entry> RowOf(sqlite3_stmt* select, const QString& key);
 
     // The thumbnail of the picture at `path` when the catalogue holds one whose picture still
     // has the same size and modification time.

@@ -11,7 +11,6 @@
 #include <QSqlQuery>
 #include <QUrl>
 #include <QtConcurrent>
-#include <climits>
 #include <cstdlib>
 
 #include "controls/ExifThumbnail.h"
@@ -53,22 +52,11 @@ public:
         if (!m_select) return std::nullopt;
         const QByteArray utf8 = key.toUtf8();
         std::optional<Entry> found;
+        // Only a row the viewer would use is carried over.
         if (sqlite3_bind_text(m_select, 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT) ==
                 SQLITE_OK &&
-            sqlite3_step(m_select) == SQLITE_ROW) {
-            const qint64 w = sqlite3_column_int64(m_select, 2),
-                         h = sqlite3_column_int64(m_select, 3);
-            const int bytes = sqlite3_column_bytes(m_select, 4);
-            const void* blob = sqlite3_column_blob(m_select, 4);
-            // Only a row the viewer would use is carried over.
-            if (w > 0 && h > 0 && w <= INT_MAX && h <= INT_MAX &&
-                PictureLoader::WithinLimits(QSize(int(w), int(h))) && blob && bytes > 0 &&
-                bytes <= ShippedThumbnails::kMaxDataBytes) {
-                found =
-                    Entry{key, sqlite3_column_int64(m_select, 0), sqlite3_column_int64(m_select, 1),
-                          QSize(int(w), int(h)), QByteArray(static_cast<const char*>(blob), bytes)};
-            }
-        }
+            sqlite3_step(m_select) == SQLITE_ROW)
+            found = ShippedThumbnails::RowOf(m_select, key);
         sqlite3_reset(m_select);
         sqlite3_clear_bindings(m_select);
         return found;
