@@ -102,7 +102,7 @@ ThumbnailMaker::~ThumbnailMaker() {
 }
 
 std::optional<Entry> ThumbnailMaker::Make(const Picture& picture, const EarlierRow& earlier,
-                                          Origin* origin) {
+                                          Origin* origin, QImage* thumbnail) {
     *origin = Origin::None;
     Entry entry;
     entry.key = picture.key;
@@ -119,55 +119,63 @@ std::optional<Entry> ThumbnailMaker::Make(const Picture& picture, const EarlierR
 
     // The desktop cache: the extra-large class gives the sharpest row, the large class (what
     // the editor's program writes on an ordinary screen) is kept at its own size.
+    QImage image;
+    Origin from = Origin::None;
     const FreedesktopThumbnails::Source cached = FreedesktopThumbnails::Describe(picture.source);
-    if (cached.IsValid()) {
-        for (const int side : {512, 256, 1024}) {
-            const FreedesktopThumbnails::SizeClass sizeClass =
-                FreedesktopThumbnails::ClassFor(side);
-            QSize upright;
-            const QImage image = FreedesktopThumbnails::Find(cached, sizeClass, &upright);
-            if (image.isNull() || upright.isEmpty()) continue;
-            const QSize want = FreedesktopThumbnails::ThumbnailSize(
-                upright, {QString(), ShippedThumbnails::kSide});
-            const QSize size = Covers(image.size(), want) ? want : image.size();
-            if (!ShippedThumbnails::IsRowShape(size, upright)) continue;
-            entry.picture = upright;
-            if (auto row = ShippedThumbnails::Encode(entry, Sized(image, size))) {
-                *origin = Origin::Cache;
-                return row;
+    for (const int side : {512, 256, 1024}) {
+        if (!cached.IsValid()) break;
+        QSize upright;
+        const QImage stored =
+            FreedesktopThumbnails::Find(cached, FreedesktopThumbnails::ClassFor(side), &upright);
+        if (stored.isNull() || upright.isEmpty()) continue;
+        const QSize want =
+            FreedesktopThumbnails::ThumbnailSize(upright, {QString(), ShippedThumbnails::kSide});
+        const QSize size = Covers(stored.size(), want) ? want : stored.size();
+        if (!ShippedThumbnails::IsRowShape(size, upright)) continue;
+        entry.picture = upright;
+        image = Sized(stored, size);
+        from = Origin::Cache;
+        break;
+    }
+
+    if (image.isNull()) {
+        entry.picture = PictureLoader::ReadSize(picture.source);
+        if (entry.picture.isEmpty()) return std::nullopt;
+        const QSize want = FreedesktopThumbnails::ThumbnailSize(
+            entry.picture, {QString(), ShippedThumbnails::kSide});
+        const ExifThumbnail::Found found = ExifThumbnail::Read(picture.source);
+        if (!found.jpeg.isEmpty()) {
+            // Stored as the photo is; the orientation turns both.
+            const bool turned = found.orientation & QImageIOHandler::TransformationRotate90;
+            const QImage embedded = ExifThumbnail::Load(
+                found, turned ? entry.picture.transposed() : entry.picture, want);
+            if (!embedded.isNull()) {
+                image = Sized(embedded, want);
+                from = Origin::Embedded;
             }
+        }
+        if (image.isNull()) {
+            image = PictureLoader::LoadScaled(picture.source, want);
+            from = Origin::Decoded;
         }
     }
 
-    entry.picture = PictureLoader::ReadSize(picture.source);
-    if (entry.picture.isEmpty()) return std::nullopt;
-    const QSize want =
-        FreedesktopThumbnails::ThumbnailSize(entry.picture, {QString(), ShippedThumbnails::kSide});
-    const ExifThumbnail::Found found = ExifThumbnail::Read(picture.source);
-    if (!found.jpeg.isEmpty()) {
-        // Stored as the photo is; the orientation turns both.
-        const bool turned = found.orientation & QImageIOHandler::TransformationRotate90;
-        const QImage embedded =
-            ExifThumbnail::Load(found, turned ? entry.picture.transposed() : entry.picture, want);
-        if (!embedded.isNull())
-            if (auto row = ShippedThumbnails::Encode(entry, Sized(embedded, want))) {
-                *origin = Origin::Embedded;
-                return row;
-            }
+    auto row = ShippedThumbnails::Encode(entry, image);
+    if (row) {
+        *origin = from;
+        if (thumbnail) *thumbnail = std::move(image);
     }
-
-    auto row = ShippedThumbnails::Encode(entry, PictureLoader::LoadScaled(picture.source, want));
-    if (row) *origin = Origin::Decoded;
     return row;
 }
 
-void ThumbnailMaker::WriteWebFiles(const Entry& entry, const QString& folder) {
+void ThumbnailMaker::WriteWebFiles(const Entry& entry, const QImage& thumbnail,
+                                   const QString& folder) {
     // The web catalogue makes what is missing here itself: failures only cost it time.
-    const QByteArray single = WebPictures::SingleDensity(entry.data, WebCatalogue::kCell);
+    const bool png = entry.data.startsWith("\x89PNG");
+    const QByteArray single = WebPictures::SingleDensity(thumbnail, png, WebCatalogue::kCell);
     if (single.isEmpty() || !QDir().mkpath(folder)) return;
     const QString base = WebPictures::ThumbnailBase(folder, entry.key);
-    const QString suffix =
-        entry.data.startsWith("\x89PNG") ? QStringLiteral(".png") : QStringLiteral(".jpg");
+    const QString suffix = png ? QStringLiteral(".png") : QStringLiteral(".jpg");
     for (const auto& [path, data] :
          {std::pair{base + suffix, single},
           std::pair{base + QStringLiteral("-2x") + suffix, entry.data}}) {
@@ -205,10 +213,12 @@ void ThumbnailMaker::Work(Run& run) {
     const auto make = [&run, &earlier](const Picture& picture) -> std::optional<Entry> {
         if (run.cancel) return std::nullopt;
         Origin origin = Origin::None;
-        std::optional<Entry> entry = Make(picture, earlier, &origin);
+        QImage thumbnail;
+        std::optional<Entry> entry = Make(picture, earlier, &origin, &thumbnail);
         ++run.made[int(origin)];
+        // The earlier copy's web files serve its rows.
         if (entry && origin != Origin::Earlier && !run.webFolder.isEmpty())
-            WriteWebFiles(*entry, run.webFolder);
+            WriteWebFiles(*entry, thumbnail, run.webFolder);
         return entry;
     };
     // A few at a time, so that memory stays small however many there are.

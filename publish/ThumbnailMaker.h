@@ -55,14 +55,17 @@ public:
     Counts Made() const;
 
     // The row of one picture from the first source that can be trusted; `earlier` looks up the
-    // earlier copy's row of a key (may be null).
+    // earlier copy's row of a key (may be null). A row made here also gives its thumbnail before
+    // encoding in `thumbnail` (may be null).
     using EarlierRow = std::function<std::optional<ShippedThumbnails::Entry>(const QString& key)>;
     static std::optional<ShippedThumbnails::Entry> Make(const Picture& picture,
-                                                        const EarlierRow& earlier, Origin* origin);
+                                                        const EarlierRow& earlier, Origin* origin,
+                                                        QImage* thumbnail = nullptr);
 
 private:
     struct Run;
-    static void WriteWebFiles(const ShippedThumbnails::Entry& entry, const QString& folder);
+    static void WriteWebFiles(const ShippedThumbnails::Entry& entry, const QImage& thumbnail,
+                              const QString& folder);
     void Work(Run& run);
 
     QThreadPool& m_pool;   // makes the thumbnails

@@ -112,9 +112,15 @@ QByteArray WebPictures::SingleDensity(const QByteArray& shipped, int cell) {
     const QSize size = reader.size();
     if (size.width() > cell || size.height() > cell)
         reader.setScaledSize(size.scaled(cell, cell, Qt::KeepAspectRatio));
-    const QImage image = reader.read();
-    if (image.isNull()) return {};
-    const bool png = shipped.startsWith("\x89PNG");
+    return SingleDensity(reader.read(), shipped.startsWith("\x89PNG"), cell);
+}
+
+QByteArray WebPictures::SingleDensity(const QImage& thumbnail, bool png, int cell) {
+    if (thumbnail.isNull()) return {};
+    const QImage image =
+        thumbnail.width() > cell || thumbnail.height() > cell
+            ? thumbnail.scaled(cell, cell, Qt::KeepAspectRatio, Qt::SmoothTransformation)
+            : thumbnail;
     QByteArray data;
     QBuffer out(&data);
     out.open(QIODevice::WriteOnly);

@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QFuture>
 #include <QHash>
+#include <QImage>
 #include <QList>
 #include <QSize>
 #include <QString>
@@ -48,6 +49,8 @@ public:
     // A shipped thumbnail (made for two pixels per point) at one pixel per point, in a cell of
     // `cell` points, in the same format; empty when it cannot be decoded.
     static QByteArray SingleDensity(const QByteArray& shipped, int cell);
+    // The same from the thumbnail before it was encoded, as PNG or JPEG.
+    static QByteArray SingleDensity(const QImage& thumbnail, bool png, int cell);
     // The files a publish writes a picture's web thumbnails to before the web catalogue takes
     // them: this path plus ".jpg" or ".png" at 1x, plus "-2x.jpg" or "-2x.png" at 2x.
     static QString ThumbnailBase(const QString& folder, const QString& key);
