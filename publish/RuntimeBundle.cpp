@@ -1,12 +1,14 @@
 #include "publish/RuntimeBundle.h"
 
 #include <sys/prctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QLibraryInfo>
 #include <QPluginLoader>
@@ -85,6 +87,19 @@ bool HasSymbols(const QString& file) {
     const QByteArrayView bytes(data, f.size());
     return bytes.indexOf(QByteArrayView(".symtab")) >= 0 ||
            bytes.indexOf(QByteArrayView(".debug_")) >= 0;
+}
+
+// What tells one version of a file or folder from another; empty when it is not there.
+QString StampOf(const QString& path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0) return QString();
+    return QStringLiteral("%1:%2:%3.%4:%5.%6")
+        .arg(st.st_ino)
+        .arg(st.st_size)
+        .arg(st.st_mtim.tv_sec)
+        .arg(st.st_mtim.tv_nsec)
+        .arg(st.st_ctim.tv_sec)
+        .arg(st.st_ctim.tv_nsec);
 }
 
 }  // namespace
@@ -211,12 +226,97 @@ bool RuntimeBundle::ResolveWith(const QString& loader, const QString& file,
     return true;
 }
 
-bool RuntimeBundle::Find() {
+const QString& RuntimeBundle::RecordName() {
+    static const QString name = QStringLiteral("lib/.vistrel-runtime.json");
+    return name;
+}
+
+bool RuntimeBundle::Find(const QString& previous) {
     m_why.clear();
     m_libraries.clear();
     m_leftOut.clear();
     m_plugins.clear();
     m_translations.clear();
+    m_inputs.clear();
+    m_fromEarlier = !previous.isEmpty() && ReadRecord(previous);
+    if (m_fromEarlier) return true;
+    m_libraries.clear();
+    m_leftOut.clear();
+    m_plugins.clear();
+    m_translations.clear();
+    m_inputs.clear();
+    return FindFresh();
+}
+
+QString RuntimeBundle::Context() const {
+    QStringList parts{QStringLiteral("1"), m_executable, m_pluginFolder, m_translationFolder,
+                      qEnvironmentVariable("LD_LIBRARY_PATH")};
+    for (const LibraryRule& rule : LibraryRules())
+        parts << rule.pattern + (rule.bundled ? QStringLiteral("+") : QStringLiteral("-"));
+    for (const PluginRule& rule : PluginRules())
+        parts << rule.folder + QLatin1Char(':') + rule.keys.join(QLatin1Char(',')) +
+                     (rule.required ? QStringLiteral("!") : QString());
+    return parts.join(QLatin1Char('\n'));
+}
+
+QByteArray RuntimeBundle::Record() const {
+    const auto object = [](const QMap<QString, QString>& map) {
+        QJsonObject o;
+        for (auto it = map.cbegin(); it != map.cend(); ++it) o.insert(it.key(), it.value());
+        return o;
+    };
+    QJsonArray inputs;
+    for (const QString& input : m_inputs) inputs.append(QJsonArray{input, StampOf(input)});
+    return QJsonDocument(QJsonObject{{"context", Context()},
+                                     {"inputs", inputs},
+                                     {"loader", m_loader},
+                                     {"libraries", object(m_libraries)},
+                                     {"leftOut", QJsonArray::fromStringList(m_leftOut)},
+                                     {"plugins", object(m_plugins)},
+                                     {"translations", object(m_translations)}})
+        .toJson(QJsonDocument::Compact);
+}
+
+bool RuntimeBundle::ReadRecord(const QString& previous) {
+    QFile file(QDir(previous).filePath(RecordName()));
+    if (!file.open(QIODevice::ReadOnly) || file.size() > 4 * 1024 * 1024) return false;
+    const QJsonObject record = QJsonDocument::fromJson(file.readAll()).object();
+    if (record.value("context").toString() != Context()) return false;
+    // Every file the answer came from must be as it was; anything else asks the loader again.
+    QSet<QString> inputs;
+    for (const QJsonValue& value : record.value("inputs").toArray()) {
+        const QJsonArray input = value.toArray();
+        const QString path = input.at(0).toString();
+        if (path.isEmpty() || StampOf(path) != input.at(1).toString()) return false;
+        inputs.insert(path);
+        m_inputs << path;
+    }
+    if (!inputs.contains(m_executable)) return false;
+    // Only files it looked at, under names that stay inside the copy's folders.
+    const auto read = [&inputs](const QJsonValue& value, QMap<QString, QString>& map,
+                                bool inFolder) {
+        const QJsonObject object = value.toObject();
+        for (auto it = object.begin(); it != object.end(); ++it) {
+            const QStringList parts = it.key().split(QLatin1Char('/'));
+            const bool safe = parts.size() == (inFolder ? 2 : 1) &&
+                              std::none_of(parts.begin(), parts.end(), [](const QString& part) {
+                                  return part.isEmpty() || part == QLatin1String("..") ||
+                                         part == QLatin1String(".");
+                              });
+            if (!safe || !inputs.contains(it.value().toString())) return false;
+            map.insert(it.key(), it.value().toString());
+        }
+        return true;
+    };
+    m_loader = record.value("loader").toString();
+    m_leftOut = record.value("leftOut").toVariant().toStringList();
+    return read(record.value("libraries"), m_libraries, false) &&
+           read(record.value("plugins"), m_plugins, true) &&
+           read(record.value("translations"), m_translations, false) &&
+           m_libraries.contains(QStringLiteral("libQt6Core.so.6")) && !m_plugins.isEmpty();
+}
+
+bool RuntimeBundle::FindFresh() {
     QMap<QString, QString> all;
     m_loader.clear();
     if (!Resolve(m_executable, all)) return false;
@@ -227,11 +327,14 @@ bool RuntimeBundle::Find() {
         return false;
     }
 
+    m_inputs << m_executable << QStringLiteral("/etc/ld.so.cache");
     for (const PluginRule& rule : PluginRules()) {
         const QDir folder(QDir(m_pluginFolder).filePath(rule.folder));
+        m_inputs << folder.path();  // a plugin added or taken away
         QStringList wantedFiles;
         for (const QString& name : folder.entryList({QStringLiteral("*.so")}, QDir::Files)) {
             const QString file = folder.filePath(name);
+            m_inputs << file;
             const QJsonArray keys = QPluginLoader(file)
                                         .metaData()
                                         .value(QStringLiteral("MetaData"))
@@ -276,8 +379,11 @@ bool RuntimeBundle::Find() {
     }
 
     QTranslator translator;
-    if (QtTranslations::Load(translator, m_translationFolder))
+    m_inputs << m_translationFolder;
+    if (QtTranslations::Load(translator, m_translationFolder)) {
         m_translations.insert(QFileInfo(translator.filePath()).fileName(), translator.filePath());
+        m_inputs << translator.filePath();
+    }
 
     // What the left-out libraries need stays with them, unless a rule bundles it by name.
     QSet<QString> leftOut;
@@ -295,11 +401,13 @@ bool RuntimeBundle::Find() {
         }
     }
     for (auto it = all.cbegin(); it != all.cend(); ++it) {
+        m_inputs << it.value();
         if (leftOut.contains(it.key()))
             m_leftOut << it.key();
         else
             m_libraries.insert(it.key(), it.value());
     }
+    m_inputs.removeDuplicates();
     return true;
 }
 
@@ -353,6 +461,16 @@ bool RuntimeBundle::WriteTo(const QString& folder, QString* error, const QString
     if (!conf.open(QIODevice::WriteOnly) || conf.write(kQtConfText) < 0 || !conf.commit())
         return Fail(error,
                     QStringLiteral("cannot write %1: %2").arg(conf.fileName(), conf.errorString()));
+    // Last, so that a record only ever stands beside a whole runtime.
+    return WriteRecord(folder, error);
+}
+
+bool RuntimeBundle::WriteRecord(const QString& folder, QString* error) const {
+    QSaveFile record(QDir(folder).filePath(RecordName()));
+    if (!record.open(QIODevice::WriteOnly) || record.write(Record()) < 0 || !record.commit())
+        return Fail(
+            error,
+            QStringLiteral("cannot write %1: %2").arg(record.fileName(), record.errorString()));
     return true;
 }
 

@@ -50,9 +50,12 @@ public:
 
     // Works out what to bundle. False, with Why(), where there is no Qt runtime to bundle: the
     // program is no dynamic executable, does not use Qt, needs a library the loader cannot find,
-    // or a required plugin is missing.
-    bool Find();
+    // or a required plugin is missing. An earlier copy in `previous` whose record of what it
+    // bundled still matches every file the answer came from gives the answer without the loader.
+    bool Find(const QString& previous = {});
     const QString& Why() const { return m_why; }
+    // Whether the last Find() took the earlier copy's answer.
+    bool FromEarlierCopy() const { return m_fromEarlier; }
 
     // Library name in lib/ -> its file on this machine.
     const QMap<QString, QString>& Libraries() const { return m_libraries; }
@@ -65,6 +68,9 @@ public:
 
     // The folders and qt.conf this class writes into a copy.
     static QStringList OwnEntries();
+    // The record WriteTo() leaves last in a copy: what Find() chose and the files it looked at.
+    static const QString& RecordName();
+    bool WriteRecord(const QString& folder, QString* error) const;
 
     // Replaces lib/, plugins/, translations/ and qt.conf in `folder` with stripped copies of what
     // Find() chose. Files of an earlier copy in `previous` that were made from the same files
@@ -81,6 +87,12 @@ public:
                              const QString& previous = {});
 
 private:
+    bool FindFresh();
+    bool ReadRecord(const QString& previous);
+    QByteArray Record() const;
+    // The rules and folders an answer depends on besides the files it looked at.
+    QString Context() const;
+
     bool Resolve(const QString& file, QMap<QString, QString>& found);
     // The same with `loader` (empty: ldd), from any thread; the reason of a failure in `why`.
     static bool ResolveWith(const QString& loader, const QString& file,
@@ -95,4 +107,6 @@ private:
     QStringList m_leftOut;
     QMap<QString, QString> m_plugins;
     QMap<QString, QString> m_translations;
+    QStringList m_inputs;  // every file and folder the answer came from
+    bool m_fromEarlier = false;
 };

@@ -34,6 +34,50 @@ private slots:
         QVERIFY(!plugins.contains("imageformats/libqwebp.so"));
         QCOMPARE(bundle.Translations().keys(), QStringList{"qtbase_zh_CN.qm"});
 
+        // A republish takes the earlier copy's answer while every file it came from is as it was.
+        QTemporaryDir copy;
+        const QString exe = copy.filePath("vistrel");
+        QVERIFY(QFile::copy(VISTREL_EXE, exe) && QDir(copy.path()).mkdir("lib"));
+        RuntimeBundle first(exe);
+        QVERIFY(first.Find(copy.path()) && !first.FromEarlierCopy());
+        QString error;
+        QVERIFY2(first.WriteRecord(copy.path(), &error), qPrintable(error));
+        RuntimeBundle again(exe);
+        QVERIFY(again.Find(copy.path()) && again.FromEarlierCopy());
+        QCOMPARE(again.Libraries(), first.Libraries());
+        QCOMPARE(again.LeftOut(), first.LeftOut());
+        QCOMPARE(again.Plugins(), first.Plugins());
+        QCOMPARE(again.Translations(), first.Translations());
+        QCOMPARE(again.Libraries(), bundle.Libraries());
+        // A rebuilt program asks the loader again.
+        QFile touched(exe);
+        QVERIFY(touched.open(QIODevice::ReadWrite) &&
+                touched.setFileTime(QDateTime::currentDateTime().addSecs(-60),
+                                    QFileDevice::FileModificationTime));
+        touched.close();
+        QVERIFY(again.Find(copy.path()) && !again.FromEarlierCopy());
+        QCOMPARE(again.Libraries(), first.Libraries());
+        // A record that names a file it never looked at, or a name that leaves lib/, is ignored.
+        QVERIFY(again.WriteRecord(copy.path(), &error));
+        QFile record(QDir(copy.path()).filePath(RuntimeBundle::RecordName()));
+        QVERIFY(record.open(QIODevice::ReadOnly));
+        const QByteArray good = record.readAll();
+        record.close();
+        const QString core = again.Libraries().value("libQt6Core.so.6");
+        for (const auto& [from, to] :
+             {std::pair<QString, QString>{"\"libQt6Core.so.6\":\"" + core,
+                                          "\"libQt6Core.so.6\":\"/etc/passwd"},
+              {"\"libQt6Core.so.6\":", "\"../libQt6Core.so.6\":"}}) {
+            QByteArray bad = good;
+            QVERIFY2(bad.contains(from.toUtf8()), qPrintable(from));
+            bad.replace(from.toUtf8(), to.toUtf8());
+            QVERIFY(record.open(QIODevice::WriteOnly | QIODevice::Truncate) && record.write(bad));
+            record.close();
+            RuntimeBundle tampered(exe);
+            QVERIFY(tampered.Find(copy.path()) && !tampered.FromEarlierCopy());
+            QCOMPARE(tampered.Libraries(), first.Libraries());
+        }
+
         QTemporaryDir noQt;
         bundle.SetQtFolders(noQt.path(), noQt.path());
         QVERIFY(!bundle.Find() && bundle.Why().startsWith("no platforms plugin"));
