@@ -14,6 +14,7 @@
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
+#include <QtConcurrent>
 #include <algorithm>
 #include <cstdio>
 
@@ -21,6 +22,7 @@
 #include "app/Prompter.h"
 #include "controls/ShippedThumbnails.h"
 #include "publish/FileCopier.h"
+#include "publish/FolderWork.h"
 #include "publish/PublishPlan.h"
 #include "publish/RuntimeBundle.h"
 #include "publish/WebCatalogueWriter.h"
@@ -83,7 +85,7 @@ QString WorkName(const QString& prefix) {
 bool RemoveEntry(const QString& path) {
     const QFileInfo info(path);
     if (!info.exists() && !info.isSymLink()) return true;
-    return info.isDir() && !info.isSymLink() ? QDir(path).removeRecursively() : QFile::remove(path);
+    return info.isDir() && !info.isSymLink() ? FolderWork::RemoveTree(path) : QFile::remove(path);
 }
 
 }  // namespace
@@ -212,6 +214,7 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
     m_background.setMaxThreadCount(std::max(1, QThread::idealThreadCount() - 1));
     published = published && (LinkUnchangedJobs(), runJobs(m_jobs));
     if (!published && m_errors.isEmpty()) m_errors << QStringLiteral("not every file was copied");
+    published = FinishRuntime() && published;
     m_background.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
     if (published)
         FinishThumbnails();
@@ -283,6 +286,7 @@ bool PublishOperation::MakeFolder(const QString& folder) {
 
 bool PublishOperation::Prepare() {
     const QDir copy(m_copy);
+    StartRuntime();
 
     // What goes where, from the catalogue's rows.
     PublishPlan plan;
@@ -321,8 +325,14 @@ bool PublishOperation::Prepare() {
 
     // 1. The folders of the copy.
     if (!MakeFolder(m_copy)) return false;
-    for (const QString& folder : plan.Folders())
-        if (!MakeFolder(copy.filePath(folder))) return false;
+    QStringList folders;
+    for (const QString& folder : plan.Folders()) {
+        folders << QDir::cleanPath(copy.filePath(folder));
+        if (!Within(folders.last(), m_copy))
+            return Fail(QStringLiteral("%1 lies outside the copy").arg(folders.last()));
+    }
+    if (const QString failed = FolderWork::MakeAll(folders); !failed.isEmpty())
+        return Fail(QStringLiteral("cannot create %1").arg(failed));
 
     // 2. The relative paths, all or none; a republish writes only those that changed.
     QList<QPair<const char*, QVariantList>> updates;
@@ -381,19 +391,40 @@ bool PublishOperation::Prepare() {
     if (!config.WriteString(kSysInfo, kPublishState, QStringLiteral("1")))
         return Fail(QStringLiteral("cannot write %1").arg(config.Path()));
 
-    if (!m_withProgram) return true;
-    // 7. The executable, and beside it the Qt runtime it loads where there is one to bundle;
-    // otherwise an earlier publish's runtime goes, so the copy uses the system's Qt as it says.
-    QString error;
-    if (!RuntimeBundle::CopyStripped(
-            m_paths.exePath, copy.filePath(QStringLiteral("Vistrel")), &error,
-            m_previous.isEmpty() ? QString()
-                                 : QDir(m_previous).filePath(QStringLiteral("Vistrel"))))
-        return Fail(error);
-    RuntimeBundle runtime(m_paths.exePath);
-    if (runtime.Find()) return runtime.WriteTo(m_copy, &error, m_previous) || Fail(error);
-    m_noRuntime = runtime.Why();
-    return RuntimeBundle::RemoveFrom(m_copy, &error) || Fail(error);
+    return true;
+}
+
+void PublishOperation::StartRuntime() {
+    if (!m_withProgram) return;
+    m_runtimePool.setMaxThreadCount(1);
+    m_runtime = QtConcurrent::run(
+        &m_runtimePool, [exe = m_paths.exePath, copy = m_copy, previous = m_previous] {
+            // 7. The executable, and beside it the Qt runtime it loads where there is one to
+            // bundle; otherwise an earlier publish's runtime goes, so the copy uses the system's Qt
+            // as it says.
+            RuntimeOutcome outcome;
+            if (!RuntimeBundle::CopyStripped(
+                    exe, QDir(copy).filePath(QStringLiteral("Vistrel")), &outcome.error,
+                    previous.isEmpty() ? QString()
+                                       : QDir(previous).filePath(QStringLiteral("Vistrel"))))
+                return outcome;
+            RuntimeBundle runtime(exe);
+            if (runtime.Find(previous)) {
+                runtime.WriteTo(copy, &outcome.error, previous);
+                return outcome;
+            }
+            outcome.noRuntime = runtime.Why();
+            RuntimeBundle::RemoveFrom(copy, &outcome.error);
+            return outcome;
+        });
+}
+
+bool PublishOperation::FinishRuntime() {
+    if (!m_runtime.isValid()) return true;
+    const RuntimeOutcome outcome = m_runtime.result();
+    m_runtime = {};
+    m_noRuntime = outcome.noRuntime;
+    return outcome.error.isEmpty() || Fail(outcome.error);
 }
 
 bool PublishOperation::Queue(const QString& source, const QString& destination, bool folderToo) {
@@ -437,7 +468,7 @@ QString PublishOperation::ConvertedFolder() const {
 
 void PublishOperation::StartPictureWork(bool thumbnails) {
     if (!thumbnails) {
-        // The runtime is bundled meanwhile, mostly waiting for the tools it runs: every core.
+        // The data folder is copied meanwhile: every core.
         m_background.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
         if (m_withWeb) m_webPictures.Start(ConvertedFolder(), m_shown, m_previous);
         return;

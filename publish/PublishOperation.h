@@ -118,6 +118,12 @@ private:
     bool LinkFromPrevious(const QString& source, const QString& destination);
     // Waits for the thumbnails of the product pictures in the copy's catalogue.
     void FinishThumbnails();
+    // Bundles the executable and its runtime on a thread of its own, beside the copies: they
+    // share no file, and a first publish would otherwise wait for the loader and the libraries
+    // before it copies anything.
+    void StartRuntime();
+    // Waits for it; false, with the reason in the errors, when it failed.
+    bool FinishRuntime();
 
     CatalogueDb& m_db;
     InstallPaths m_paths;
@@ -138,6 +144,12 @@ private:
     ThumbnailMaker m_thumbnails{m_background};
     WebPictures m_webPictures{m_background};
     Progress m_thumbnailProgress;
+    struct RuntimeOutcome {
+        QString error;      // empty when the program and its runtime are in place
+        QString noRuntime;  // why there is no runtime to bundle, when there is none
+    };
+    QThreadPool m_runtimePool;
+    QFuture<RuntimeOutcome> m_runtime;
     bool m_withProgram = true;
     bool m_withWeb = true;
 };

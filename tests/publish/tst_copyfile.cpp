@@ -18,6 +18,7 @@
 #include "publish/CopyJobList.h"
 #include "publish/CopyWorker.h"
 #include "publish/FileCopier.h"
+#include "publish/FolderWork.h"
 
 namespace {
 
@@ -40,6 +41,7 @@ private slots:
     void staleTemporariesAreRemoved();
     void permissionsOfNewAndReplacedFiles();
     void safeFileNameStaysInsideFolder();
+    void foldersMadeAndRemovedInBulk();
     void percentageTruncatesAndCapsAt100();
     void jobListKeepsOrderAndScratchAssembly();
     void workerStopsAtFirstFailure();
@@ -269,6 +271,32 @@ void TestCopyFile::staleTemporariesAreRemoved() {
              FileCopier::Result::Copied);
     ::close(busy);
     QCOMPARE(Entries(dir.path()), QStringList({left[1], left[2], "copy.stp", "model.stp"}));
+}
+
+void TestCopyFile::foldersMadeAndRemovedInBulk() {
+    QTemporaryDir dir, outside;
+    const QString root = dir.filePath("copy");
+    QStringList folders{root, root + "/pic"};
+    for (int c = 0; c < 5; ++c)
+        for (int p = 0; p < 40; ++p)
+            folders << QString("%1/pic/类别%2/产品 %3/3D模型").arg(root).arg(c).arg(p);
+    // Parents the list leaves out are made too; folders already there count as made.
+    QVERIFY(QDir().mkpath(root + "/pic/类别0"));
+    QCOMPARE(FolderWork::MakeAll(folders), QString());
+    QVERIFY(QFileInfo(root + "/pic/类别4/产品 39/3D模型").isDir());
+    // A file where a folder should be is named.
+    QVERIFY(WriteFile(root + "/blocked", "x"));
+    QCOMPARE(FolderWork::MakeAll({root + "/blocked/inner"}), root + "/blocked/inner");
+
+    // Removal never follows a link: what it points at stays.
+    QVERIFY(WriteFile(outside.filePath("kept.txt"), "kept"));
+    QVERIFY(QFile::link(outside.path(), root + "/pic/类别1/link"));
+    QVERIFY(QFile::link(outside.filePath("kept.txt"), root + "/pic/file-link"));
+    QVERIFY(WriteFile(root + "/pic/类别2/产品 3/3D模型/a.stp", "model"));
+    QVERIFY(FolderWork::RemoveTree(root));
+    QVERIFY(!QFileInfo::exists(root));
+    QVERIFY(QFileInfo(outside.filePath("kept.txt")).isFile());
+    QVERIFY(FolderWork::RemoveTree(root));  // gone already
 }
 
 void TestCopyFile::safeFileNameStaysInsideFolder() {
