@@ -149,6 +149,55 @@ bool WebCatalogue::CopyResource(const QString& resource, const QString& relative
 
 int WebCatalogue::WriteThumb(const QString& picture, int category, int index) {
     if (!m_hasThumbs || picture.isEmpty()) return 0;
+    if (!m_thumbStamp) {
+        m_thumbStamp = std::make_unique<QSqlQuery>(m_db.Database());
+        m_thumbStamp->prepare(QString::fromUtf8(Sql::SelectThumbnailStamp));
+    }
+    m_thumbStamp->addBindValue(picture);
+    if (!m_thumbStamp->exec() || !m_thumbStamp->next()) return 0;
+    const qint64 size = m_thumbStamp->value(0).toLongLong(),
+                 mtime = m_thumbStamp->value(1).toLongLong();
+    m_thumbStamp->finish();
+    const QString base = QStringLiteral("web/thumbs/%1/%2").arg(category).arg(index);
+    const QString x2 = QStringLiteral("-2x");
+    const QDir to(m_copy);
+    // The files to take are found by their name; the link or move runs on the pool, beside the
+    // rows still being read. The folder is made once per category.
+    const auto take = [&](const QString& from, bool link) {
+        const QString jpg = from + QStringLiteral(".jpg");
+        const bool png = !QFileInfo::exists(jpg);
+        const QString suffix = png ? QStringLiteral(".png") : QStringLiteral(".jpg");
+        if (!QFileInfo::exists(from + suffix) || !QFileInfo::exists(from + x2 + suffix)) return 0;
+        if (m_thumbFolder != category) {
+            if (!MakeFolderOf(base)) return -1;
+            m_thumbFolder = category;
+        }
+        QList<QPair<QString, QString>> moves{{from + suffix, to.filePath(base + suffix)},
+                                             {from + x2 + suffix, to.filePath(base + x2 + suffix)}};
+        Queue([this, moves, link] {
+            for (const auto& [source, target] : moves) {
+                const QByteArray s = QFile::encodeName(source), t = QFile::encodeName(target);
+                // A link the file system refuses becomes a copy of the same bytes.
+                const bool ok =
+                    link ? ::link(s.constData(), t.constData()) == 0 || QFile::copy(source, target)
+                         : ::rename(s.constData(), t.constData()) == 0;
+                if (!ok) return Fail(QStringLiteral("cannot write %1").arg(target));
+            }
+            return true;
+        });
+        return png ? 2 : 1;
+    };
+    // The earlier copy's files of the same row are these files: linked, not made again.
+    const auto earlier = m_earlierThumbs.constFind(picture);
+    if (earlier != m_earlierThumbs.cend() && earlier->size == size && earlier->mtime == mtime)
+        if (const int kind = take(QDir(m_earlierCopy).filePath(earlier->base), true); kind != 0)
+            return kind;
+    // Made by the publish while the files were copied: only moved into place.
+    if (!m_madeThumbnails.isEmpty())
+        if (const int kind = take(WebPictures::ThumbnailBase(m_madeThumbnails, picture), false);
+            kind != 0)
+            return kind;
+
     QSqlQuery query(m_db.Database());
     query.prepare(QString::fromUtf8(Sql::SelectThumbnail));
     query.addBindValue(picture);
@@ -156,30 +205,7 @@ int WebCatalogue::WriteThumb(const QString& picture, int category, int index) {
     const QByteArray data = query.value(4).toByteArray();
     const bool png = data.startsWith("\x89PNG");
     if (!png && !data.startsWith("\xff\xd8")) return 0;  // a damaged row: the cell stays empty
-    const QString base = QStringLiteral("web/thumbs/%1/%2").arg(category).arg(index);
     const QString suffix = png ? QStringLiteral(".png") : QStringLiteral(".jpg");
-    const QString x2 = QStringLiteral("-2x");
-    // The earlier copy's files of the same row are these files: linked, not made again.
-    const auto earlier = m_earlierThumbs.constFind(picture);
-    if (earlier != m_earlierThumbs.cend() && earlier->size == query.value(0).toLongLong() &&
-        earlier->mtime == query.value(1).toLongLong() && MakeFolderOf(base)) {
-        const QDir from(m_earlierCopy), to(m_copy);
-        const auto link = [&](const QString& tail) {
-            return ::link(QFile::encodeName(from.filePath(earlier->base + tail)).constData(),
-                          QFile::encodeName(to.filePath(base + tail)).constData()) == 0;
-        };
-        if (link(suffix) && link(x2 + suffix)) return png ? 2 : 1;
-        QFile::remove(to.filePath(base + suffix));
-    }
-    // Made by the publish while the files were copied: only moved into place.
-    if (!m_madeThumbnails.isEmpty() && MakeFolderOf(base)) {
-        const QString made = WebPictures::ThumbnailBase(m_madeThumbnails, picture);
-        const QDir to(m_copy);
-        if (QFile::rename(made + suffix, to.filePath(base + suffix)) &&
-            QFile::rename(made + x2 + suffix, to.filePath(base + x2 + suffix)))
-            return png ? 2 : 1;
-        QFile::remove(to.filePath(base + suffix));
-    }
     // The shipped thumbnail is made for two pixels per point; 1x is made from it.
     Queue([this, data, target = base + suffix, x2target = base + x2 + suffix] {
         if (!WriteFile(x2target, data)) return false;
@@ -261,6 +287,7 @@ bool WebCatalogue::Write() {
         return Fail(QStringLiteral("cannot replace %1").arg(web.path()));
 
     ReadEarlierThumbs();
+    m_thumbFolder = -1;
     CatalogueRecordset rs(&m_db), productRs(&m_db);
     {
         QSqlQuery probe(m_db.Database());

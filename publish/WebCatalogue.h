@@ -11,9 +11,11 @@
 #include <QThreadPool>
 #include <atomic>
 #include <functional>
+#include <memory>
 
 class CatalogueDb;
 class QImage;
+class QSqlQuery;
 class WebPictures;
 
 // The static web catalogue of a published copy: `index.html` beside the program and a `web/`
@@ -113,4 +115,6 @@ private:
     QMutex m_errorLock;
     Progress m_progress;
     bool m_hasThumbs = false;
+    std::unique_ptr<QSqlQuery> m_thumbStamp;  // prepared once for every product
+    int m_thumbFolder = -1;                   // the category whose thumbnail folder exists
 };

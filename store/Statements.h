@@ -208,6 +208,8 @@ inline constexpr const char* DeleteThumbnails = "delete from [缩略图表]";
 inline constexpr const char* InsertThumbnail =
     "insert or replace into [缩略图表]([Path], [Size], [MTime], [Width], [Height], [Image]) "
     "values(?, ?, ?, ?, ?, ?)";
+inline constexpr const char* SelectThumbnailStamp =
+    "select [Size], [MTime] from [缩略图表] where [Path] = ?";
 inline constexpr const char* SelectThumbnail =
     "select [Size], [MTime], [Width], [Height], [Image] from [缩略图表] where [Path] = ?";
 
