@@ -216,6 +216,7 @@ PublishOperation::Outcome PublishOperation::Run(const QString& root, const RunJo
     if (!published && m_errors.isEmpty()) m_errors << QStringLiteral("not every file was copied");
     published = FinishRuntime() && published;
     m_background.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+    m_conversions.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
     if (published)
         FinishThumbnails();
     else
@@ -470,6 +471,7 @@ void PublishOperation::StartPictureWork(bool thumbnails) {
     if (!thumbnails) {
         // The data folder is copied meanwhile: every core.
         m_background.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
+        m_conversions.setMaxThreadCount(1);
         if (m_withWeb) m_webPictures.Start(ConvertedFolder(), m_shown, m_previous);
         return;
     }

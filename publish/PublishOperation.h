@@ -142,7 +142,10 @@ private:
     // Picture work beside the copies: one thread while they run, every core after.
     QThreadPool m_background;
     ThumbnailMaker m_thumbnails{m_background};
-    WebPictures m_webPictures{m_background};
+    // The web catalogue's conversions keep a thread of their own, so that the thumbnails the
+    // copy's catalogue waits for never queue behind them.
+    QThreadPool m_conversions;
+    WebPictures m_webPictures{m_conversions};
     Progress m_thumbnailProgress;
     struct RuntimeOutcome {
         QString error;      // empty when the program and its runtime are in place
