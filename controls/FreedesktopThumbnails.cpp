@@ -152,7 +152,10 @@ bool FreedesktopThumbnails::Store(const Source& source, const SizeClass& sizeCla
     if (!source.IsValid() || !sizeClass.IsValid() || thumbnail.isNull()) return false;
     const QString file = CacheFile(source.path, sizeClass);
     if (!MakePrivateFolder(QFileInfo(file).absolutePath())) return false;
-    QImage image = thumbnail;
+    // An opaque thumbnail goes to the PNG writer as plain RGB: a quarter less to filter and
+    // write than 32-bit pixels, the writer's main cost.
+    QImage image =
+        thumbnail.hasAlphaChannel() ? thumbnail : thumbnail.convertToFormat(QImage::Format_RGB888);
     image.setText(QLatin1String(kUri), source.uri);
     image.setText(QLatin1String(kMTime), QString::number(source.mtime));
     image.setText(QLatin1String(kSize), QString::number(source.size));
@@ -168,8 +171,8 @@ bool FreedesktopThumbnails::Store(const Source& source, const SizeClass& sizeCla
     QTemporaryFile out(file + QStringLiteral(".XXXXXX"));
     if (!out.open()) return false;
     QImageWriter writer(&out, "png");
-    // The fastest compression: an uncompressed entry is several times the bytes on the user's
-    // disk, while a level-1 entry still reads back in a few milliseconds.
+    // Qt maps a compression of 1 on its 0-100 scale to zlib's level 0: the entry is stored,
+    // the cheapest to write and to read back, at some three times the bytes of a deflated one.
     writer.setCompression(1);
     if (!writer.write(image) || !out.flush()) return false;
     out.close();
