@@ -14,6 +14,7 @@
 #include <QtConcurrent>
 
 #include "controls/PictureLoader.h"
+#include "publish/PlainTiff.h"
 
 namespace {}  // namespace
 
@@ -65,7 +66,8 @@ WebPictures::Form WebPictures::FormOf(const QString& path) {
 
 QByteArray WebPictures::Convert(const QString& path, const Form& form) {
     if (!form.shown.isValid()) return {};
-    QImage image = PictureLoader::LoadFull(path);
+    QImage image = PlainTiff::Read(path);
+    if (image.isNull()) image = PictureLoader::LoadFull(path);
     if (image.isNull()) return {};
     if (image.width() > form.shown.width())
         image = image.scaled(form.shown, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);

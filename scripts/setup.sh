@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
-  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev qt6-image-formats-plugins qt6-qpa-plugins
+  qt6-base-dev qt6-base-dev-tools libqt6sql6-sqlite libsqlite3-dev libtiff-dev qt6-image-formats-plugins qt6-qpa-plugins
   libgl1-mesa-dev fonts-wqy-microhei qt6-translations-l10n xvfb xauth
   binutils imagemagick
   desktop-file-utils appstream dpkg-dev file

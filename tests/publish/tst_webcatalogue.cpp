@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <QImageReader>
+#include <QImageWriter>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,6 +13,7 @@
 
 #include "TestFiles.h"
 #include "publish/FileCopier.h"
+#include "publish/PlainTiff.h"
 #include "publish/PublishCommand.h"
 #include "publish/PublishOperation.h"
 #include "publish/WebCatalogue.h"
@@ -267,6 +269,44 @@ private slots:
             touched.close();
             QVERIFY(pictures.Take("pic/" + name, copied, &form).isEmpty());
         }
+    }
+
+    // Plain document TIFFs are read directly, pixel for pixel as Qt reads them; every other
+    // kind, and damaged files, are left to Qt's reader without a crash.
+    void plainTiffs() {
+        QTemporaryDir tmp;
+        const QDir images(VISTREL_TESTDATA_IMAGES);
+        const QImage hopper(images.filePath("hopper.tif"));
+        QVERIFY(!hopper.isNull());
+        QCOMPARE(PlainTiff::Read(images.filePath("hopper.tif")),
+                 hopper.convertToFormat(QImage::Format_RGB888));
+        // LZW as scanners write them, in colour and in grey.
+        const QImage colour = hopper.convertToFormat(QImage::Format_RGB888);
+        const QImage grey = hopper.convertToFormat(QImage::Format_Grayscale8);
+        for (const QImage& image : {colour, grey}) {
+            const QString file = tmp.filePath(QString("lzw-%1.tif").arg(image.format()));
+            QImageWriter writer(file, "tiff");
+            writer.setCompression(1);
+            QVERIFY(writer.write(image));
+            const QImage read = PlainTiff::Read(file);
+            QCOMPARE(read.format(), image.format());
+            QCOMPARE(read, image);
+            // Cut short: nothing, or the whole picture; never a crash.
+            QFile whole(file);
+            QVERIFY(whole.open(QIODevice::ReadOnly));
+            const QByteArray bytes = whole.readAll();
+            for (const qsizetype keep : {bytes.size() / 2, bytes.size() - 40, qsizetype(16)}) {
+                QVERIFY(TestFiles::WriteFile(tmp.filePath("cut.tif"), bytes.left(keep)));
+                const QImage cut = PlainTiff::Read(tmp.filePath("cut.tif"));
+                QVERIFY(cut.isNull() || cut.size() == image.size());
+            }
+        }
+        for (const char* other :
+             {"crash-0c7e0e8e11ce787078f00b5b0ca409a167f070e0.tif", "12in16bit.tif",
+              "multipage.tiff", "oom-225817ca0f8c663be7ab4b9e717b02c661e66834.tif",
+              "tiff_16bit_RGB.tiff", "tiff_strip_cmyk_jpeg.tif", "hopper.jpg"})
+            QVERIFY2(PlainTiff::Read(images.filePath(other)).isNull(), other);
+        QVERIFY(PlainTiff::Read(tmp.filePath("missing.tif")).isNull());
     }
 
     // A web catalogue that cannot be written fails the publish, with its reason.
