@@ -16,6 +16,7 @@
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QSqlRecord>
+#include <QThread>
 #include <QThreadPool>
 #include <algorithm>
 #include <atomic>
@@ -41,7 +42,11 @@ QString ProductKey(const QString& className, const QString& productName) {
 }  // namespace
 
 WebCatalogue::WebCatalogue(CatalogueDb& catalogue, const QString& copyFolder, Rules rules)
-    : m_db(catalogue), m_copy(QDir::cleanPath(copyFolder)), m_rules(std::move(rules)) {}
+    : m_db(catalogue), m_copy(QDir::cleanPath(copyFolder)), m_rules(std::move(rules)) {
+    // Most of its jobs make, move or link files, and wait on the file system far more than they
+    // compute: more of them at once than there are cores.
+    m_pool.setMaxThreadCount(std::max(4, QThread::idealThreadCount()));
+}
 
 WebCatalogue::~WebCatalogue() {
     m_pool.waitForDone();
@@ -73,13 +78,13 @@ QByteArray WebCatalogue::DataScript(const QString& name, const QByteArray& json)
     return "vistrelData(" + quoted.mid(1).chopped(1) + "," + data + ");\n";
 }
 
-void WebCatalogue::Queue(std::function<bool()> job) {
+void WebCatalogue::Queue(std::function<bool()> job, bool picture) {
     // A bounded number waits, so that memory stays small however many products there are.
     m_waiting.acquire();
-    ++m_queued;
-    m_pool.start([this, job = std::move(job)] {
+    if (picture) ++m_queued;
+    m_pool.start([this, picture, job = std::move(job)] {
         job();
-        ++m_done;
+        if (picture) ++m_done;
         m_waiting.release();
     });
 }
@@ -144,7 +149,12 @@ bool WebCatalogue::CopyResource(const QString& resource, const QString& relative
     QFile file(resource);
     if (!file.open(QIODevice::ReadOnly))
         return Fail(QStringLiteral("missing resource %1").arg(resource));
-    return WriteFile(relative, file.readAll());
+    QueueWrite(relative, file.readAll());
+    return true;
+}
+
+void WebCatalogue::QueueWrite(const QString& relative, const QByteArray& bytes) {
+    Queue([this, relative, bytes] { return WriteFile(relative, bytes); }, false);
 }
 
 int WebCatalogue::WriteThumb(const QString& picture, int category, int index) {
@@ -174,17 +184,19 @@ int WebCatalogue::WriteThumb(const QString& picture, int category, int index) {
         }
         QList<QPair<QString, QString>> moves{{from + suffix, to.filePath(base + suffix)},
                                              {from + x2 + suffix, to.filePath(base + x2 + suffix)}};
-        Queue([this, moves, link] {
-            for (const auto& [source, target] : moves) {
-                const QByteArray s = QFile::encodeName(source), t = QFile::encodeName(target);
-                // A link the file system refuses becomes a copy of the same bytes.
-                const bool ok =
-                    link ? ::link(s.constData(), t.constData()) == 0 || QFile::copy(source, target)
-                         : ::rename(s.constData(), t.constData()) == 0;
-                if (!ok) return Fail(QStringLiteral("cannot write %1").arg(target));
-            }
-            return true;
-        });
+        Queue(
+            [this, moves, link] {
+                for (const auto& [source, target] : moves) {
+                    const QByteArray s = QFile::encodeName(source), t = QFile::encodeName(target);
+                    // A link the file system refuses becomes a copy of the same bytes.
+                    const bool ok = link ? ::link(s.constData(), t.constData()) == 0 ||
+                                               QFile::copy(source, target)
+                                         : ::rename(s.constData(), t.constData()) == 0;
+                    if (!ok) return Fail(QStringLiteral("cannot write %1").arg(target));
+                }
+                return true;
+            },
+            false);
         return png ? 2 : 1;
     };
     // The earlier copy's files of the same row are these files: linked, not made again.
@@ -234,9 +246,13 @@ QString WebCatalogue::WebPicture(const QString& relative, QSize* size) {
     const QString target = WebPictures::WebName(relative, form.png);
     const QString targetPath = QDir(m_copy).filePath(target);
     if (!converted.isEmpty()) {
-        if (!QDir().mkpath(QFileInfo(targetPath).absolutePath()) ||
-            !QFile::rename(converted, targetPath))
-            Fail(QStringLiteral("cannot write %1").arg(targetPath));
+        Queue(
+            [this, converted, targetPath] {
+                return (QDir().mkpath(QFileInfo(targetPath).absolutePath()) &&
+                        QFile::rename(converted, targetPath)) ||
+                       Fail(QStringLiteral("cannot write %1").arg(targetPath));
+            },
+            false);
         return target;
     }
     Queue([this, path, target, form] {
@@ -355,11 +371,10 @@ bool WebCatalogue::Write() {
         }
         if (!m_error.isEmpty()) return false;
         const QString id = QString::number(c);
-        if (!WriteFile(QStringLiteral("web/data/c%1.js").arg(id),
-                       DataScript(QStringLiteral("c") + id, Json({{"p", grid}}))) ||
-            !WriteFile(QStringLiteral("web/data/d%1.js").arg(id),
-                       DataScript(QStringLiteral("d") + id, Json({{"p", details}}))))
-            return false;
+        QueueWrite(QStringLiteral("web/data/c%1.js").arg(id),
+                   DataScript(QStringLiteral("c") + id, Json({{"p", grid}})));
+        QueueWrite(QStringLiteral("web/data/d%1.js").arg(id),
+                   DataScript(QStringLiteral("d") + id, Json({{"p", details}})));
         categories.append(QJsonArray{category.className, p});
     }
 
@@ -378,27 +393,27 @@ bool WebCatalogue::Write() {
     }
     company.insert("name", m_rules.companyName);
 
-    // The pictures still being written (thumbnails, converted documents).
+    const QJsonObject catalogue{
+        {"categories", categories},
+        {"company", company},
+        {"chat", QJsonObject{{"hint", m_rules.chatHint}, {"href", m_rules.chatAddress}}}};
+    QueueWrite(QStringLiteral("web/data/catalogue.js"),
+               DataScript(QStringLiteral("catalogue"), Json(catalogue)));
+    QueueWrite(
+        QStringLiteral("web/data/search.js"),
+        DataScript(
+            QStringLiteral("search"),
+            Json({{"k", keys}, {"n", names}, {"g", cats}, {"i", positions}, {"t", thumbs}})));
+    if (!CopyResource(QStringLiteral(":/web/index.html"), QStringLiteral("index.html")) ||
+        !CopyResource(QStringLiteral(":/web/app.js"), QStringLiteral("web/app.js")) ||
+        !CopyResource(QStringLiteral(":/web/style.css"), QStringLiteral("web/style.css")))
+        return false;
+
+    // The files still being written (thumbnails, converted documents, data).
     const int total = m_queued;
     if (m_progress && total > 0) m_progress(m_done, total);
     while (!m_pool.waitForDone(100))
         if (m_progress) m_progress(m_done, total);
     if (m_progress && total > 0) m_progress(total, total);
-    if (!m_error.isEmpty()) return false;
-
-    const QJsonObject catalogue{
-        {"categories", categories},
-        {"company", company},
-        {"chat", QJsonObject{{"hint", m_rules.chatHint}, {"href", m_rules.chatAddress}}}};
-    return WriteFile(QStringLiteral("web/data/catalogue.js"),
-                     DataScript(QStringLiteral("catalogue"), Json(catalogue))) &&
-           WriteFile(QStringLiteral("web/data/search.js"),
-                     DataScript(QStringLiteral("search"), Json({{"k", keys},
-                                                                {"n", names},
-                                                                {"g", cats},
-                                                                {"i", positions},
-                                                                {"t", thumbs}}))) &&
-           CopyResource(QStringLiteral(":/web/index.html"), QStringLiteral("index.html")) &&
-           CopyResource(QStringLiteral(":/web/app.js"), QStringLiteral("web/app.js")) &&
-           CopyResource(QStringLiteral(":/web/style.css"), QStringLiteral("web/style.css"));
+    return m_error.isEmpty();
 }

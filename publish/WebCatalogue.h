@@ -87,6 +87,8 @@ private:
     bool MakeFolderOf(const QString& relative);
     void ReadEarlierThumbs();
     bool CopyResource(const QString& resource, const QString& relative);
+    // Writes the file on the pool; a failure shows in Error() once the pool is done.
+    void QueueWrite(const QString& relative, const QByteArray& bytes);
     // The thumbnail of a product picture as web/thumbs/<category>/<k>; 0 none, 1 JPEG, 2 PNG.
     int WriteThumb(const QString& picture, int category, int index);
     // The page's pictures of a document column: URLs relative to the copy, with sizes.
@@ -107,7 +109,8 @@ private:
     };
     QHash<QString, EarlierThumb> m_earlierThumbs;  // by the picture's key
     // Writing and decoding pictures, on every core while the rows are read.
-    void Queue(std::function<bool()> job);
+    // Only a picture being made counts in the progress; moving and writing files does not.
+    void Queue(std::function<bool()> job, bool picture = true);
     QThreadPool m_pool;
     QSemaphore m_waiting{256};
     int m_queued = 0;
