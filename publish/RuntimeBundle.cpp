@@ -232,19 +232,18 @@ const QString& RuntimeBundle::RecordName() {
 }
 
 bool RuntimeBundle::Find(const QString& previous) {
-    m_why.clear();
-    m_libraries.clear();
-    m_leftOut.clear();
-    m_plugins.clear();
-    m_translations.clear();
-    m_inputs.clear();
+    const auto clear = [this] {
+        m_why.clear();
+        m_libraries.clear();
+        m_leftOut.clear();
+        m_plugins.clear();
+        m_translations.clear();
+        m_inputs.clear();
+    };
+    clear();
     m_fromEarlier = !previous.isEmpty() && ReadRecord(previous);
     if (m_fromEarlier) return true;
-    m_libraries.clear();
-    m_leftOut.clear();
-    m_plugins.clear();
-    m_translations.clear();
-    m_inputs.clear();
+    clear();  // what a refused record left half read
     return FindFresh();
 }
 

@@ -174,10 +174,10 @@ int WebCatalogue::WriteThumb(const QString& picture, int category, int index) {
     // The files to take are found by their name; the link or move runs on the pool, beside the
     // rows still being read. The folder is made once per category.
     const auto take = [&](const QString& from, bool link) {
-        const QString jpg = from + QStringLiteral(".jpg");
-        const bool png = !QFileInfo::exists(jpg);
+        const bool png = !QFileInfo::exists(from + QStringLiteral(".jpg"));
         const QString suffix = png ? QStringLiteral(".png") : QStringLiteral(".jpg");
-        if (!QFileInfo::exists(from + suffix) || !QFileInfo::exists(from + x2 + suffix)) return 0;
+        if ((png && !QFileInfo::exists(from + suffix)) || !QFileInfo::exists(from + x2 + suffix))
+            return 0;
         if (m_thumbFolder != category) {
             if (!MakeFolderOf(base)) return -1;
             m_thumbFolder = category;

@@ -16,8 +16,6 @@
 #include "controls/PictureLoader.h"
 #include "publish/PlainTiff.h"
 
-namespace {}  // namespace
-
 // What tells one version of a file from another: size and modification time to the nanosecond.
 struct WebPictures::Stamp {
     qint64 size = -1;
